@@ -1,0 +1,109 @@
+#include "cli/cli.h"
+
+#include "cli/cli_options.h"
+#include "engine/pipeline.h"
+#include "engine/run_status.h"
+#include "platform/recording_machine.h"
+
+#include <chrono>
+#include <iomanip>
+#include <ostream>
+#include <thread>
+
+namespace tavrine {
+
+namespace {
+
+void print_usage(std::ostream& err) {
+    err << "usage: tavrine-cli plan|apply <all|latency|frames|netcode|cleanup|cpu>\n"
+           "                  [--preset casual|competitive|streamer] [--arm LABEL]... [--disarm LABEL]...\n"
+           "                  [--everything]\n"
+           "  plan   print every change a run would make, in order, without changing anything\n"
+           "  apply  make the changes (needs administrator rights)\n";
+}
+
+void print_known_labels(std::ostream& err) {
+    err << "known modules:\n";
+    for (const ModuleInfo& info : module_table()) {
+        const char* label = is_cull_option(info.module) ? info.page_row : info.step_label;
+        err << "  " << std::left << std::setw(16) << label << " (" << path_name(info.block) << ")\n";
+    }
+}
+
+int plan(const CliOptions& options, std::ostream& out) {
+    RecordingMachine recorder(current_machine());
+    ScopedMachine scope(recorder);
+    std::vector<ModuleStep> steps = build_step_list(options.path);
+    out << "# plan for the " << path_name(options.path) << " path, preset "
+        << profile_preset_name(options.preset) << ", " << steps.size()
+        << " steps; nothing below has been changed\n";
+    std::size_t printed = 0;
+    for (std::size_t i = 0; i < steps.size(); ++i) {
+        out << "# [" << (i + 1) << "/" << steps.size() << "] " << shown_label(steps[i].label) << "\n";
+        if (steps[i].job) {
+            steps[i].job();
+        }
+        const std::vector<std::string> lines = recorder.lines();
+        for (; printed < lines.size(); ++printed) {
+            out << lines[printed] << "\n";
+        }
+    }
+    return 0;
+}
+
+int apply(const CliOptions& options, std::ostream& out, std::ostream& err) {
+    if (!current_machine().security().is_elevated()) {
+        err << "tavrine-cli apply changes machine-wide settings and needs administrator rights.\n"
+               "Run it from an elevated prompt (Run as administrator).\n";
+        return kCliUsageError;
+    }
+    RunStatus& status = run_status();
+    build_and_start_run(options.path);
+    if (!status.run_in_progress.load()) {
+        err << "the run did not start: " << status.status_message.get() << "\n";
+        return 1;
+    }
+    std::size_t last_width = 0;
+    const auto show = [&] {
+        std::string line = std::string(shown_label(status.current_label.load())) + "  " +
+                           std::to_string(status.completed_steps.load()) + " / " +
+                           std::to_string(status.total_steps.load());
+        const std::size_t width = line.size();
+        if (width < last_width) {
+            line.append(last_width - width, ' '); // wipe the tail of a longer previous label
+        }
+        last_width = width;
+        out << "\r" << line << std::flush;
+    };
+    while (pipeline_worker_active()) {
+        show();
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    show();
+    status.result_veil_shown.store(true);
+    status.run_in_progress.store(false);
+    out << "\n" << result_text() << "\n";
+    return 0;
+}
+
+} // namespace
+
+int run_cli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    const CliParse parsed = parse_cli(args);
+    if (!parsed.options) {
+        err << "tavrine-cli: " << parsed.error << "\n";
+        if (parsed.unknown_label) {
+            print_known_labels(err);
+        } else {
+            print_usage(err);
+        }
+        return kCliUsageError;
+    }
+    apply_cli_arms(*parsed.options);
+    if (parsed.options->command == CliOptions::Command::Plan) {
+        return plan(*parsed.options, out);
+    }
+    return apply(*parsed.options, out, err);
+}
+
+} // namespace tavrine

@@ -1,0 +1,16 @@
+#pragma once
+// The console front end: `plan` previews a path's changes, `apply` runs them on the same
+// worker thread the window uses.
+
+#include <iosfwd>
+#include <string>
+#include <vector>
+
+namespace tavrine {
+
+inline constexpr int kCliUsageError = 2;
+
+// Runs one command line (arguments without the program name) against the current machine.
+int run_cli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+
+} // namespace tavrine

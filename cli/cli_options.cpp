@@ -1,0 +1,125 @@
+#include "cli/cli_options.h"
+
+#include "platform/ascii.h"
+
+namespace tavrine {
+
+namespace {
+
+struct NamedPath {
+    const char* name;
+    PathKind path;
+};
+
+constexpr NamedPath kPathNames[] = {
+    {"all", PathKind::All},         {"latency", PathKind::Latency}, {"frames", PathKind::Frames},
+    {"netcode", PathKind::Netcode}, {"cleanup", PathKind::Cleanup}, {"cpu", PathKind::CpuCull},
+};
+
+std::optional<std::int32_t> parse_preset_name(const std::string& name) {
+    if (iequals(name, "casual")) {
+        return 0;
+    }
+    if (iequals(name, "competitive")) {
+        return 1;
+    }
+    if (iequals(name, "streamer")) {
+        return 2;
+    }
+    return std::nullopt;
+}
+
+} // namespace
+
+std::optional<PathKind> parse_path_name(const std::string& name) {
+    for (const NamedPath& entry : kPathNames) {
+        if (iequals(name, entry.name)) {
+            return entry.path;
+        }
+    }
+    return std::nullopt;
+}
+
+const char* path_name(PathKind path) {
+    for (const NamedPath& entry : kPathNames) {
+        if (entry.path == path) {
+            return entry.name;
+        }
+    }
+    return "all";
+}
+
+CliParse parse_cli(const std::vector<std::string>& args) {
+    CliParse result;
+    if (args.size() < 2) {
+        result.error = "expected a command and a path";
+        return result;
+    }
+    CliOptions options;
+    if (args[0] == "plan") {
+        options.command = CliOptions::Command::Plan;
+    } else if (args[0] == "apply") {
+        options.command = CliOptions::Command::Apply;
+    } else {
+        result.error = "unknown command '" + args[0] + "'";
+        return result;
+    }
+    const auto path = parse_path_name(args[1]);
+    if (!path) {
+        result.error = "unknown path '" + args[1] + "'";
+        return result;
+    }
+    options.path = *path;
+
+    for (std::size_t i = 2; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        if (arg == "--everything") {
+            options.everything = true;
+            continue;
+        }
+        if (arg != "--preset" && arg != "--arm" && arg != "--disarm") {
+            result.error = "unknown option '" + arg + "'";
+            return result;
+        }
+        if (i + 1 >= args.size()) {
+            result.error = "option " + arg + " needs a value";
+            return result;
+        }
+        const std::string& value = args[++i];
+        if (arg == "--preset") {
+            const auto preset = parse_preset_name(value);
+            if (!preset) {
+                result.error = "unknown preset '" + value + "'";
+                return result;
+            }
+            options.preset = *preset;
+            continue;
+        }
+        const auto module = find_module(value);
+        if (!module) {
+            result.error = "unknown module '" + value + "'";
+            result.unknown_label = true;
+            return result;
+        }
+        options.toggles.emplace_back(*module, arg == "--arm");
+    }
+    result.options = options;
+    return result;
+}
+
+void apply_cli_arms(const CliOptions& options) {
+    apply_profile_preset(options.preset);
+    ModuleArms& arms = module_arms();
+    if (options.everything) {
+        for (const ModuleInfo& info : module_table()) {
+            if (path_covers(options.path, info.block)) {
+                arms.set(info.module, true);
+            }
+        }
+    }
+    for (const auto& [module, on] : options.toggles) {
+        arms.set(module, on);
+    }
+}
+
+} // namespace tavrine

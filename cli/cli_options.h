@@ -1,0 +1,33 @@
+#pragma once
+
+#include "engine/modules.h"
+
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace tavrine {
+
+struct CliOptions {
+    enum class Command { Plan, Apply } command = Command::Plan;
+    PathKind path = PathKind::All;
+    std::int32_t preset = static_cast<std::int32_t>(ProfilePresetIndex::Competitive);
+    bool everything = false;
+    std::vector<std::pair<Module, bool>> toggles; // in the order given
+};
+
+struct CliParse {
+    std::optional<CliOptions> options;
+    std::string error;          // why parsing failed
+    bool unknown_label = false; // the error names a module nobody knows
+};
+
+CliParse parse_cli(const std::vector<std::string>& args);
+std::optional<PathKind> parse_path_name(const std::string& name);
+const char* path_name(PathKind path);
+
+// Preset, then --everything, then each --arm / --disarm in order.
+void apply_cli_arms(const CliOptions& options);
+
+} // namespace tavrine

@@ -1,0 +1,151 @@
+#include "engine/modules.h"
+
+#include "platform/ascii.h"
+#include "tweaks/latency.h"
+
+namespace tavrine {
+
+namespace {
+
+// Steps whose routines arrive with their own paths (frames, netcode, cleanup, the CPU cull and
+// the runtime holds). Until then they keep their place, label and count in a run and change
+// nothing, so progress and the completion overlay already behave as they will.
+void not_built_yet() {}
+
+using enum Module;
+using enum PathKind;
+
+// clang-format off
+constexpr ModuleInfo kModules[] = {
+    // module         step label        page row            block     initial routine
+    {PowerPlan,      "Power plan",     "Power plan",       Latency,  true,  apply_power_plan},
+    {InputDelay,     "Input delay",    "Raw mouse",        Latency,  true,  apply_input_delay},
+    {MouseAccel,     "Mouse accel",    "Mouse accel",      Latency,  true,  apply_mouse_accel_off},
+    {Usb,            "USB",            "USB interrupt",    Latency,  true,  apply_usb_power},
+    {GameMode,       "Game Mode",      "Game Mode",        Latency,  true,  apply_game_mode},
+    {Notifications,  "Notifications",  "Toasts off",       Latency,  true,  apply_notifications_off},
+    {StickyKeys,     "Sticky keys",    "Sticky keys",      Latency,  true,  apply_sticky_keys_off},
+    {Timer,          "Timer",          "Timer 1ms",        Latency,  true,  not_built_yet},
+    {PowerLock,      "Power lock",     "Power lock",       Latency,  true,  not_built_yet},
+    {GameClamp,      "Game clamp",     "Game clamp",       Latency,  true,  not_built_yet},
+
+    {GameDvr,        "Game DVR",       "Game DVR",         Frames,   true,  not_built_yet},
+    {CpuSchedule,    "CPU schedule",   "CPU schedule",     Frames,   true,  not_built_yet},
+    {GpuProfile,     "GPU profile",    "GPU profile",      Frames,   true,  not_built_yet},
+    {Ram,            "RAM",            "RAM / MMCSS",      Frames,   true,  not_built_yet},
+    {Mmcss,          "MMCSS",          "Prioritize games", Frames,   true,  not_built_yet},
+    {Fullscreen,     "Fullscreen",     "Fullscreen FSE",   Frames,   true,  not_built_yet},
+    {Hags,           "HAGS",           "GPU scheduling",   Frames,   true,  not_built_yet},
+    {VisualFx,       "Visual FX",      "Visual FX",        Frames,   true,  not_built_yet},
+    {SysMain,        "SysMain",        "SysMain",          Frames,   false, not_built_yet},
+    {Dwm,            "DWM",            "DWM MMCSS",        Frames,   true,  not_built_yet},
+    {Standby,        "Standby",        "Standby trim",     Frames,   true,  not_built_yet},
+    {WorkingSet,     "Working set",    "Working set",      Frames,   false, not_built_yet},
+
+    {NetworkStack,   "Network stack",  "Network stack",    Netcode,  true,  not_built_yet},
+    {WiFi,           "Wi-Fi",          "Wi-Fi latency",    Netcode,  true,  not_built_yet},
+    {FlushDns,       "Flush DNS",      "Flush DNS",        Netcode,  false, not_built_yet},
+    {PrioritizeExe,  "Prioritize exe", "Prioritize exe",   Netcode,  false, not_built_yet},
+    {Nagle,          "Nagle",          "Nagle off",        Netcode,  true,  not_built_yet},
+
+    {RestorePoint,   "Restore point",  "Restore point",    Cleanup,  false, not_built_yet},
+    {TempFiles,      "Temp files",     "Temp / prefetch",  Cleanup,  false, not_built_yet},
+    {BrowserCache,   "Browser cache",  "Browser cache",    Cleanup,  false, not_built_yet},
+    {WindowsPass,    "Windows pass",   "Windows pass",     Cleanup,  false, not_built_yet},
+    {BloatApps,      "Bloat apps",     "Bloat apps",       Cleanup,  false, not_built_yet},
+    {DriveTrim,      "Drive TRIM",     "Game drive",       Cleanup,  false, not_built_yet},
+    {WindowsUpdate,  "Windows Update", "Windows Update",   Cleanup,  false, not_built_yet},
+    {Telemetry,      "Telemetry",      "Telemetry",        Cleanup,  false, not_built_yet},
+    {Hibernate,      "Hibernate",      "Hibernate",        Cleanup,  false, not_built_yet},
+
+    {CullBloatList,  nullptr,          "Bloat list",       CpuCull,  true,  nullptr},
+    {CullOemSuite,   nullptr,          "OEM suite",        CpuCull,  true,  nullptr},
+    {CullUpdaters,   nullptr,          "Updaters",         CpuCull,  true,  nullptr},
+    {CullDeepSweep,  nullptr,          "Deep sweep",       CpuCull,  false, nullptr},
+    {CullServices,   nullptr,          "Services",         CpuCull,  true,  nullptr},
+    {CullStartup,    nullptr,          "Startup",          CpuCull,  true,  nullptr},
+    {CullOffice,     nullptr,          "Office BG",        CpuCull,  false, nullptr},
+    {CullCloudSync,  nullptr,          "Cloud sync",       CpuCull,  false, nullptr},
+};
+// clang-format on
+
+static_assert(std::size(kModules) == kModuleCount, "one row per module");
+
+constexpr bool rows_follow_enum_order() {
+    for (std::size_t i = 0; i < std::size(kModules); ++i) {
+        if (static_cast<std::size_t>(kModules[i].module) != i) {
+            return false;
+        }
+    }
+    return true;
+}
+static_assert(rows_follow_enum_order(), "module_info indexes the table by enum value");
+
+} // namespace
+
+std::span<const ModuleInfo> module_table() {
+    return kModules;
+}
+
+const ModuleInfo& module_info(Module module) {
+    return kModules[static_cast<std::size_t>(module)];
+}
+
+bool is_cull_option(Module module) {
+    return module_info(module).block == PathKind::CpuCull;
+}
+
+std::optional<Module> find_module(std::string_view label) {
+    for (const ModuleInfo& info : kModules) {
+        const bool by_label = info.step_label != nullptr && iequals(info.step_label, label);
+        const bool by_row = is_cull_option(info.module) && iequals(info.page_row, label);
+        if (by_label || by_row) {
+            return info.module;
+        }
+    }
+    return std::nullopt;
+}
+
+ModuleArms::ModuleArms() {
+    reset_to_initial();
+}
+
+void ModuleArms::reset_to_initial() {
+    for (const ModuleInfo& info : kModules) {
+        set(info.module, info.initial);
+    }
+}
+
+bool ModuleArms::any_cull_option() const {
+    for (const ModuleInfo& info : kModules) {
+        if (info.block == PathKind::CpuCull && armed(info.module)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+ModuleArms& module_arms() {
+    static ModuleArms arms;
+    return arms;
+}
+
+bool path_covers(PathKind path, PathKind block) {
+    return path == PathKind::All || path == block;
+}
+
+int armed_count(PathKind path) {
+    ModuleArms& arms = module_arms();
+    int count = 0;
+    for (const ModuleInfo& info : kModules) {
+        if (info.step_label != nullptr && path_covers(path, info.block) && arms.armed(info.module)) {
+            ++count;
+        }
+    }
+    if (path_covers(path, PathKind::CpuCull) && arms.any_cull_option()) {
+        ++count;
+    }
+    return count;
+}
+
+} // namespace tavrine

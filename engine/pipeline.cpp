@@ -1,0 +1,131 @@
+#include "engine/pipeline.h"
+
+#include "engine/run_status.h"
+#include "tweaks/latency.h"
+
+#include <system_error>
+#include <thread>
+
+namespace tavrine {
+
+namespace {
+
+constexpr const char* kAudioStabilityLabel = "Audio stability";
+constexpr const char* kCpuCullLabel = "CPU cull";
+
+// The cull options share one step; its routine arrives with the process-control room.
+void run_cpu_cull_step() {}
+
+bool known_path(PathKind path) {
+    const auto value = static_cast<std::int32_t>(path);
+    return value >= 0 && value <= 5;
+}
+
+} // namespace
+
+std::vector<ModuleStep> build_step_list(PathKind path) {
+    std::vector<ModuleStep> steps;
+    steps.push_back({kAudioStabilityLabel, restore_sane_defaults});
+    if (!known_path(path)) {
+        return steps;
+    }
+    const ModuleArms& arms = module_arms();
+    for (const ModuleInfo& info : module_table()) {
+        if (info.routine != nullptr && path_covers(path, info.block) && arms.armed(info.module)) {
+            steps.push_back({info.step_label, info.routine});
+        }
+    }
+    if (path_covers(path, PathKind::CpuCull) && arms.any_cull_option()) {
+        steps.push_back({kCpuCullLabel, run_cpu_cull_step});
+    }
+    return steps;
+}
+
+void run_steps(std::vector<ModuleStep> steps) {
+    RunStatus& status = run_status();
+    for (ModuleStep& step : steps) {
+        std::function<void()> job = std::move(step.job);
+        status.current_label.exchange(shown_label(step.label));
+        if (job) {
+            job();
+        }
+        status.completed_steps.fetch_add(1);
+    }
+    status.current_label.exchange("Done");
+    status.worker_active.store(false);
+}
+
+void build_and_start_run(PathKind path) {
+    RunStatus& status = run_status();
+    if (status.run_in_progress.load() || status.deploy_in_progress.load()) {
+        return;
+    }
+    bool idle = false;
+    if (!status.worker_active.compare_exchange_strong(idle, true)) {
+        return;
+    }
+    status.completed_steps.exchange(0);
+    status.total_steps.store(0);
+    status.current_label.exchange("Preparing");
+    status.result_veil_shown.store(false);
+    status.last_path.store(path);
+
+    std::vector<ModuleStep> steps = build_step_list(path);
+    status.total_steps.store(static_cast<int>(steps.size()));
+    status.status_message.set("");
+    status.run_in_progress.store(true);
+    try {
+        std::thread(run_steps, std::move(steps)).detach();
+    } catch (const std::system_error&) {
+        // No thread, no run: undo the busy state so the buttons work again, and say why.
+        status.run_in_progress.store(false);
+        status.worker_active.store(false);
+        status.status_message.set("The run could not start: the system refused a new thread");
+    }
+}
+
+const char* completion_text(PathKind path) {
+    switch (path) {
+    case PathKind::Latency:
+        return "Latency path applied";
+    case PathKind::Frames:
+        return "Frame path applied";
+    case PathKind::Netcode:
+        return "Netcode path applied";
+    case PathKind::Cleanup:
+        return "Cleanup finished";
+    case PathKind::CpuCull:
+        return "CPU cull finished";
+    case PathKind::All:
+        break;
+    }
+    return "Optimiser finished";
+}
+
+const char* run_button_caption(PathKind path) {
+    switch (path) {
+    case PathKind::Latency:
+        return "Optimise latency";
+    case PathKind::Frames:
+        return "Optimise frames";
+    case PathKind::Netcode:
+        return "Optimise netcode";
+    case PathKind::Cleanup:
+        return "Run cleanup";
+    case PathKind::CpuCull:
+        return "Cull CPU bloat";
+    case PathKind::All:
+        break;
+    }
+    return "Run optimiser";
+}
+
+const char* result_text() {
+    return completion_text(run_status().last_path.load());
+}
+
+bool pipeline_worker_active() {
+    return run_status().worker_active.load();
+}
+
+} // namespace tavrine

@@ -1,0 +1,64 @@
+#include "engine/modules.h"
+
+#include <initializer_list>
+
+namespace tavrine {
+
+namespace {
+
+using enum Module;
+
+void set_all(std::initializer_list<Module> modules, bool on) {
+    for (Module module : modules) {
+        module_arms().set(module, on);
+    }
+}
+
+} // namespace
+
+std::atomic<std::int32_t>& profile_preset() {
+    static std::atomic<std::int32_t> index{static_cast<std::int32_t>(ProfilePresetIndex::Competitive)};
+    return index;
+}
+
+const char* profile_preset_name(std::int32_t index) {
+    switch (index) {
+    case 0:
+        return "Casual";
+    case 2:
+        return "Streamer";
+    default:
+        return "Competitive";
+    }
+}
+
+// The rules run in this order, each overriding the ones before. "Restore point" is never touched.
+void apply_profile_preset(std::int32_t index) {
+    profile_preset().store(index);
+    set_all({TempFiles, BrowserCache, BloatApps, WindowsPass, WindowsUpdate, DriveTrim, FlushDns,
+             PrioritizeExe, SysMain, Telemetry, Hibernate},
+            false);
+    set_all({CullBloatList, CullOemSuite, CullUpdaters, CullStartup}, true);
+    set_all({CullOffice, CullCloudSync}, false);
+    set_all({Usb,          CpuSchedule,   GpuProfile, Ram,      InputDelay, PowerPlan,
+             NetworkStack, WiFi,          GameDvr,    GameMode, Mmcss,      Fullscreen,
+             MouseAccel,   Notifications, StickyKeys, Hags,     VisualFx,   Nagle,
+             Timer,        PowerLock,     GameClamp,  Dwm},
+            true);
+    if (index == 0) {
+        set_all({CpuSchedule, Usb, WiFi, VisualFx, Hags, Nagle, StickyKeys, CullDeepSweep, CullServices,
+                 CullStartup, Timer, Standby, WorkingSet, Dwm},
+                false);
+        return;
+    }
+    set_all({TempFiles, Standby}, true);
+    if (index == 2) {
+        set_all({GameDvr, VisualFx, CullDeepSweep, CullServices, WorkingSet}, false);
+        return;
+    }
+    set_all(
+        {FlushDns, SysMain, Telemetry, CullCloudSync, CullOffice, CullDeepSweep, CullServices, WorkingSet},
+        true);
+}
+
+} // namespace tavrine

@@ -1,0 +1,24 @@
+#include "engine/run_status.h"
+
+namespace tavrine {
+
+void StatusMessage::set(std::string_view text) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    text_.assign(text.substr(0, kCapacity));
+}
+
+std::string StatusMessage::get() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return text_;
+}
+
+RunStatus& run_status() {
+    static RunStatus status;
+    return status;
+}
+
+const char* shown_label(const char* label) {
+    return (label == nullptr || label[0] == '\0') ? "Working" : label;
+}
+
+} // namespace tavrine

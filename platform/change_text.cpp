@@ -1,0 +1,108 @@
+#include "platform/change_text.h"
+
+#include <cstdio>
+#include <cstring>
+
+namespace tavrine {
+
+namespace {
+
+std::string hex(std::uint32_t value) {
+    char buffer[16];
+    std::snprintf(buffer, sizeof buffer, "0x%X", value);
+    return buffer;
+}
+
+const char* start_type_name(std::uint32_t start_type) {
+    switch (start_type) {
+    case 2:
+        return "automatic";
+    case 3:
+        return "manual";
+    case 4:
+        return "disabled";
+    default:
+        return nullptr;
+    }
+}
+
+} // namespace
+
+std::string key_display_path(Hive hive, std::string_view sub_key) {
+    std::string path = hive_prefix(hive);
+    path += '\\';
+    path += sub_key;
+    return path;
+}
+
+std::string describe_set_value(Hive hive, std::string_view sub_key, std::string_view name, std::uint32_t type,
+                               const std::uint8_t* data, std::uint32_t size) {
+    std::string line;
+    if (type == kRegDword && size == 4) {
+        std::uint32_t value = 0;
+        std::memcpy(&value, data, 4);
+        line = "SET DWORD " + key_display_path(hive, sub_key) + " " + std::string(name) + " = " +
+               std::to_string(value);
+        if (value > 9) {
+            line += " (" + hex(value) + ")";
+        }
+    } else if (type == kRegSz) {
+        std::string text(reinterpret_cast<const char*>(data), size);
+        if (!text.empty() && text.back() == '\0') {
+            text.pop_back();
+        }
+        line = "SET SZ " + key_display_path(hive, sub_key) + " " + std::string(name) + " = \"" + text + "\"";
+    } else {
+        line = "SET TYPE " + std::to_string(type) + " " + key_display_path(hive, sub_key) + " " +
+               std::string(name) + " (" + std::to_string(size) + " bytes)";
+    }
+    return line;
+}
+
+std::string describe_delete_value(Hive hive, std::string_view sub_key, std::string_view name) {
+    return "DELETE " + key_display_path(hive, sub_key) + " " + std::string(name);
+}
+
+std::string describe_run(std::string_view command, std::uint32_t wait_ms) {
+    std::string line = "RUN " + std::string(command);
+    // The usual 45 s limit goes unsaid; a shorter one marks a command whose exit code is read.
+    if (wait_ms != 45000) {
+        line += "  [waits up to " + std::to_string(wait_ms / 1000) + " s]";
+    }
+    return line;
+}
+
+std::string describe_spi(std::uint32_t action, std::uint32_t param, const SpiArgument& argument,
+                         std::uint32_t flags) {
+    std::string line = "SPI " + hex(action) + " param " + std::to_string(param);
+    switch (argument.kind) {
+    case SpiArgument::Kind::Null:
+        line += " pv null";
+        break;
+    case SpiArgument::Kind::Value:
+        line += " pv " + std::to_string(argument.value);
+        break;
+    case SpiArgument::Kind::Words: {
+        line += " pv {";
+        for (std::size_t i = 0; i < argument.words.size(); ++i) {
+            line += (i == 0 ? "" : ", ") + std::to_string(argument.words[i]);
+        }
+        line += "}";
+        break;
+    }
+    }
+    line += " flags " + std::to_string(flags);
+    return line;
+}
+
+std::string describe_stop_and_set_start_type(std::string_view service, std::uint32_t start_type) {
+    const char* name = start_type_name(start_type);
+    return "SERVICE " + std::string(service) + " stop+" +
+           (name != nullptr ? name : std::to_string(start_type));
+}
+
+std::string describe_set_automatic_and_start(std::string_view service) {
+    return "SERVICE " + std::string(service) + " auto+start";
+}
+
+} // namespace tavrine

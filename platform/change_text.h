@@ -1,0 +1,23 @@
+#pragma once
+// One line of text per change, shared by the preview and the fake machine's journal so that
+// a plan and a test transcript read the same.
+
+#include "platform/machine.h"
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace tavrine {
+
+std::string key_display_path(Hive hive, std::string_view sub_key);
+std::string describe_set_value(Hive hive, std::string_view sub_key, std::string_view name, std::uint32_t type,
+                               const std::uint8_t* data, std::uint32_t size);
+std::string describe_delete_value(Hive hive, std::string_view sub_key, std::string_view name);
+std::string describe_run(std::string_view command, std::uint32_t wait_ms);
+std::string describe_spi(std::uint32_t action, std::uint32_t param, const SpiArgument& argument,
+                         std::uint32_t flags);
+std::string describe_stop_and_set_start_type(std::string_view service, std::uint32_t start_type);
+std::string describe_set_automatic_and_start(std::string_view service);
+
+} // namespace tavrine

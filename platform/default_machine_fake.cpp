@@ -1,0 +1,11 @@
+#include "platform/default_machine.h"
+#include "platform/fake_machine.h"
+
+namespace tavrine {
+
+Machine& default_machine() {
+    static FakeMachine machine;
+    return machine;
+}
+
+} // namespace tavrine

@@ -1,0 +1,434 @@
+#include "platform/fake_machine.h"
+
+#include "platform/change_text.h"
+#include "platform/command_line.h"
+#include "platform/registry_path.h"
+
+#include <cstring>
+
+namespace tavrine {
+
+namespace {
+
+using Lock = std::lock_guard<std::recursive_mutex>;
+
+std::vector<std::string_view> split_key_path(std::string_view sub_key) {
+    std::vector<std::string_view> parts;
+    while (!sub_key.empty()) {
+        const std::size_t slash = sub_key.find('\\');
+        const std::string_view part = sub_key.substr(0, slash);
+        if (!part.empty()) {
+            parts.push_back(part);
+        }
+        if (slash == std::string_view::npos) {
+            break;
+        }
+        sub_key.remove_prefix(slash + 1);
+    }
+    return parts;
+}
+
+ParsedRegistryPath parse_or_hklm(std::string_view path, std::string& storage) {
+    storage.assign(path);
+    ParsedRegistryPath parsed;
+    parse_registry_path(storage.c_str(), parsed);
+    return parsed;
+}
+
+std::size_t hive_index(Hive hive) {
+    return static_cast<std::size_t>(hive);
+}
+
+} // namespace
+
+// [SECTION] Registry keys ----------------------------------------------------------------------
+
+class FakeRegistryKey final : public RegistryKey {
+public:
+    FakeRegistryKey(FakeRegistry& registry, Hive hive, std::string sub_key, KeyAccess access)
+        : registry_(registry), hive_(hive), sub_key_(std::move(sub_key)), access_(access) {}
+
+    Hive hive() const override { return hive_; }
+    const std::string& sub_key() const override { return sub_key_; }
+
+    bool set_value(std::string_view name, std::uint32_t type, const std::uint8_t* data,
+                   std::uint32_t size) override {
+        if (access_ == KeyAccess::Read) {
+            return false;
+        }
+        Lock lock(registry_.owner_.mutex_);
+        FakeRegistry::Node* node = registry_.find(hive_, sub_key_);
+        if (node == nullptr) {
+            return false;
+        }
+        RegistryValue value{type, std::vector<std::uint8_t>(data, data + size)};
+        if (RegistryValue* existing = FakeRegistry::find_value(*node, name)) {
+            *existing = std::move(value);
+        } else {
+            node->values.emplace_back(std::string(name), std::move(value));
+        }
+        registry_.owner_.journal_.push_back(describe_set_value(hive_, sub_key_, name, type, data, size));
+        return true;
+    }
+
+    std::optional<RegistryValue> query_value(std::string_view name) override {
+        Lock lock(registry_.owner_.mutex_);
+        FakeRegistry::Node* node = registry_.find(hive_, sub_key_);
+        RegistryValue* value = node != nullptr ? FakeRegistry::find_value(*node, name) : nullptr;
+        return value != nullptr ? std::optional<RegistryValue>(*value) : std::nullopt;
+    }
+
+    bool delete_value(std::string_view name) override {
+        if (access_ == KeyAccess::Read) {
+            return false;
+        }
+        Lock lock(registry_.owner_.mutex_);
+        FakeRegistry::Node* node = registry_.find(hive_, sub_key_);
+        if (node == nullptr) {
+            return false;
+        }
+        for (auto it = node->values.begin(); it != node->values.end(); ++it) {
+            if (iequals(it->first, name)) {
+                node->values.erase(it);
+                registry_.owner_.journal_.push_back(describe_delete_value(hive_, sub_key_, name));
+                return true;
+            }
+        }
+        return false;
+    }
+
+    std::optional<std::string> sub_key_name(std::uint32_t index) override {
+        Lock lock(registry_.owner_.mutex_);
+        const FakeRegistry::Node* node = registry_.find(hive_, sub_key_);
+        if (node == nullptr || index >= node->children.size()) {
+            return std::nullopt;
+        }
+        auto it = node->children.begin();
+        std::advance(it, index);
+        return it->second.name;
+    }
+
+    std::optional<std::string> value_name(std::uint32_t index) override {
+        Lock lock(registry_.owner_.mutex_);
+        const FakeRegistry::Node* node = registry_.find(hive_, sub_key_);
+        if (node == nullptr || index >= node->values.size()) {
+            return std::nullopt;
+        }
+        return node->values[index].first;
+    }
+
+private:
+    FakeRegistry& registry_;
+    Hive hive_;
+    std::string sub_key_;
+    KeyAccess access_;
+};
+
+// [SECTION] Registry ---------------------------------------------------------------------------
+
+FakeRegistry::Node* FakeRegistry::find(Hive hive, std::string_view sub_key) {
+    Node* node = &roots_[hive_index(hive)];
+    for (std::string_view part : split_key_path(sub_key)) {
+        auto it = node->children.find(part);
+        if (it == node->children.end()) {
+            return nullptr;
+        }
+        node = &it->second;
+    }
+    return node;
+}
+
+const FakeRegistry::Node* FakeRegistry::find(Hive hive, std::string_view sub_key) const {
+    return const_cast<FakeRegistry*>(this)->find(hive, sub_key);
+}
+
+FakeRegistry::Node& FakeRegistry::make(Hive hive, std::string_view sub_key) {
+    Node* node = &roots_[hive_index(hive)];
+    for (std::string_view part : split_key_path(sub_key)) {
+        auto it = node->children.find(part);
+        if (it == node->children.end()) {
+            it = node->children.emplace(std::string(part), Node{}).first;
+            it->second.name = std::string(part);
+        }
+        node = &it->second;
+    }
+    return *node;
+}
+
+RegistryValue* FakeRegistry::find_value(Node& node, std::string_view name) {
+    for (auto& [value_name, value] : node.values) {
+        if (iequals(value_name, name)) {
+            return &value;
+        }
+    }
+    return nullptr;
+}
+
+std::size_t FakeRegistry::count(const Node& node) {
+    std::size_t total = node.children.size();
+    for (const auto& child : node.children) {
+        total += count(child.second);
+    }
+    return total;
+}
+
+RegistryKeyPtr FakeRegistry::create_key(Hive hive, std::string_view sub_key) {
+    Lock lock(owner_.mutex_);
+    // A denied key on the way refuses the create, as RegCreateKeyExA does without access.
+    Node* node = &roots_[hive_index(hive)];
+    for (std::string_view part : split_key_path(sub_key)) {
+        auto it = node->children.find(part);
+        if (it == node->children.end()) {
+            break;
+        }
+        node = &it->second;
+        if (node->denied) {
+            return nullptr;
+        }
+    }
+    make(hive, sub_key);
+    return std::make_unique<FakeRegistryKey>(*this, hive, std::string(sub_key), KeyAccess::SetValue);
+}
+
+RegistryKeyPtr FakeRegistry::open_key(Hive hive, std::string_view sub_key, KeyAccess access) {
+    Lock lock(owner_.mutex_);
+    const Node* node = find(hive, sub_key);
+    if (node == nullptr || node->denied) {
+        return nullptr;
+    }
+    return std::make_unique<FakeRegistryKey>(*this, hive, std::string(sub_key), access);
+}
+
+void FakeRegistry::add_key(std::string_view path) {
+    Lock lock(owner_.mutex_);
+    std::string storage;
+    const ParsedRegistryPath parsed = parse_or_hklm(path, storage);
+    make(parsed.hive, parsed.sub_key);
+}
+
+void FakeRegistry::put_dword(std::string_view path, std::string_view name, std::uint32_t value) {
+    Lock lock(owner_.mutex_);
+    std::string storage;
+    const ParsedRegistryPath parsed = parse_or_hklm(path, storage);
+    Node& node = make(parsed.hive, parsed.sub_key);
+    std::vector<std::uint8_t> data(4);
+    std::memcpy(data.data(), &value, 4);
+    if (RegistryValue* existing = find_value(node, name)) {
+        *existing = {kRegDword, data};
+    } else {
+        node.values.emplace_back(std::string(name), RegistryValue{kRegDword, data});
+    }
+}
+
+void FakeRegistry::put_string(std::string_view path, std::string_view name, std::string_view text) {
+    Lock lock(owner_.mutex_);
+    std::string storage;
+    const ParsedRegistryPath parsed = parse_or_hklm(path, storage);
+    Node& node = make(parsed.hive, parsed.sub_key);
+    std::vector<std::uint8_t> data(text.begin(), text.end());
+    data.push_back(0);
+    if (RegistryValue* existing = find_value(node, name)) {
+        *existing = {kRegSz, data};
+    } else {
+        node.values.emplace_back(std::string(name), RegistryValue{kRegSz, data});
+    }
+}
+
+void FakeRegistry::deny(std::string_view path) {
+    Lock lock(owner_.mutex_);
+    std::string storage;
+    const ParsedRegistryPath parsed = parse_or_hklm(path, storage);
+    make(parsed.hive, parsed.sub_key).denied = true;
+}
+
+bool FakeRegistry::has_key(std::string_view path) const {
+    Lock lock(owner_.mutex_);
+    std::string storage;
+    const ParsedRegistryPath parsed = parse_or_hklm(path, storage);
+    return find(parsed.hive, parsed.sub_key) != nullptr;
+}
+
+bool FakeRegistry::has_value(std::string_view path, std::string_view name) const {
+    return value(path, name).has_value();
+}
+
+std::optional<RegistryValue> FakeRegistry::value(std::string_view path, std::string_view name) const {
+    Lock lock(owner_.mutex_);
+    std::string storage;
+    const ParsedRegistryPath parsed = parse_or_hklm(path, storage);
+    Node* node = const_cast<FakeRegistry*>(this)->find(parsed.hive, parsed.sub_key);
+    RegistryValue* found = node != nullptr ? find_value(*node, name) : nullptr;
+    return found != nullptr ? std::optional<RegistryValue>(*found) : std::nullopt;
+}
+
+std::optional<std::uint32_t> FakeRegistry::dword(std::string_view path, std::string_view name) const {
+    const auto found = value(path, name);
+    if (!found || found->type != kRegDword || found->data.size() != 4) {
+        return std::nullopt;
+    }
+    std::uint32_t result = 0;
+    std::memcpy(&result, found->data.data(), 4);
+    return result;
+}
+
+std::optional<std::string> FakeRegistry::text(std::string_view path, std::string_view name) const {
+    const auto found = value(path, name);
+    if (!found || found->type != kRegSz) {
+        return std::nullopt;
+    }
+    std::string result(found->data.begin(), found->data.end());
+    if (!result.empty() && result.back() == '\0') {
+        result.pop_back();
+    }
+    return result;
+}
+
+std::size_t FakeRegistry::key_count() const {
+    Lock lock(owner_.mutex_);
+    std::size_t total = 0;
+    for (const Node& root : roots_) {
+        total += count(root);
+    }
+    return total;
+}
+
+// [SECTION] Services ---------------------------------------------------------------------------
+
+bool FakeServices::stop_and_set_start_type(std::string_view name, std::uint32_t start_type) {
+    Lock lock(owner_.mutex_);
+    auto it = table_.find(name);
+    if (it == table_.end()) {
+        return false;
+    }
+    it->second.running = false;
+    it->second.start_type = start_type;
+    owner_.journal_.push_back(describe_stop_and_set_start_type(name, start_type));
+    return true;
+}
+
+bool FakeServices::set_automatic_and_start(std::string_view name) {
+    Lock lock(owner_.mutex_);
+    auto it = table_.find(name);
+    if (it == table_.end()) {
+        return false;
+    }
+    it->second.start_type = 2;
+    it->second.running = true;
+    owner_.journal_.push_back(describe_set_automatic_and_start(name));
+    return true;
+}
+
+void FakeServices::add(std::string_view name, FakeService service) {
+    Lock lock(owner_.mutex_);
+    table_[std::string(name)] = service;
+}
+
+std::optional<FakeService> FakeServices::get(std::string_view name) const {
+    Lock lock(owner_.mutex_);
+    auto it = table_.find(name);
+    return it != table_.end() ? std::optional<FakeService>(it->second) : std::nullopt;
+}
+
+// [SECTION] Commands ---------------------------------------------------------------------------
+
+CommandOutcome FakeCommands::run_hidden(std::string_view command, std::uint32_t wait_ms) {
+    Lock lock(owner_.mutex_);
+    const auto line = build_command_line(command);
+    if (!line) {
+        return {};
+    }
+    CommandScript script;
+    if (auto it = scripts_.find(command); it != scripts_.end()) {
+        script = it->second;
+    }
+    if (!script.startable) {
+        return {};
+    }
+    log_.push_back({std::string(command), *line, wait_ms});
+    owner_.journal_.push_back(describe_run(command, wait_ms));
+    if (script.duration_ms > wait_ms) {
+        return {true, kStillActive};
+    }
+    return {true, script.exit_code};
+}
+
+void FakeCommands::script(std::string_view command, CommandScript script) {
+    Lock lock(owner_.mutex_);
+    scripts_[std::string(command)] = script;
+}
+
+std::vector<RecordedCommand> FakeCommands::log() const {
+    Lock lock(owner_.mutex_);
+    return log_;
+}
+
+std::vector<std::string> FakeCommands::texts() const {
+    Lock lock(owner_.mutex_);
+    std::vector<std::string> out;
+    out.reserve(log_.size());
+    for (const RecordedCommand& entry : log_) {
+        out.push_back(entry.command);
+    }
+    return out;
+}
+
+// [SECTION] System settings ------------------------------------------------------------------
+
+bool FakeSystemSettings::system_parameters(std::uint32_t action, std::uint32_t param,
+                                           const SpiArgument& argument, std::uint32_t flags) {
+    Lock lock(owner_.mutex_);
+    log_.push_back({action, param, argument, flags});
+    owner_.journal_.push_back(describe_spi(action, param, argument, flags));
+    return true;
+}
+
+std::vector<SpiCall> FakeSystemSettings::log() const {
+    Lock lock(owner_.mutex_);
+    return log_;
+}
+
+// [SECTION] Security -------------------------------------------------------------------------
+
+bool FakeSecurity::enable_debug_privilege() {
+    Lock lock(owner_.mutex_);
+    if (elevated_) {
+        debug_privilege_ = true;
+    }
+    return elevated_;
+}
+
+bool FakeSecurity::is_elevated() {
+    Lock lock(owner_.mutex_);
+    return elevated_;
+}
+
+void* FakeSecurity::resolve_optional(std::string_view module, std::string_view entry) {
+    Lock lock(owner_.mutex_);
+    // A stable non-null address stands for a present entry; the fake never calls it.
+    static char present;
+    return entries_.count(ascii_lowered(module) + "!" + ascii_lowered(entry)) != 0 ? &present : nullptr;
+}
+
+void FakeSecurity::set_elevated(bool elevated) {
+    Lock lock(owner_.mutex_);
+    elevated_ = elevated;
+}
+
+void FakeSecurity::provide_entry(std::string_view module, std::string_view entry) {
+    Lock lock(owner_.mutex_);
+    entries_.insert(ascii_lowered(module) + "!" + ascii_lowered(entry));
+}
+
+bool FakeSecurity::debug_privilege_enabled() const {
+    Lock lock(owner_.mutex_);
+    return debug_privilege_;
+}
+
+// [SECTION] Machine ----------------------------------------------------------------------------
+
+std::vector<std::string> FakeMachine::journal() const {
+    Lock lock(mutex_);
+    return journal_;
+}
+
+} // namespace tavrine

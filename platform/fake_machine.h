@@ -1,0 +1,179 @@
+#pragma once
+// An in-memory machine for native tests: a registry with Windows' case-insensitive names and
+// sorted sub-key enumeration, a services table, a command runner that only records (with
+// scripted exit codes and durations), a log of system-parameter calls, and one journal of
+// every effect in order. Safe to use from the pipeline worker and a test thread at once.
+
+#include "platform/ascii.h"
+#include "platform/machine.h"
+
+#include <array>
+#include <cstdint>
+#include <map>
+#include <mutex>
+#include <optional>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace tavrine {
+
+class FakeMachine;
+
+class FakeRegistry final : public Registry {
+public:
+    explicit FakeRegistry(FakeMachine& owner) : owner_(owner) {}
+
+    RegistryKeyPtr create_key(Hive hive, std::string_view sub_key) override;
+    RegistryKeyPtr open_key(Hive hive, std::string_view sub_key, KeyAccess access) override;
+
+    // Set-up and inspection for tests; paths are registry paths with a hive prefix.
+    void add_key(std::string_view path);
+    void put_dword(std::string_view path, std::string_view name, std::uint32_t value);
+    void put_string(std::string_view path, std::string_view name, std::string_view text);
+    // Makes a key refuse every open, as a key with a restrictive ACL does.
+    void deny(std::string_view path);
+    bool has_key(std::string_view path) const;
+    bool has_value(std::string_view path, std::string_view name) const;
+    std::optional<RegistryValue> value(std::string_view path, std::string_view name) const;
+    std::optional<std::uint32_t> dword(std::string_view path, std::string_view name) const;
+    std::optional<std::string> text(std::string_view path, std::string_view name) const;
+    std::size_t key_count() const;
+
+private:
+    friend class FakeRegistryKey;
+    struct Node {
+        std::string name;
+        bool denied = false;
+        std::map<std::string, Node, CaseInsensitiveLess> children;
+        std::vector<std::pair<std::string, RegistryValue>> values; // in creation order
+    };
+
+    Node* find(Hive hive, std::string_view sub_key);
+    const Node* find(Hive hive, std::string_view sub_key) const;
+    Node& make(Hive hive, std::string_view sub_key);
+    static RegistryValue* find_value(Node& node, std::string_view name);
+    static std::size_t count(const Node& node);
+
+    FakeMachine& owner_;
+    std::array<Node, 3> roots_;
+};
+
+struct FakeService {
+    std::uint32_t start_type = 3;
+    bool running = false;
+};
+
+class FakeServices final : public Services {
+public:
+    explicit FakeServices(FakeMachine& owner) : owner_(owner) {}
+    bool stop_and_set_start_type(std::string_view name, std::uint32_t start_type) override;
+    bool set_automatic_and_start(std::string_view name) override;
+
+    void add(std::string_view name, FakeService service);
+    std::optional<FakeService> get(std::string_view name) const;
+
+private:
+    FakeMachine& owner_;
+    std::map<std::string, FakeService, CaseInsensitiveLess> table_;
+};
+
+struct CommandScript {
+    std::uint32_t exit_code = 0;
+    std::uint32_t duration_ms = 0; // longer than the wait: reported as still running
+    bool startable = true;
+};
+
+struct RecordedCommand {
+    std::string command;
+    std::string command_line; // what the interpreter would be started with
+    std::uint32_t wait_ms = 0;
+};
+
+class FakeCommands final : public Commands {
+public:
+    explicit FakeCommands(FakeMachine& owner) : owner_(owner) {}
+    CommandOutcome run_hidden(std::string_view command, std::uint32_t wait_ms) override;
+
+    void script(std::string_view command, CommandScript script);
+    std::vector<RecordedCommand> log() const;
+    std::vector<std::string> texts() const;
+
+private:
+    FakeMachine& owner_;
+    std::map<std::string, CommandScript, std::less<>> scripts_;
+    std::vector<RecordedCommand> log_;
+};
+
+struct SpiCall {
+    std::uint32_t action = 0;
+    std::uint32_t param = 0;
+    SpiArgument argument;
+    std::uint32_t flags = 0;
+};
+
+class FakeSystemSettings final : public SystemSettings {
+public:
+    explicit FakeSystemSettings(FakeMachine& owner) : owner_(owner) {}
+    bool system_parameters(std::uint32_t action, std::uint32_t param, const SpiArgument& argument,
+                           std::uint32_t flags) override;
+    std::vector<SpiCall> log() const;
+
+private:
+    FakeMachine& owner_;
+    std::vector<SpiCall> log_;
+};
+
+class FakeSecurity final : public Security {
+public:
+    explicit FakeSecurity(FakeMachine& owner) : owner_(owner) {}
+    bool enable_debug_privilege() override;
+    bool is_elevated() override;
+    void* resolve_optional(std::string_view module, std::string_view entry) override;
+
+    void set_elevated(bool elevated);
+    void provide_entry(std::string_view module, std::string_view entry);
+    bool debug_privilege_enabled() const;
+
+private:
+    FakeMachine& owner_;
+    bool elevated_ = true;
+    bool debug_privilege_ = false;
+    std::set<std::string> entries_; // "module!entry", lower-cased
+};
+
+class FakeMachine final : public Machine {
+public:
+    FakeMachine() = default;
+    FakeMachine(const FakeMachine&) = delete;
+    FakeMachine& operator=(const FakeMachine&) = delete;
+
+    FakeRegistry& registry() override { return registry_; }
+    FakeServices& services() override { return services_; }
+    FakeCommands& commands() override { return commands_; }
+    FakeSystemSettings& system_settings() override { return settings_; }
+    FakeSecurity& security() override { return security_; }
+
+    // Every effect in order, one line each, in the same words as the preview.
+    std::vector<std::string> journal() const;
+
+private:
+    friend class FakeRegistry;
+    friend class FakeRegistryKey;
+    friend class FakeServices;
+    friend class FakeCommands;
+    friend class FakeSystemSettings;
+    friend class FakeSecurity;
+
+    // One lock for the whole machine: tests are small and the worker is one thread.
+    mutable std::recursive_mutex mutex_;
+    std::vector<std::string> journal_;
+
+    FakeRegistry registry_{*this};
+    FakeServices services_{*this};
+    FakeCommands commands_{*this};
+    FakeSystemSettings settings_{*this};
+    FakeSecurity security_{*this};
+};
+
+} // namespace tavrine

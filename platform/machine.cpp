@@ -1,0 +1,36 @@
+#include "platform/machine.h"
+
+#include "platform/default_machine.h"
+
+#include <atomic>
+
+namespace tavrine {
+
+namespace {
+// Written by start-up code and tests, read from every thread that runs a tweak.
+std::atomic<Machine*> g_current{nullptr};
+} // namespace
+
+const char* hive_prefix(Hive hive) {
+    switch (hive) {
+    case Hive::LocalMachine:
+        return "HKLM";
+    case Hive::CurrentUser:
+        return "HKCU";
+    case Hive::Users:
+        return "HKU";
+    }
+    return "HKLM";
+}
+
+Machine& current_machine() {
+    Machine* machine = g_current.load(std::memory_order_acquire);
+    return machine != nullptr ? *machine : default_machine();
+}
+
+Machine* set_current_machine(Machine* machine) {
+    Machine* previous = g_current.exchange(machine, std::memory_order_acq_rel);
+    return previous != nullptr ? previous : &default_machine();
+}
+
+} // namespace tavrine

@@ -1,0 +1,59 @@
+#pragma once
+// One owner type per handle kind, so no path can leak or double-close a handle.
+
+#include <windows.h>
+
+#include <utility>
+
+namespace tavrine::win32 {
+
+template <typename Handle, typename Traits> class UniqueHandle {
+public:
+    UniqueHandle() = default;
+    explicit UniqueHandle(Handle handle) : handle_(handle) {}
+    ~UniqueHandle() { reset(); }
+    UniqueHandle(UniqueHandle&& other) noexcept : handle_(std::exchange(other.handle_, Traits::invalid())) {}
+    UniqueHandle& operator=(UniqueHandle&& other) noexcept {
+        if (this != &other) {
+            reset(std::exchange(other.handle_, Traits::invalid()));
+        }
+        return *this;
+    }
+    UniqueHandle(const UniqueHandle&) = delete;
+    UniqueHandle& operator=(const UniqueHandle&) = delete;
+
+    Handle get() const { return handle_; }
+    Handle* put() {
+        reset();
+        return &handle_;
+    }
+    explicit operator bool() const { return handle_ != Traits::invalid(); }
+    void reset(Handle handle = Traits::invalid()) {
+        if (handle_ != Traits::invalid()) {
+            Traits::close(handle_);
+        }
+        handle_ = handle;
+    }
+
+private:
+    Handle handle_ = Traits::invalid();
+};
+
+struct KeyTraits {
+    static HKEY invalid() { return nullptr; }
+    static void close(HKEY key) { RegCloseKey(key); }
+};
+struct ServiceTraits {
+    static SC_HANDLE invalid() { return nullptr; }
+    static void close(SC_HANDLE handle) { CloseServiceHandle(handle); }
+};
+struct KernelTraits {
+    static HANDLE invalid() { return nullptr; }
+    static void close(HANDLE handle) { CloseHandle(handle); }
+};
+
+using UniqueHkey = UniqueHandle<HKEY, KeyTraits>;
+using UniqueServiceHandle = UniqueHandle<SC_HANDLE, ServiceTraits>;
+using UniqueKernelHandle = UniqueHandle<HANDLE, KernelTraits>;
+
+} // namespace tavrine::win32
