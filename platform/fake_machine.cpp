@@ -426,6 +426,11 @@ bool FakeSecurity::debug_privilege_enabled() const {
 
 // [SECTION] Machine ----------------------------------------------------------------------------
 
+void FakeMachine::add_to_journal(std::string line) {
+    Lock lock(mutex_);
+    journal_.push_back(std::move(line));
+}
+
 std::vector<std::string> FakeMachine::journal() const {
     Lock lock(mutex_);
     return journal_;

@@ -5,6 +5,8 @@
 // every effect in order. Safe to use from the pipeline worker and a test thread at once.
 
 #include "platform/ascii.h"
+#include "platform/fake_files.h"
+#include "platform/fake_processes.h"
 #include "platform/machine.h"
 
 #include <array>
@@ -153,6 +155,12 @@ public:
     FakeCommands& commands() override { return commands_; }
     FakeSystemSettings& system_settings() override { return settings_; }
     FakeSecurity& security() override { return security_; }
+    FakeProcesses& processes() override { return processes_; }
+    FakeFiles& files() override { return files_; }
+
+    // For the fakes of each concern: one lock for the whole machine, one journal.
+    std::recursive_mutex& lock() const { return mutex_; }
+    void add_to_journal(std::string line);
 
     // Every effect in order, one line each, in the same words as the preview.
     std::vector<std::string> journal() const;
@@ -174,6 +182,8 @@ private:
     FakeCommands commands_{*this};
     FakeSystemSettings settings_{*this};
     FakeSecurity security_{*this};
+    FakeProcesses processes_{*this};
+    FakeFiles files_{*this};
 };
 
 } // namespace tavrine

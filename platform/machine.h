@@ -10,6 +10,7 @@
 //   [SECTION] Commands
 //   [SECTION] System settings
 //   [SECTION] Security and optional entry points
+//   (processes and threads: platform/processes.h; files and volumes: platform/files.h)
 //   [SECTION] Machine and the current backend
 
 #include <cstdint>
@@ -127,6 +128,9 @@ public:
 
 // [SECTION] Machine and the current backend ----------------------------------------------
 
+class Processes; // platform/processes.h
+class Files;     // platform/files.h
+
 class Machine {
 public:
     virtual ~Machine() = default;
@@ -135,6 +139,8 @@ public:
     virtual Commands& commands() = 0;
     virtual SystemSettings& system_settings() = 0;
     virtual Security& security() = 0;
+    virtual Processes& processes() = 0;
+    virtual Files& files() = 0;
     // A remark for a person reading a preview; real backends ignore it.
     virtual void note(std::string_view /*text*/) {}
 };

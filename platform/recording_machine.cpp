@@ -52,6 +52,9 @@ private:
 
 } // namespace
 
+RecordingMachine::RecordingMachine(Machine& reads_from)
+    : inner_(reads_from), processes_(*this, reads_from.processes()), files_(*this, reads_from.files()) {}
+
 void RecordingMachine::record(std::string line) {
     std::lock_guard<std::mutex> lock(mutex_);
     lines_.push_back(std::move(line));

@@ -4,6 +4,8 @@
 // that falls back on a failed command shows its fall-back too; the routine says so in a note.
 
 #include "platform/machine.h"
+#include "platform/recording_files.h"
+#include "platform/recording_processes.h"
 
 #include <memory>
 #include <mutex>
@@ -15,13 +17,15 @@ namespace tavrine {
 
 class RecordingMachine final : public Machine, Registry, Services, Commands, SystemSettings, Security {
 public:
-    explicit RecordingMachine(Machine& reads_from) : inner_(reads_from) {}
+    explicit RecordingMachine(Machine& reads_from);
 
     Registry& registry() override { return *this; }
     Services& services() override { return *this; }
     Commands& commands() override { return *this; }
     SystemSettings& system_settings() override { return *this; }
     Security& security() override { return *this; }
+    Processes& processes() override { return processes_; }
+    Files& files() override { return files_; }
     void note(std::string_view text) override;
 
     std::vector<std::string> lines() const;
@@ -51,6 +55,8 @@ private:
     mutable std::mutex mutex_;
     std::vector<std::string> lines_;
     std::set<std::string> created_keys_; // "hive|lower-cased sub-key"
+    RecordingProcesses processes_;
+    RecordingFiles files_;
 };
 
 } // namespace tavrine

@@ -1,7 +1,9 @@
 #include "platform/win32_machine.h"
 
 #include "platform/command_line.h"
+#include "platform/win32_files.h"
 #include "platform/win32_handles.h"
+#include "platform/win32_processes.h"
 
 #include <string>
 #include <vector>
@@ -271,6 +273,8 @@ public:
     Commands& commands() override { return commands_; }
     SystemSettings& system_settings() override { return settings_; }
     Security& security() override { return security_; }
+    Processes& processes() override { return processes_; }
+    Files& files() override { return files_; }
 
 private:
     Win32Registry registry_;
@@ -278,6 +282,8 @@ private:
     Win32Commands commands_;
     Win32SystemSettings settings_;
     Win32Security security_;
+    Win32Processes processes_;
+    Win32Files files_;
 };
 
 } // namespace

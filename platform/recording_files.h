@@ -1,0 +1,19 @@
+#pragma once
+
+#include "platform/files.h"
+
+namespace tavrine {
+
+class RecordingMachine;
+
+// Reads through to the real files, records every change in the plan.
+class RecordingFiles final : public Files {
+public:
+    RecordingFiles(RecordingMachine& plan, Files& reads_from) : plan_(plan), inner_(reads_from) {}
+
+private:
+    [[maybe_unused]] RecordingMachine& plan_;
+    [[maybe_unused]] Files& inner_;
+};
+
+} // namespace tavrine

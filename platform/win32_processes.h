@@ -1,0 +1,9 @@
+#pragma once
+
+#include "platform/processes.h"
+
+namespace tavrine {
+
+class Win32Processes final : public Processes {};
+
+} // namespace tavrine
