@@ -11,9 +11,12 @@ class RecordingProcesses final : public Processes {
 public:
     RecordingProcesses(RecordingMachine& plan, Processes& reads_from) : plan_(plan), inner_(reads_from) {}
 
+    std::vector<ProcessEntry> list_processes() override { return inner_.list_processes(); }
+    std::optional<std::string> image_path(std::uint32_t pid) override { return inner_.image_path(pid); }
+
 private:
     [[maybe_unused]] RecordingMachine& plan_;
-    [[maybe_unused]] Processes& inner_;
+    Processes& inner_;
 };
 
 } // namespace tavrine
