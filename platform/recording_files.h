@@ -11,9 +11,13 @@ class RecordingFiles final : public Files {
 public:
     RecordingFiles(RecordingMachine& plan, Files& reads_from) : plan_(plan), inner_(reads_from) {}
 
+    std::optional<std::uint32_t> attributes(std::string_view path) override {
+        return inner_.attributes(path);
+    }
+
 private:
     [[maybe_unused]] RecordingMachine& plan_;
-    [[maybe_unused]] Files& inner_;
+    Files& inner_;
 };
 
 } // namespace tavrine

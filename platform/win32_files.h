@@ -4,6 +4,9 @@
 
 namespace tavrine {
 
-class Win32Files final : public Files {};
+class Win32Files final : public Files {
+public:
+    std::optional<std::uint32_t> attributes(std::string_view path) override;
+};
 
 } // namespace tavrine
