@@ -346,6 +346,7 @@ CommandOutcome FakeCommands::run_hidden(std::string_view command, std::uint32_t 
     }
     log_.push_back({std::string(command), *line, wait_ms});
     owner_.journal_.push_back(describe_run(command, wait_ms));
+    owner_.processes().on_command(command); // "taskkill" ends fake processes as the real one would
     if (script.duration_ms > wait_ms) {
         return {true, kStillActive};
     }

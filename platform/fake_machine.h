@@ -7,6 +7,7 @@
 #include "platform/ascii.h"
 #include "platform/fake_files.h"
 #include "platform/fake_processes.h"
+#include "platform/fake_system_state.h"
 #include "platform/machine.h"
 
 #include <array>
@@ -157,6 +158,7 @@ public:
     FakeSecurity& security() override { return security_; }
     FakeProcesses& processes() override { return processes_; }
     FakeFiles& files() override { return files_; }
+    FakeSystemState& system_state() override { return system_state_; }
 
     // For the fakes of each concern: one lock for the whole machine, one journal.
     std::recursive_mutex& lock() const { return mutex_; }
@@ -184,6 +186,7 @@ private:
     FakeSecurity security_{*this};
     FakeProcesses processes_{*this};
     FakeFiles files_{*this};
+    FakeSystemState system_state_{*this};
 };
 
 } // namespace tavrine

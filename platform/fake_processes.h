@@ -1,18 +1,43 @@
 #pragma once
+// The fake process table: processes with their threads, priorities, throttling and exit codes,
+// plus how each one behaves when asked to go (refuses to open, survives taskkill, answers a
+// polite close by staying open). Every change is journalled in the machine's journal.
 
 #include "platform/processes.h"
 
 #include <map>
+#include <vector>
 
 namespace tavrine {
 
 class FakeMachine;
 
+struct FakeThread {
+    std::uint32_t thread_id = 0;
+    int priority = kThreadPriorityNormal;
+    bool boost_disabled = false;
+    std::uint32_t denied_access = 0; // OpenThread fails when any of these rights is asked for
+};
+
 struct FakeProcess {
     std::uint32_t pid = 0;
     std::uint32_t parent_pid = 0;
     std::string exe_name;
-    std::string image_path; // empty: the process refuses to be opened
+    std::string image_path; // empty: the process refuses to give its path
+    std::vector<FakeThread> threads;
+
+    // State the program changes.
+    std::uint32_t priority_class = kNormalPriorityClass;
+    bool boost_disabled = false;
+    std::optional<PowerThrottlingState> throttling;
+    std::optional<std::uint32_t> io_priority;
+    int working_set_trims = 0;
+
+    // Behaviour.
+    std::uint32_t denied_access = 0;  // OpenProcess fails when any of these rights is asked for
+    bool terminate_fails = false;     // TerminateProcess returns FALSE
+    bool survives_taskkill = false;   // "taskkill /F" cannot end it either
+    bool stays_open_on_close = false; // a polite close (taskkill without /F) is answered by staying
 };
 
 class FakeProcesses final : public Processes {
@@ -20,14 +45,45 @@ public:
     explicit FakeProcesses(FakeMachine& owner) : owner_(owner) {}
 
     std::vector<ProcessEntry> list_processes() override;
+    std::vector<ThreadEntry> list_threads() override;
     std::optional<std::string> image_path(std::uint32_t pid) override;
+    ProcessHandlePtr open_process(std::uint32_t pid, std::uint32_t access) override;
+    ThreadHandlePtr open_thread(std::uint32_t thread_id, std::uint32_t access) override;
+    ProcessHandlePtr current_process() override;
+    std::uint32_t current_process_id() override;
+    bool is_running(std::uint32_t pid) override;
 
+    // Set-up and inspection for tests. Snapshots list processes in the order they were added.
     void add(FakeProcess process);
     void remove(std::uint32_t pid);
+    // The own process: its id, and its state when a test has not added it to the table.
+    void set_current_process_id(std::uint32_t pid);
+    std::optional<FakeProcess> get(std::uint32_t pid) const;
+    std::optional<FakeThread> thread(std::uint32_t thread_id) const;
+    // Exit code of a process that ended while the fake ran; nullopt while it runs or if unknown.
+    std::optional<std::uint32_t> ended_with(std::uint32_t pid) const;
+    std::size_t count() const;
+    // Makes snapshots fail, as CreateToolhelp32Snapshot does under memory pressure.
+    void fail_snapshots(bool fail);
+
+    // The fake command runner hands every command here: "taskkill" ends processes as the real
+    // one would (/F forced, without /F a polite close, /T the child tree too).
+    void on_command(std::string_view command);
+
+    // For the fake handles.
+    FakeProcess* find(std::uint32_t pid);
+    FakeThread* find_thread(std::uint32_t thread_id, std::uint32_t* owner_pid);
+    void end_process(std::uint32_t pid, std::uint32_t exit_code);
+    FakeMachine& owner() { return owner_; }
 
 private:
+    void end_tree(std::uint32_t pid, std::uint32_t exit_code, bool forced);
+
     FakeMachine& owner_; // lock with owner_.lock(), log with owner_.add_to_journal()
-    std::map<std::uint32_t, FakeProcess> table_;
+    std::vector<FakeProcess> table_;
+    std::map<std::uint32_t, std::uint32_t> ended_;
+    FakeProcess own_{.pid = 1000, .exe_name = "tavrine-optimiser.exe"};
+    bool fail_snapshots_ = false;
 };
 
 } // namespace tavrine

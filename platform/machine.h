@@ -10,7 +10,8 @@
 //   [SECTION] Commands
 //   [SECTION] System settings
 //   [SECTION] Security and optional entry points
-//   (processes and threads: platform/processes.h; files and volumes: platform/files.h)
+//   (processes and threads: platform/processes.h; files and volumes: platform/files.h;
+//    timer, execution state, memory lists and other process-wide requests: platform/system_state.h)
 //   [SECTION] Machine and the current backend
 
 #include <cstdint>
@@ -130,6 +131,7 @@ public:
 
 class Processes; // platform/processes.h
 class Files;     // platform/files.h
+class SystemState; // platform/system_state.h
 
 class Machine {
 public:
@@ -141,6 +143,7 @@ public:
     virtual Security& security() = 0;
     virtual Processes& processes() = 0;
     virtual Files& files() = 0;
+    virtual SystemState& system_state() = 0;
     // A remark for a person reading a preview; real backends ignore it.
     virtual void note(std::string_view /*text*/) {}
 };

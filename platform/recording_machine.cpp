@@ -53,7 +53,8 @@ private:
 } // namespace
 
 RecordingMachine::RecordingMachine(Machine& reads_from)
-    : inner_(reads_from), processes_(*this, reads_from.processes()), files_(*this, reads_from.files()) {}
+    : inner_(reads_from), processes_(*this, reads_from.processes()), files_(*this, reads_from.files()),
+      system_state_(*this, reads_from) {}
 
 void RecordingMachine::record(std::string line) {
     std::lock_guard<std::mutex> lock(mutex_);

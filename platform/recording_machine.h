@@ -6,6 +6,7 @@
 #include "platform/machine.h"
 #include "platform/recording_files.h"
 #include "platform/recording_processes.h"
+#include "platform/recording_system_state.h"
 
 #include <memory>
 #include <mutex>
@@ -26,6 +27,7 @@ public:
     Security& security() override { return *this; }
     Processes& processes() override { return processes_; }
     Files& files() override { return files_; }
+    SystemState& system_state() override { return system_state_; }
     void note(std::string_view text) override;
 
     std::vector<std::string> lines() const;
@@ -57,6 +59,7 @@ private:
     std::set<std::string> created_keys_; // "hive|lower-cased sub-key"
     RecordingProcesses processes_;
     RecordingFiles files_;
+    RecordingSystemState system_state_;
 };
 
 } // namespace tavrine

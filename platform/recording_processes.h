@@ -2,21 +2,41 @@
 
 #include "platform/processes.h"
 
+#include <mutex>
+#include <set>
+
 namespace tavrine {
 
 class RecordingMachine;
 
-// Reads through to the real processes, records every change in the plan.
+// Reads through to the real processes and records every change in the plan. A process the plan
+// terminates is treated as gone from then on, so later passes of the same preview neither list
+// it again nor credit it twice, and the counts read as the run would leave them.
 class RecordingProcesses final : public Processes {
 public:
     RecordingProcesses(RecordingMachine& plan, Processes& reads_from) : plan_(plan), inner_(reads_from) {}
 
-    std::vector<ProcessEntry> list_processes() override { return inner_.list_processes(); }
+    std::vector<ProcessEntry> list_processes() override;
+    std::vector<ThreadEntry> list_threads() override { return inner_.list_threads(); }
     std::optional<std::string> image_path(std::uint32_t pid) override { return inner_.image_path(pid); }
+    ProcessHandlePtr open_process(std::uint32_t pid, std::uint32_t access) override;
+    ThreadHandlePtr open_thread(std::uint32_t thread_id, std::uint32_t access) override;
+    ProcessHandlePtr current_process() override;
+    std::uint32_t current_process_id() override { return inner_.current_process_id(); }
+    bool is_running(std::uint32_t pid) override;
+
+    // For the recording handles.
+    void record(std::string line);
+    void mark_terminated(std::uint32_t pid);
+    bool terminated(std::uint32_t pid) const;
 
 private:
-    [[maybe_unused]] RecordingMachine& plan_;
+    std::string name_of(std::uint32_t pid);
+
+    RecordingMachine& plan_;
     Processes& inner_;
+    mutable std::mutex mutex_;
+    std::set<std::uint32_t> terminated_;
 };
 
 } // namespace tavrine

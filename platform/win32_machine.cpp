@@ -4,6 +4,7 @@
 #include "platform/win32_files.h"
 #include "platform/win32_handles.h"
 #include "platform/win32_processes.h"
+#include "platform/win32_system_state.h"
 
 #include <string>
 #include <vector>
@@ -275,6 +276,7 @@ public:
     Security& security() override { return security_; }
     Processes& processes() override { return processes_; }
     Files& files() override { return files_; }
+    SystemState& system_state() override { return system_state_; }
 
 private:
     Win32Registry registry_;
@@ -284,6 +286,7 @@ private:
     Win32Security security_;
     Win32Processes processes_;
     Win32Files files_;
+    Win32SystemState system_state_;
 };
 
 } // namespace

@@ -2,6 +2,7 @@
 
 #include "platform/win32_handles.h"
 
+#include <psapi.h>
 #include <tlhelp32.h>
 
 namespace tavrine {
@@ -14,6 +15,102 @@ struct SnapshotTraits {
 };
 using UniqueSnapshot = win32::UniqueHandle<HANDLE, SnapshotTraits>;
 
+constexpr ULONG kProcessPowerThrottlingClass = 4; // PROCESS_INFORMATION_CLASS ProcessPowerThrottling
+constexpr ULONG kProcessIoPriorityClass = 33;     // native PROCESSINFOCLASS ProcessIoPriority
+
+struct PowerThrottlingRecord { // PROCESS_POWER_THROTTLING_STATE, 12 bytes
+    ULONG version;
+    ULONG control_mask;
+    ULONG state_mask;
+};
+static_assert(sizeof(PowerThrottlingRecord) == 12);
+
+using SetProcessInformationFn = BOOL(WINAPI*)(HANDLE, ULONG, LPVOID, DWORD);
+using NtSetInformationProcessFn = LONG(NTAPI*)(HANDLE, ULONG, PVOID, ULONG);
+
+// Looked up at every call, never cached: older Windows versions lack these entry points.
+template <typename Fn> Fn resolve(const char* module, const char* entry) {
+    HMODULE handle = GetModuleHandleA(module);
+    if (handle == nullptr) {
+        return nullptr;
+    }
+    return reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(handle, entry)));
+}
+
+class Win32ProcessHandle final : public ProcessHandle {
+public:
+    // `owned` is empty for the own process's pseudo handle, which must not be closed.
+    Win32ProcessHandle(std::uint32_t pid, HANDLE handle, win32::UniqueKernelHandle owned)
+        : pid_(pid), handle_(handle), owned_(std::move(owned)) {}
+
+    std::uint32_t pid() const override { return pid_; }
+
+    bool terminate(std::uint32_t exit_code, std::string_view /*reason*/) override {
+        return TerminateProcess(handle_, exit_code) != FALSE;
+    }
+    std::optional<std::uint32_t> exit_code() override {
+        DWORD code = 0;
+        if (!GetExitCodeProcess(handle_, &code)) {
+            return std::nullopt;
+        }
+        return code;
+    }
+    bool wait_for_exit(std::uint32_t wait_ms) override {
+        return WaitForSingleObject(handle_, wait_ms) == WAIT_OBJECT_0;
+    }
+    std::optional<std::uint32_t> priority_class() override {
+        const DWORD value = GetPriorityClass(handle_);
+        return value != 0 ? std::optional<std::uint32_t>(value) : std::nullopt;
+    }
+    bool set_priority_class(std::uint32_t priority_class) override {
+        return SetPriorityClass(handle_, priority_class) != FALSE;
+    }
+    bool set_priority_boost(bool disable) override {
+        return SetProcessPriorityBoost(handle_, disable ? TRUE : FALSE) != FALSE;
+    }
+    bool set_power_throttling(const PowerThrottlingState& state) override {
+        const auto set_information =
+            resolve<SetProcessInformationFn>("kernel32.dll", "SetProcessInformation");
+        if (set_information == nullptr) {
+            return false;
+        }
+        PowerThrottlingRecord record{state.version, state.control_mask, state.state_mask};
+        return set_information(handle_, kProcessPowerThrottlingClass, &record, sizeof record) != FALSE;
+    }
+    bool set_io_priority(std::uint32_t priority) override {
+        const auto set_information =
+            resolve<NtSetInformationProcessFn>("ntdll.dll", "NtSetInformationProcess");
+        if (set_information == nullptr) {
+            return false;
+        }
+        ULONG value = priority;
+        return set_information(handle_, kProcessIoPriorityClass, &value, sizeof value) >= 0;
+    }
+    bool empty_working_set() override { return K32EmptyWorkingSet(handle_) != FALSE; }
+
+private:
+    std::uint32_t pid_;
+    HANDLE handle_;
+    win32::UniqueKernelHandle owned_;
+};
+
+class Win32ThreadHandle final : public ThreadHandle {
+public:
+    explicit Win32ThreadHandle(win32::UniqueKernelHandle handle) : handle_(std::move(handle)) {}
+
+    std::optional<int> priority() override {
+        const int value = GetThreadPriority(handle_.get());
+        return value != THREAD_PRIORITY_ERROR_RETURN ? std::optional<int>(value) : std::nullopt;
+    }
+    bool set_priority(int priority) override { return SetThreadPriority(handle_.get(), priority) != FALSE; }
+    bool set_priority_boost(bool disable) override {
+        return SetThreadPriorityBoost(handle_.get(), disable ? TRUE : FALSE) != FALSE;
+    }
+
+private:
+    win32::UniqueKernelHandle handle_;
+};
+
 } // namespace
 
 std::vector<ProcessEntry> Win32Processes::list_processes() {
@@ -23,10 +120,27 @@ std::vector<ProcessEntry> Win32Processes::list_processes() {
         return entries;
     }
     PROCESSENTRY32 entry{};
-    entry.dwSize = sizeof entry;
+    entry.dwSize = sizeof entry; // 304: the ANSI record
     for (BOOL more = Process32First(snapshot.get(), &entry); more;
          more = Process32Next(snapshot.get(), &entry)) {
-        entries.push_back({entry.th32ProcessID, entry.th32ParentProcessID, entry.szExeFile});
+        char name[MAX_PATH] = {}; // a zeroed 260-byte copy, cut short if the record's is longer
+        lstrcpynA(name, entry.szExeFile, MAX_PATH);
+        entries.push_back({entry.th32ProcessID, entry.th32ParentProcessID, name});
+    }
+    return entries;
+}
+
+std::vector<ThreadEntry> Win32Processes::list_threads() {
+    std::vector<ThreadEntry> entries;
+    UniqueSnapshot snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0));
+    if (!snapshot) {
+        return entries;
+    }
+    THREADENTRY32 entry{};
+    entry.dwSize = sizeof entry; // 28
+    for (BOOL more = Thread32First(snapshot.get(), &entry); more;
+         more = Thread32Next(snapshot.get(), &entry)) {
+        entries.push_back({entry.th32ThreadID, entry.th32OwnerProcessID});
     }
     return entries;
 }
@@ -42,6 +156,42 @@ std::optional<std::string> Win32Processes::image_path(std::uint32_t pid) {
         return std::nullopt;
     }
     return std::string(path, size);
+}
+
+ProcessHandlePtr Win32Processes::open_process(std::uint32_t pid, std::uint32_t access) {
+    win32::UniqueKernelHandle process(OpenProcess(access, FALSE, pid));
+    if (!process) {
+        return nullptr;
+    }
+    HANDLE raw = process.get();
+    return std::make_unique<Win32ProcessHandle>(pid, raw, std::move(process));
+}
+
+ThreadHandlePtr Win32Processes::open_thread(std::uint32_t thread_id, std::uint32_t access) {
+    win32::UniqueKernelHandle thread(OpenThread(access, FALSE, thread_id));
+    if (!thread) {
+        return nullptr;
+    }
+    return std::make_unique<Win32ThreadHandle>(std::move(thread));
+}
+
+ProcessHandlePtr Win32Processes::current_process() {
+    return std::make_unique<Win32ProcessHandle>(GetCurrentProcessId(), GetCurrentProcess(),
+                                                win32::UniqueKernelHandle());
+}
+
+std::uint32_t Win32Processes::current_process_id() {
+    return GetCurrentProcessId();
+}
+
+bool Win32Processes::is_running(std::uint32_t pid) {
+    win32::UniqueKernelHandle process(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid));
+    if (!process) {
+        // Access denied means it is there but guarded; anything else (an unknown id) means gone.
+        return GetLastError() == ERROR_ACCESS_DENIED;
+    }
+    DWORD code = 0;
+    return GetExitCodeProcess(process.get(), &code) && code == STILL_ACTIVE;
 }
 
 } // namespace tavrine

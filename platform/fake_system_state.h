@@ -1,0 +1,43 @@
+#pragma once
+
+#include "platform/system_state.h"
+
+#include <cstdint>
+#include <vector>
+
+namespace tavrine {
+
+class FakeMachine;
+
+// Records every request in the machine's journal and remembers what it was asked for. The
+// native entry points answer only when a test has provided them (FakeSecurity::provide_entry).
+class FakeSystemState final : public SystemState {
+public:
+    explicit FakeSystemState(FakeMachine& owner) : owner_(owner) {}
+
+    bool time_begin_period(std::uint32_t period_ms) override;
+    std::optional<std::uint32_t> set_timer_resolution(std::uint32_t desired_100ns, bool set) override;
+    std::uint32_t set_thread_execution_state(std::uint32_t flags) override;
+    bool adjust_privilege(std::uint32_t privilege, bool enable, bool current_thread) override;
+    bool set_system_information(std::uint32_t information_class, std::uint32_t value) override;
+    std::optional<MemoryStatus> memory_status() override;
+    bool dwm_enable_mmcss(bool enable) override;
+    void disable_windows_ghosting() override;
+    void sleep_ms(std::uint32_t milliseconds) override;
+
+    // nullopt (the default) makes GlobalMemoryStatusEx fail.
+    void set_memory_status(std::optional<MemoryStatus> status);
+    std::uint32_t execution_state() const;
+    bool windows_ghosting_disabled() const;
+    std::uint64_t slept_ms() const;
+
+private:
+    FakeMachine& owner_; // lock with owner_.lock(), log with owner_.add_to_journal()
+    std::optional<MemoryStatus> memory_;
+    std::uint32_t execution_state_ = 0;
+    std::uint32_t timer_resolution_ = 156250;
+    bool ghosting_disabled_ = false;
+    std::uint64_t slept_ms_ = 0;
+};
+
+} // namespace tavrine
