@@ -1,0 +1,62 @@
+# The two commands of the README:
+#   make run    build everything; until the window exists, print `tavrine-cli plan all` run in
+#               the Wine sandbox
+#   make test   native tests (plain, ThreadSanitizer, AddressSanitizer), the Windows build, and
+#               the Windows tests under Wine
+# Each first installs what is missing (scripts/bootstrap.sh). Build folders come from
+# CMakePresets.json: build/native, build/native-tsan, build/native-asan, build/windows.
+SHELL := /bin/bash
+JOBS ?= 2
+export JOBS
+
+# Runs a recipe line and says how long it took.
+timed = start=$$SECONDS; $(1); code=$$?; echo "== $(2): $$((SECONDS - start)) s"; exit $$code
+
+.PHONY: run test bootstrap native native-tsan native-asan windows \
+        test-native test-tsan test-asan test-sanitizers test-wine
+
+run: bootstrap native windows
+	@scripts/run-plan.sh
+
+test: bootstrap
+	@start=$$SECONDS; \
+	$(MAKE) --no-print-directory test-native test-sanitizers windows test-wine && \
+	echo "== make test: all stages passed in $$((SECONDS - start)) s"
+
+bootstrap:
+	@scripts/bootstrap.sh
+
+define configure_and_build
+	@echo "== build $(1)"
+	@$(call timed,cmake --preset $(1) --log-level=WARNING >/dev/null && \
+	    cmake --build --preset $(1) -j $(JOBS) | grep -vE '^\[ *[0-9]+%\]' ; test $${PIPESTATUS[0]} -eq 0,build $(1))
+endef
+
+native: bootstrap
+	$(call configure_and_build,native)
+
+native-tsan: bootstrap
+	$(call configure_and_build,native-tsan)
+
+native-asan: bootstrap
+	$(call configure_and_build,native-asan)
+
+windows: bootstrap
+	$(call configure_and_build,windows)
+
+test-native: native
+	@echo "== ctest native"
+	@$(call timed,scripts/run-ctest.sh native,ctest native)
+
+test-tsan: native-tsan
+	@echo "== ctest native-tsan"
+	@$(call timed,scripts/run-ctest.sh native-tsan,ctest native-tsan)
+
+test-asan: native-asan
+	@echo "== ctest native-asan"
+	@$(call timed,scripts/run-ctest.sh native-asan,ctest native-asan)
+
+test-sanitizers: test-tsan test-asan
+
+test-wine: windows
+	@$(call timed,scripts/test-wine.sh,Wine tests)

@@ -1,0 +1,9 @@
+#!/usr/bin/env bash
+# `make run`: until the window exists, shows what a full run would change on a Windows machine:
+# `tavrine-cli.exe plan all` in the Wine sandbox (a fresh prefix; nothing leaves it).
+set -euo pipefail
+cd "$(dirname "${BASH_SOURCE[0]}")/.."
+# shellcheck source=scripts/wine-lib.sh
+source scripts/wine-lib.sh
+wine_sandbox_up
+win_run tavrine-cli.exe plan all "$@"

@@ -1,0 +1,83 @@
+#!/usr/bin/env bash
+# Runs the Windows tests under Wine, in a throwaway prefix (see scripts/wine-lib.sh):
+#   1. tavrine_win_tests.exe: the portable GoogleTest suite plus the tests against the real
+#      registry and cmd.exe; each GoogleTest case counts as one test.
+#   2. every tests/wine/*.sh, in name order; each script counts as one test.
+#
+# Contract for a tests/wine/NN-name.sh script:
+#   - it is run as `bash script` with the current folder at the repository root and these
+#     variables exported: WINEPREFIX, TAVRINE_BIN (unix path of C:\tavrine, where every built
+#     .exe is), TAVRINE_ARTIFACTS (build/artifacts: keep screenshots and logs there), DISPLAY
+#     (Xvfb), TAVRINE_WINE_READY=1;
+#   - it starts with
+#         source "$(dirname "$0")/../../scripts/wine-lib.sh"
+#         wine_sandbox_ensure
+#     which reuses this prefix (and builds one when the script is run by hand);
+#   - it uses win_run / win_cmd / win_reg / win_reg_query / win_reg_value and the expect_*
+#     helpers, ends with `wine_test_done`, and passes by exiting 0;
+#   - scripts share one prefix and run in name order, so a script must not depend on state
+#     another left behind, and should leave the registry as a later script expects to find it.
+# The last line printed is "N passed, N failed"; the exit code is non-zero on any failure.
+set -euo pipefail
+
+cd "$(dirname "${BASH_SOURCE[0]}")/.."
+# shellcheck source=scripts/wine-lib.sh
+source scripts/wine-lib.sh
+
+passed=0
+failed=0
+failed_names=()
+
+echo "== Wine sandbox: $WINEPREFIX"
+wine_sandbox_up
+echo "   sealed (C: only, no links to the host), display $DISPLAY"
+
+echo "== tavrine_win_tests.exe"
+log="$TAVRINE_ARTIFACTS/tavrine_win_tests.log"
+set +e
+GTEST_COLOR=no win_run tavrine_win_tests.exe --gtest_color=no >"$log" 2>&1
+runner_code=$?
+set -e
+gtest_passed="$(sed -n 's/^\[  PASSED  \] \([0-9]*\) tests\{0,1\}\..*/\1/p' "$log" | tail -n1)"
+gtest_failed="$(sed -n 's/^\[  FAILED  \] \([0-9]*\) tests\{0,1\}, listed below.*/\1/p' "$log" | tail -n1)"
+grep -E '^\[==========\] [0-9]+ tests? from .* ran|^\[  (PASSED|FAILED|SKIPPED) \]' "$log" || true
+if [[ -z "$gtest_passed" && -z "$gtest_failed" ]]; then
+    echo "   the runner ended without a summary (exit code $runner_code); last lines:"
+    tail -n 30 "$log" | sed 's/^/   | /'
+    failed=$((failed + 1))
+    failed_names+=("tavrine_win_tests.exe")
+else
+    passed=$((passed + ${gtest_passed:-0}))
+    failed=$((failed + ${gtest_failed:-0}))
+    if ((runner_code != 0)) && [[ -z "$gtest_failed" ]]; then
+        echo "   the runner exited with $runner_code after its summary"
+        failed=$((failed + 1))
+        failed_names+=("tavrine_win_tests.exe (exit $runner_code)")
+    fi
+    if [[ -n "$gtest_failed" ]]; then
+        sed -n '/^\[  FAILED  \] .*listed below/,$p' "$log" | sed 's/^/   /'
+        grep -B2 -A12 -E '^.*: Failure$' "$log" | head -n 120 | sed 's/^/   | /' || true
+        failed_names+=("tavrine_win_tests.exe: $gtest_failed case(s)")
+    fi
+fi
+
+shopt -s nullglob
+for script in tests/wine/*.sh; do
+    name="$(basename "$script")"
+    echo "== $name"
+    start=$SECONDS
+    if bash "$script"; then
+        passed=$((passed + 1))
+        echo "   passed ($((SECONDS - start)) s)"
+    else
+        failed=$((failed + 1))
+        failed_names+=("$name")
+        echo "   FAILED ($((SECONDS - start)) s)"
+    fi
+done
+
+if ((${#failed_names[@]} > 0)); then
+    echo "failures: ${failed_names[*]}"
+fi
+echo "$passed passed, $failed failed"
+((failed == 0))

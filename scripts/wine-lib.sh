@@ -1,0 +1,292 @@
+# shellcheck shell=bash
+# The Wine sandbox the Windows binaries are tested in. Source this file; it only defines
+# variables and functions. Then either
+#   wine_sandbox_up      build a fresh prefix, start Xvfb, copy the binaries in (the owner:
+#                        scripts/test-wine.sh, scripts/run-plan.sh); stops everything at exit
+#   wine_sandbox_ensure  use the sandbox a parent script already set up (TAVRINE_WINE_READY=1),
+#                        or bring one up when the script runs on its own
+#
+# Why so careful: the programs under test delete files, rewrite the registry and run commands,
+# and CI runs them as root. A fresh Wine prefix maps the host's root as Z: and links the user
+# folders (Desktop, Documents, Downloads, ...) to the host's home, so a cleanup routine with a
+# wrong path could reach the host. The prefix therefore lives under build/, its HOME is a
+# throwaway folder beside it, every drive but C: and every link that leads out of the prefix is
+# removed (and checked; setup fails loudly otherwise), serial and parallel ports are switched
+# off, and the binaries run from C:\tavrine.
+# Not covered: Wine's own "\\?\unix\" path namespace still reaches host files. No program of
+# ours writes such a path; do not add one.
+#
+# Variables (exported to child scripts):
+#   WINEPREFIX         <wine root>/prefix, deleted and recreated by every wine_sandbox_up
+#   TAVRINE_BIN        unix path of C:\tavrine, where every built .exe is copied
+#   TAVRINE_ARTIFACTS  build/artifacts: screenshots, logs and other output worth keeping
+#   DISPLAY            the Xvfb display the lib started
+# Overrides (environment): TAVRINE_WIN_BUILD (default build/windows), TAVRINE_WINE_ROOT
+# (default build/wine; must lie under build/), TAVRINE_WIN_TIMEOUT (seconds per program,
+# default 600).
+
+TAVRINE_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+TAVRINE_WIN_BUILD="${TAVRINE_WIN_BUILD:-$TAVRINE_ROOT/build/windows}"
+TAVRINE_WINE_ROOT="${TAVRINE_WINE_ROOT:-$TAVRINE_ROOT/build/wine}"
+TAVRINE_ARTIFACTS="${TAVRINE_ARTIFACTS:-$TAVRINE_ROOT/build/artifacts}"
+# Never an inherited WINEPREFIX: wine_sandbox_up deletes it, and it may be someone's real one.
+WINEPREFIX="$TAVRINE_WINE_ROOT/prefix"
+TAVRINE_BIN="$WINEPREFIX/drive_c/tavrine"
+export TAVRINE_ROOT TAVRINE_WIN_BUILD TAVRINE_WINE_ROOT TAVRINE_ARTIFACTS WINEPREFIX TAVRINE_BIN
+export WINEARCH=win64 WINEDEBUG=-all
+# No Mono or Gecko install dialogs; no desktop menu entries written into the host's home.
+export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+export HOME="$TAVRINE_WINE_ROOT/home"
+unset XDG_CONFIG_HOME XDG_DATA_HOME XDG_CACHE_HOME XDG_DESKTOP_DIR XDG_DOCUMENTS_DIR XDG_DOWNLOAD_DIR
+
+_tw_xvfb_pid=""
+
+_tw_die() {
+    echo "wine-lib: $*" >&2
+    exit 1
+}
+
+# The wine root is deleted wholesale, so it must be a folder of its own under build/.
+_tw_check_root() {
+    local root build
+    root="$(realpath -m "$TAVRINE_WINE_ROOT")"
+    build="$(realpath -m "$TAVRINE_ROOT/build")"
+    [[ "$root" == "$build"/?* ]] || _tw_die "TAVRINE_WINE_ROOT ($root) must lie under $build"
+}
+
+_tw_stop() {
+    if [[ -d "$WINEPREFIX" ]]; then
+        wineserver -k >/dev/null 2>&1 || true
+        timeout 20 wineserver -w >/dev/null 2>&1 || true
+    fi
+    if [[ -n "$_tw_xvfb_pid" ]]; then
+        kill "$_tw_xvfb_pid" 2>/dev/null || true
+        wait "$_tw_xvfb_pid" 2>/dev/null || true
+        _tw_xvfb_pid=""
+    fi
+}
+
+_tw_start_xvfb() {
+    local n
+    for n in $(seq 91 160); do
+        [[ -e "/tmp/.X$n-lock" || -e "/tmp/.X11-unix/X$n" ]] && continue
+        Xvfb ":$n" -screen 0 1600x900x24 -nolisten tcp >"$TAVRINE_WINE_ROOT/xvfb.log" 2>&1 &
+        _tw_xvfb_pid=$!
+        local tries
+        for tries in $(seq 50); do
+            [[ -S "/tmp/.X11-unix/X$n" ]] && break
+            kill -0 "$_tw_xvfb_pid" 2>/dev/null || break
+            sleep 0.1
+        done
+        if [[ -S "/tmp/.X11-unix/X$n" ]] && kill -0 "$_tw_xvfb_pid" 2>/dev/null; then
+            export DISPLAY=":$n"
+            return 0
+        fi
+        kill "$_tw_xvfb_pid" 2>/dev/null || true # lost a race for this display: try the next
+        wait "$_tw_xvfb_pid" 2>/dev/null || true
+        _tw_xvfb_pid=""
+    done
+    _tw_die "could not start Xvfb (see $TAVRINE_WINE_ROOT/xvfb.log)"
+}
+
+# mountmgr links every host serial and parallel device as COMn/LPTn at each start; an empty
+# value for a port name keeps that name unused, and with all names taken nothing is linked.
+_tw_disable_ports() {
+    local reg="$TAVRINE_WINE_ROOT/no-ports.reg" n
+    {
+        printf 'REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\Software\\Wine\\Ports]\r\n'
+        for n in $(seq 1 256); do printf '"COM%d"=""\r\n' "$n"; done
+        for n in $(seq 1 9); do printf '"LPT%d"=""\r\n' "$n"; done
+    } >"$reg"
+    cp "$reg" "$WINEPREFIX/drive_c/no-ports.reg"
+    wine regedit /S 'C:\no-ports.reg' >/dev/null 2>&1 || _tw_die "could not switch the ports off"
+    rm -f "$WINEPREFIX/drive_c/no-ports.reg"
+}
+
+# Removes every drive and device but C:, and turns every link that leaves the prefix (the user
+# folders point at $HOME) into an empty folder.
+_tw_cut_host_links() {
+    local entry link
+    for entry in "$WINEPREFIX"/dosdevices/*; do
+        [[ "$(basename "$entry")" == "c:" ]] || rm -f "$entry"
+    done
+    while IFS= read -r -d '' link; do
+        _tw_inside_prefix "$link" && continue
+        rm -f "$link"
+        mkdir -p "$link"
+    done < <(find "$WINEPREFIX" -type l -print0)
+}
+
+_tw_inside_prefix() {
+    local target prefix
+    target="$(realpath -m "$1")"
+    prefix="$(realpath -m "$WINEPREFIX")"
+    [[ "$target" == "$prefix" || "$target" == "$prefix"/* ]]
+}
+
+# Fails loudly when anything in the prefix still leads to the host.
+wine_sandbox_verify() {
+    local bad=0
+    if (cd "$WINEPREFIX/drive_c" && wine cmd /c 'dir Z:\' >/dev/null 2>&1); then
+        echo "wine-lib: Z: is still reachable" >&2
+        bad=1
+    fi
+    _tw_check_links || bad=1
+    ((bad == 0)) || _tw_die "the sandbox is not sealed; refusing to run anything in it"
+}
+
+# True when dosdevices holds only C: and no link in the prefix leads out of it.
+_tw_check_links() {
+    local entry link bad=0
+    for entry in "$WINEPREFIX"/dosdevices/*; do
+        [[ -e "$entry" || -L "$entry" ]] || continue
+        if [[ "$(basename "$entry")" != "c:" ]]; then
+            echo "wine-lib: dosdevices entry left: $(basename "$entry") -> $(readlink "$entry")" >&2
+            bad=1
+        fi
+    done
+    while IFS= read -r -d '' link; do
+        if ! _tw_inside_prefix "$link"; then
+            echo "wine-lib: link out of the prefix: $link -> $(readlink "$link")" >&2
+            bad=1
+        fi
+    done < <(find "$WINEPREFIX" -type l -print0)
+    ((bad == 0))
+}
+
+# Copies every built Windows program (the CLI, the test runners, helper programs) to C:\tavrine.
+wine_sandbox_install() {
+    [[ -d "$TAVRINE_WIN_BUILD" ]] || _tw_die "no Windows build at $TAVRINE_WIN_BUILD (make windows)"
+    mkdir -p "$TAVRINE_BIN"
+    local exe count=0
+    while IFS= read -r -d '' exe; do
+        cp "$exe" "$TAVRINE_BIN/"
+        count=$((count + 1))
+    done < <(find "$TAVRINE_WIN_BUILD" -name CMakeFiles -prune -o -name googletest -prune -o \
+        -type f -name '*.exe' -print0)
+    ((count > 0)) || _tw_die "no .exe found under $TAVRINE_WIN_BUILD"
+    # Fonts and other files the programs look for beside themselves.
+    [[ -d "$TAVRINE_ROOT/app/resources/fonts" ]] && cp -r "$TAVRINE_ROOT/app/resources/fonts" "$TAVRINE_BIN/"
+    return 0
+}
+
+wine_sandbox_up() {
+    command -v wine >/dev/null || _tw_die "wine is not installed (scripts/bootstrap.sh)"
+    command -v Xvfb >/dev/null || _tw_die "Xvfb is not installed (scripts/bootstrap.sh)"
+    _tw_check_root
+    if [[ -d "$WINEPREFIX" ]]; then wineserver -k >/dev/null 2>&1 || true; fi
+    rm -rf "$WINEPREFIX" "$HOME"
+    mkdir -p "$TAVRINE_WINE_ROOT" "$HOME" "$TAVRINE_ARTIFACTS"
+    trap _tw_stop EXIT
+    trap 'exit 130' INT TERM
+
+    _tw_start_xvfb
+    wine wineboot -i >"$TAVRINE_WINE_ROOT/wineboot.log" 2>&1 || _tw_die "wineboot failed (see wineboot.log)"
+    wineserver -w
+    _tw_disable_ports
+    wineserver -w
+    # One server for the whole session instead of one per program. Its first program starts the
+    # services, mountmgr among them, which links the ports the registry could not keep unused
+    # (COM256); they are cut right after, and stay cut while this server lives.
+    wineserver -p
+    (cd "$WINEPREFIX/drive_c" && wine cmd /c exit 0 >/dev/null 2>&1) || _tw_die "wine does not start"
+    _tw_cut_host_links
+    wine_sandbox_install
+    wine_sandbox_verify
+    export TAVRINE_WINE_READY=1
+}
+
+wine_sandbox_ensure() {
+    if [[ "${TAVRINE_WINE_READY:-}" == 1 && -d "$TAVRINE_BIN" ]]; then
+        _tw_check_links || _tw_die "the sandbox is not sealed any more; refusing to run anything in it"
+        return 0
+    fi
+    wine_sandbox_up
+}
+
+# win_run EXE [ARGS...]: runs C:\tavrine\EXE with the current folder C:\tavrine; prints its
+# output without carriage returns and returns its exit code.
+win_run() {
+    local exe="$1"
+    shift
+    (cd "$TAVRINE_BIN" &&
+        exec timeout -k 10 "${TAVRINE_WIN_TIMEOUT:-600}" wine "C:\\tavrine\\$exe" "$@" 2> >(tr -d '\r' >&2)) |
+        tr -d '\r'
+    return "${PIPESTATUS[0]}"
+}
+
+# win_cmd COMMAND...: runs a command line through the prefix's cmd.exe.
+win_cmd() {
+    (cd "$TAVRINE_BIN" && exec timeout -k 10 "${TAVRINE_WIN_TIMEOUT:-600}" wine cmd /c "$@" 2>/dev/null) |
+        tr -d '\r'
+    return "${PIPESTATUS[0]}"
+}
+
+# win_reg ARGS...: the prefix's reg.exe (add, delete, query, ...).
+win_reg() {
+    (cd "$TAVRINE_BIN" && exec wine reg "$@" 2>/dev/null) | tr -d '\r'
+    return "${PIPESTATUS[0]}"
+}
+
+# win_reg_query KEY [VALUE]: reg query KEY [/v VALUE].
+win_reg_query() {
+    if (($# > 1)); then
+        win_reg query "$1" /v "$2"
+    else
+        win_reg query "$1"
+    fi
+}
+
+# win_reg_value KEY VALUE: prints "TYPE DATA" of one value (e.g. "REG_SZ 31"); fails when absent.
+win_reg_value() {
+    local out
+    out="$(win_reg_query "$1" "$2")" || return 1
+    awk -v name="$2" '
+        { line = $0; sub(/^[ \t]+/, "", line) }
+        index(line, name) == 1 {
+            rest = substr(line, length(name) + 1)
+            n = split(rest, f, /[ \t]+/)
+            type = ""; data = ""
+            for (i = 1; i <= n; i++) {
+                if (f[i] == "") continue
+                if (type == "") { type = f[i]; continue }
+                data = (data == "" ? f[i] : data " " f[i])
+            }
+            print type, data
+            found = 1
+            exit
+        }
+        END { exit found ? 0 : 1 }' <<<"$out"
+}
+
+# Small assertions for tests/wine/*.sh: each prints one line; wine_test_done exits non-zero
+# when any failed.
+_tw_failures=0
+expect_eq() { # NAME EXPECTED ACTUAL
+    if [[ "$2" == "$3" ]]; then
+        echo "  ok    $1"
+    else
+        echo "  FAIL  $1: expected [$2], got [$3]"
+        _tw_failures=$((_tw_failures + 1))
+    fi
+}
+expect_contains() { # NAME NEEDLE HAYSTACK
+    if [[ "$3" == *"$2"* ]]; then
+        echo "  ok    $1"
+    else
+        echo "  FAIL  $1: [$2] not found in:"
+        sed 's/^/        /' <<<"$3" | head -n 40
+        _tw_failures=$((_tw_failures + 1))
+    fi
+}
+expect_not_contains() { # NAME NEEDLE HAYSTACK
+    if [[ "$3" != *"$2"* ]]; then
+        echo "  ok    $1"
+    else
+        echo "  FAIL  $1: [$2] should not appear"
+        _tw_failures=$((_tw_failures + 1))
+    fi
+}
+wine_test_done() {
+    ((_tw_failures == 0))
+}
