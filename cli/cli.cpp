@@ -4,6 +4,7 @@
 #include "engine/pipeline.h"
 #include "engine/run_status.h"
 #include "platform/recording_machine.h"
+#include "process/cull.h"
 
 #include <chrono>
 #include <iomanip>
@@ -83,6 +84,10 @@ int apply(const CliOptions& options, std::ostream& out, std::ostream& err) {
     status.result_veil_shown.store(true);
     status.run_in_progress.store(false);
     out << "\n" << result_text() << "\n";
+    if (path_covers(options.path, PathKind::CpuCull) && module_arms().any_cull_option() &&
+        cull_result().before.load() > 0) {
+        out << cull_result_line() << "\n";
+    }
     return 0;
 }
 

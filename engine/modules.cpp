@@ -1,6 +1,9 @@
 #include "engine/modules.h"
 
 #include "platform/ascii.h"
+#include "process/game_clamp.h"
+#include "process/holds.h"
+#include "tweaks/frames.h"
 #include "tweaks/latency.h"
 
 namespace tavrine {
@@ -25,22 +28,22 @@ constexpr ModuleInfo kModules[] = {
     {GameMode,       "Game Mode",      "Game Mode",        Latency,  true,  apply_game_mode},
     {Notifications,  "Notifications",  "Toasts off",       Latency,  true,  apply_notifications_off},
     {StickyKeys,     "Sticky keys",    "Sticky keys",      Latency,  true,  apply_sticky_keys_off},
-    {Timer,          "Timer",          "Timer 1ms",        Latency,  true,  not_built_yet},
-    {PowerLock,      "Power lock",     "Power lock",       Latency,  true,  not_built_yet},
-    {GameClamp,      "Game clamp",     "Game clamp",       Latency,  true,  not_built_yet},
+    {Timer,          "Timer",          "Timer 1ms",        Latency,  true,  hold_timer_resolution},
+    {PowerLock,      "Power lock",     "Power lock",       Latency,  true,  hold_power},
+    {GameClamp,      "Game clamp",     "Game clamp",       Latency,  true,  game_clamp_step},
 
-    {GameDvr,        "Game DVR",       "Game DVR",         Frames,   true,  not_built_yet},
-    {CpuSchedule,    "CPU schedule",   "CPU schedule",     Frames,   true,  not_built_yet},
+    {GameDvr,        "Game DVR",       "Game DVR",         Frames,   true,  apply_game_dvr_off},
+    {CpuSchedule,    "CPU schedule",   "CPU schedule",     Frames,   true,  apply_cpu_schedule},
     {GpuProfile,     "GPU profile",    "GPU profile",      Frames,   true,  not_built_yet},
-    {Ram,            "RAM",            "RAM / MMCSS",      Frames,   true,  not_built_yet},
-    {Mmcss,          "MMCSS",          "Prioritize games", Frames,   true,  not_built_yet},
-    {Fullscreen,     "Fullscreen",     "Fullscreen FSE",   Frames,   true,  not_built_yet},
-    {Hags,           "HAGS",           "GPU scheduling",   Frames,   true,  not_built_yet},
-    {VisualFx,       "Visual FX",      "Visual FX",        Frames,   true,  not_built_yet},
-    {SysMain,        "SysMain",        "SysMain",          Frames,   false, not_built_yet},
-    {Dwm,            "DWM",            "DWM MMCSS",        Frames,   true,  not_built_yet},
-    {Standby,        "Standby",        "Standby trim",     Frames,   true,  not_built_yet},
-    {WorkingSet,     "Working set",    "Working set",      Frames,   false, not_built_yet},
+    {Ram,            "RAM",            "RAM / MMCSS",      Frames,   true,  apply_ram},
+    {Mmcss,          "MMCSS",          "Prioritize games", Frames,   true,  apply_mmcss_games},
+    {Fullscreen,     "Fullscreen",     "Fullscreen FSE",   Frames,   true,  apply_fullscreen},
+    {Hags,           "HAGS",           "GPU scheduling",   Frames,   true,  apply_hags},
+    {VisualFx,       "Visual FX",      "Visual FX",        Frames,   true,  apply_visual_fx},
+    {SysMain,        "SysMain",        "SysMain",          Frames,   false, apply_sysmain_off},
+    {Dwm,            "DWM",            "DWM MMCSS",        Frames,   true,  apply_dwm_mmcss},
+    {Standby,        "Standby",        "Standby trim",     Frames,   true,  purge_standby_list},
+    {WorkingSet,     "Working set",    "Working set",      Frames,   false, trim_working_sets},
 
     {NetworkStack,   "Network stack",  "Network stack",    Netcode,  true,  not_built_yet},
     {WiFi,           "Wi-Fi",          "Wi-Fi latency",    Netcode,  true,  not_built_yet},

@@ -1,6 +1,7 @@
 #include "engine/pipeline.h"
 
 #include "engine/run_status.h"
+#include "process/cull.h"
 #include "tweaks/latency.h"
 
 #include <system_error>
@@ -13,8 +14,10 @@ namespace {
 constexpr const char* kAudioStabilityLabel = "Audio stability";
 constexpr const char* kCpuCullLabel = "CPU cull";
 
-// The cull options share one step; its routine arrives with the process-control room.
-void run_cpu_cull_step() {}
+// The cull options share one step; the cull reads them itself when the step starts.
+void run_cpu_cull_step() {
+    run_cpu_cull();
+}
 
 bool known_path(PathKind path) {
     const auto value = static_cast<std::int32_t>(path);
