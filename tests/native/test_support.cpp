@@ -1,0 +1,91 @@
+#include "tests/native/test_support.h"
+
+#include "engine/pipeline.h"
+#include "engine/run_status.h"
+
+#include <chrono>
+#include <thread>
+
+namespace tavrine::test {
+
+bool wait_for_worker(int timeout_ms) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeout_ms);
+    while (pipeline_worker_active()) {
+        if (std::chrono::steady_clock::now() > deadline) {
+            return false;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    return true;
+}
+
+void reset_engine_state() {
+    module_arms().reset_to_initial();
+    apply_profile_preset(static_cast<std::int32_t>(ProfilePresetIndex::Competitive));
+    RunStatus& status = run_status();
+    status.current_label.store("Done");
+    status.completed_steps.store(0);
+    status.total_steps.store(0);
+    status.run_in_progress.store(false);
+    status.deploy_in_progress.store(false);
+    status.result_veil_shown.store(false);
+    status.last_path.store(PathKind::All);
+    status.status_message.set("");
+}
+
+EngineTest::~EngineTest() {
+    // A worker left running would outlive the fake it writes to.
+    EXPECT_TRUE(wait_for_worker()) << "a pipeline worker was still running at the end of the test";
+    reset_engine_state();
+}
+
+void Gate::pass() {
+    std::unique_lock<std::mutex> lock(mutex_);
+    reached_ = true;
+    changed_.notify_all();
+    changed_.wait(lock, [this] { return open_; });
+}
+
+bool Gate::wait_until_reached() {
+    std::unique_lock<std::mutex> lock(mutex_);
+    return changed_.wait_for(lock, std::chrono::seconds(10), [this] { return reached_; });
+}
+
+void Gate::open() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    open_ = true;
+    changed_.notify_all();
+}
+
+RegistryKeyPtr ObservedMachine::create_key(Hive hive, std::string_view sub_key) {
+    hook_("create_key");
+    return inner_.registry().create_key(hive, sub_key);
+}
+
+RegistryKeyPtr ObservedMachine::open_key(Hive hive, std::string_view sub_key, KeyAccess access) {
+    hook_("open_key");
+    return inner_.registry().open_key(hive, sub_key, access);
+}
+
+bool ObservedMachine::stop_and_set_start_type(std::string_view name, std::uint32_t start_type) {
+    hook_("service");
+    return inner_.services().stop_and_set_start_type(name, start_type);
+}
+
+bool ObservedMachine::set_automatic_and_start(std::string_view name) {
+    hook_("service");
+    return inner_.services().set_automatic_and_start(name);
+}
+
+CommandOutcome ObservedMachine::run_hidden(std::string_view command, std::uint32_t wait_ms) {
+    hook_("run");
+    return inner_.commands().run_hidden(command, wait_ms);
+}
+
+bool ObservedMachine::system_parameters(std::uint32_t action, std::uint32_t param,
+                                        const SpiArgument& argument, std::uint32_t flags) {
+    hook_("spi");
+    return inner_.system_settings().system_parameters(action, param, argument, flags);
+}
+
+} // namespace tavrine::test

@@ -1,0 +1,80 @@
+#pragma once
+// Shared pieces for the portable tests: a fixture that puts the process-wide engine state back
+// the way a fresh start leaves it, and a machine that lets a test watch or hold the worker.
+
+#include "engine/modules.h"
+#include "platform/fake_machine.h"
+
+#include <gtest/gtest.h>
+
+#include <condition_variable>
+#include <functional>
+#include <mutex>
+
+namespace tavrine::test {
+
+// Waits until no pipeline worker runs; false when one is still running after `timeout_ms`.
+bool wait_for_worker(int timeout_ms = 10000);
+
+// Arm flags, preset and RunStatus as at start-up ("Competitive", idle, nothing shown).
+void reset_engine_state();
+
+// Every engine test starts from start-up state on its own empty fake machine. The fake is
+// installed for the whole test so nothing can reach the real machine (the Windows runner
+// would otherwise hit the real registry of the Wine prefix).
+class EngineTest : public ::testing::Test {
+protected:
+    EngineTest() : scope_(fake) { reset_engine_state(); }
+    ~EngineTest() override;
+
+    FakeMachine fake;
+
+private:
+    ScopedMachine scope_;
+};
+
+// A door a worker waits at until the test opens it. `wait_until_reached` lets the test know
+// the worker really is parked inside a step before it pokes at RunStatus.
+class Gate {
+public:
+    void pass();               // worker side: blocks until opened
+    bool wait_until_reached(); // test side: false after 10 s without a worker arriving
+    void open();
+
+private:
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    bool reached_ = false;
+    bool open_ = false;
+};
+
+// Wraps a FakeMachine and calls `hook` (on the calling thread) before every command, system
+// parameter call, service change and key create/open. Everything else is the fake's.
+class ObservedMachine final : public Machine, Registry, Services, Commands, SystemSettings {
+public:
+    using Hook = std::function<void(const char* what)>;
+    ObservedMachine(FakeMachine& inner, Hook hook) : inner_(inner), hook_(std::move(hook)) {}
+
+    Registry& registry() override { return *this; }
+    Services& services() override { return *this; }
+    Commands& commands() override { return *this; }
+    SystemSettings& system_settings() override { return *this; }
+    Security& security() override { return inner_.security(); }
+    Processes& processes() override { return inner_.processes(); }
+    Files& files() override { return inner_.files(); }
+    SystemState& system_state() override { return inner_.system_state(); }
+
+    RegistryKeyPtr create_key(Hive hive, std::string_view sub_key) override;
+    RegistryKeyPtr open_key(Hive hive, std::string_view sub_key, KeyAccess access) override;
+    bool stop_and_set_start_type(std::string_view name, std::uint32_t start_type) override;
+    bool set_automatic_and_start(std::string_view name) override;
+    CommandOutcome run_hidden(std::string_view command, std::uint32_t wait_ms) override;
+    bool system_parameters(std::uint32_t action, std::uint32_t param, const SpiArgument& argument,
+                           std::uint32_t flags) override;
+
+private:
+    FakeMachine& inner_;
+    Hook hook_;
+};
+
+} // namespace tavrine::test
