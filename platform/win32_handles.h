@@ -52,7 +52,13 @@ struct KernelTraits {
     static void close(HANDLE handle) { CloseHandle(handle); }
 };
 
+struct ModuleTraits {
+    static HMODULE invalid() { return nullptr; }
+    static void close(HMODULE module) { FreeLibrary(module); }
+};
+
 using UniqueHkey = UniqueHandle<HKEY, KeyTraits>;
+using UniqueModule = UniqueHandle<HMODULE, ModuleTraits>;
 using UniqueServiceHandle = UniqueHandle<SC_HANDLE, ServiceTraits>;
 using UniqueKernelHandle = UniqueHandle<HANDLE, KernelTraits>;
 

@@ -166,7 +166,7 @@ wine_sandbox_install() {
         -type f -name '*.exe' -print0)
     ((count > 0)) || _tw_die "no .exe found under $TAVRINE_WIN_BUILD"
     # Fonts and other files the programs look for beside themselves.
-    [[ -d "$TAVRINE_ROOT/app/resources/fonts" ]] && cp -r "$TAVRINE_ROOT/app/resources/fonts" "$TAVRINE_BIN/"
+    [[ -d "$TAVRINE_WIN_BUILD/fonts" ]] && cp -r "$TAVRINE_WIN_BUILD/fonts" "$TAVRINE_BIN/"
     return 0
 }
 

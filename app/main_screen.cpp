@@ -1,0 +1,139 @@
+// The main screen's frame: side panel, brand block, navigation and the page panel. The pages
+// themselves draw into the panel; until they exist each shows its header only.
+#include "app/fonts.h"
+#include "app/screens.h"
+#include "app/theme.h"
+#include "app/widgets.h"
+#include "engine/modules.h"
+#include "engine/run_status.h"
+
+#include <algorithm>
+#include <cstdio>
+
+namespace tavrine {
+
+using namespace palette;
+
+namespace {
+
+struct NavEntry {
+    int page;
+    const char* label;
+    int icon;
+};
+
+constexpr NavEntry kTuneNav[] = {{0, "Overview", 0}, {9, "Games", 9},   {1, "Latency", 1},
+                                 {2, "Frames", 2},   {3, "Netcode", 3}, {8, "CPU", 8}};
+constexpr NavEntry kStudioNav[] = {{4, "Cleanup", 4}, {5, "Deploy", 5}, {7, "Crosshair", 6}};
+constexpr NavEntry kSettingsNav{6, "Settings", 7};
+
+struct PageHeader {
+    const char* kicker;
+    const char* title;
+    PathKind armed_path; // All: the pill is not an armed count
+};
+
+// Indexed by page id.
+constexpr PageHeader kHeaders[] = {
+    {nullptr, "Overview", PathKind::All},      {"Input path", "Latency", PathKind::Latency},
+    {"Runtime", "Frames", PathKind::Frames},   {"Packet path", "Netcode", PathKind::Netcode},
+    {"Hygiene", "Cleanup", PathKind::Cleanup}, {"Payload", "Deploy", PathKind::All},
+    {"System", "Settings", PathKind::All},     {"Overlay", "Crosshair", PathKind::All},
+    {"Scheduler", "CPU", PathKind::CpuCull},   {"Titles", "Games", PathKind::All},
+};
+
+bool has_dock(int page) {
+    return page == 1 || page == 2 || page == 3 || page == 4 || page == 8;
+}
+
+void select_page(ShellState& state, int page) {
+    if (page != state.page) {
+        state.page = page;
+        // The overlay and the progress display go away; a running worker is not stopped.
+        run_status().result_veil_shown.store(false);
+        run_status().run_in_progress.store(false);
+    }
+}
+
+void nav_list(ShellState& state, const NavEntry* entries, std::size_t count, float width) {
+    for (std::size_t i = 0; i < count; ++i) {
+        const NavEntry& entry = entries[i];
+        if (nav_item(entry.page, entry.label, entry.icon, state.page == entry.page, width)) {
+            select_page(state, entry.page);
+        }
+    }
+}
+
+void page_header(int page) {
+    const PageHeader& header = kHeaders[page];
+    if (!header.kicker) {
+        return;
+    }
+    char pill[32];
+    const char* pill_text = nullptr;
+    if (header.armed_path != PathKind::All) {
+        std::snprintf(pill, sizeof pill, "%d armed", armed_count(header.armed_path));
+        pill_text = pill;
+    } else if (page == 5) {
+        pill_text = profile_preset_name(profile_preset().load());
+    } else if (page == 7) {
+        pill_text = "Off";
+    } else if (page == 9) {
+        pill_text = "Quick";
+    }
+    section_header(header.kicker, header.title, pill_text);
+}
+
+} // namespace
+
+void draw_main_screen(ShellState& state, ImVec2 o) {
+    ImDrawList* draw_list = ImGui::GetWindowDrawList();
+    const float a = std::clamp(state.content_alpha, 0.0f, 1.0f);
+    const UiFonts& fonts = ui_fonts();
+
+    draw_list->AddRectFilled(o, ImVec2(o.x + 212, o.y + 700), color_with_alpha(kSide, 0.92f * a), 26.0f,
+                             ImDrawFlags_RoundCornersLeft);
+    draw_list->AddLine(ImVec2(o.x + 212, o.y + 12), ImVec2(o.x + 212, o.y + 688),
+                       color_with_alpha(kWhite, 0.07f * a));
+
+    draw_logo_mark(ImVec2(o.x + 28, o.y + 28), 0.55f, a);
+    draw_list->AddText(font_or_current(fonts.font_title), 14, ImVec2(o.x + 48, o.y + 16),
+                       color_with_alpha(kText, a), "Tavrine");
+    draw_list->AddText(font_or_current(fonts.font_small), 12, ImVec2(o.x + 48, o.y + 34),
+                       color_with_alpha(kMuted, a), "Optimiser");
+
+    ImGui::SetCursorScreenPos(ImVec2(o.x + 10, o.y + 58));
+    // 1.90 replaced BeginChild's `bool border` with child flags; None is the old `false`.
+    if (ImGui::BeginChild("##side", ImVec2(192, 524), ImGuiChildFlags_None)) {
+        const float width = ImGui::GetContentRegionAvail().x;
+        nav_section_label("Tune", width);
+        nav_list(state, kTuneNav, std::size(kTuneNav), width);
+        ImGui::Dummy(ImVec2(width, 10 - ImGui::GetStyle().ItemSpacing.y));
+        nav_section_label("Studio", width);
+        nav_list(state, kStudioNav, std::size(kStudioNav), width);
+    }
+    ImGui::EndChild();
+
+    draw_list->AddLine(ImVec2(o.x + 18, o.y + 580), ImVec2(o.x + 194, o.y + 580),
+                       color_with_alpha(kWhite, 0.07f * a));
+    ImGui::SetCursorScreenPos(ImVec2(o.x + 10, o.y + 586));
+    nav_list(state, &kSettingsNav, 1, 192);
+
+    if (state.page != state.shown_page) {
+        state.shown_page = state.page;
+        state.page_reveal = 0.0f;
+    }
+
+    const float v = std::clamp(state.page_reveal, 0.0f, 1.0f);
+    const float s = v * v * (3 - 2 * v);
+    ImGui::SetCursorScreenPos(ImVec2(o.x + 240 + 8 * (1 - s), o.y + 24 + 0.2f * state.content_slide));
+    ImGui::PushStyleVar(ImGuiStyleVar_Alpha, state.page_reveal * a);
+    if (ImGui::BeginChild("##panel", ImVec2(960, has_dock(state.shown_page) ? 532.0f : 624.0f),
+                          ImGuiChildFlags_None)) {
+        page_header(state.shown_page);
+    }
+    ImGui::EndChild();
+    ImGui::PopStyleVar();
+}
+
+} // namespace tavrine

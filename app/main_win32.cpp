@@ -1,0 +1,244 @@
+// Process entry and the frame loop: start-up, one pass per frame, shutdown, in the fixed
+// orders the rest of the program relies on (overlays before the GUI, the GUI before the device).
+#include "app/device_win32.h"
+#include "app/fonts.h"
+#include "app/screens.h"
+#include "app/shell_frame.h"
+#include "app/shell_links.h"
+#include "app/shell_state.h"
+#include "app/theme.h"
+#include "app/window_win32.h"
+#include "engine/modules.h"
+#include "engine/run_status.h"
+
+#include <dwmapi.h>
+#include <imgui.h>
+#include <imgui_impl_dx11.h>
+#include <imgui_impl_win32.h>
+
+namespace tavrine {
+
+namespace {
+
+bool key_pressed_since_last_poll(int key) {
+    return (GetAsyncKeyState(key) & 1) != 0;
+}
+bool key_held(int key) {
+    return (GetAsyncKeyState(key) & 0x8000) != 0;
+}
+
+HWND create_main_window(HINSTANCE instance) {
+    const int x = GetSystemMetrics(SM_CXSCREEN) / 2 - 610;
+    const int y = GetSystemMetrics(SM_CYSCREEN) / 2 - 350;
+    HWND hwnd = CreateWindowExW(0, kWindowClassName, L"Tavrine Optimiser", WS_POPUP, x, y, 1220, 700, nullptr,
+                                nullptr, instance, nullptr);
+    if (!hwnd) {
+        return nullptr;
+    }
+    SetWindowLongA(hwnd, GWL_EXSTYLE, GetWindowLongA(hwnd, GWL_EXSTYLE) | WS_EX_LAYERED);
+    SetLayeredWindowAttributes(hwnd, 0, 255, LWA_ALPHA);
+    const MARGINS glass{-1, 0, 0, 0}; // the whole window as glass
+    DwmExtendFrameIntoClientArea(hwnd, &glass);
+    return hwnd;
+}
+
+// Drains the queue; true when WM_QUIT was among the messages.
+bool pump_messages() {
+    bool quit = false;
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+        quit = quit || msg.message == WM_QUIT;
+    }
+    return quit;
+}
+
+void poll_hot_keys(const ShellLinks& links) {
+    // Bit 0 only (pressed since the previous poll), so a key acts once whatever has focus.
+    if (key_pressed_since_last_poll(VK_DELETE)) {
+        PostQuitMessage(0);
+    }
+    if (key_pressed_since_last_poll(VK_F8) && links.toggle_crosshair_overlay) {
+        links.toggle_crosshair_overlay();
+    }
+    if (key_pressed_since_last_poll(VK_F7) && links.toggle_hud) {
+        links.toggle_hud();
+    }
+}
+
+void act_on_chrome(ShellState& state, const ChromeInput& input) {
+    HWND hwnd = main_window();
+    switch (input.drag) {
+    case DragPhase::Began: {
+        POINT cursor{};
+        RECT rect{};
+        GetCursorPos(&cursor);
+        GetWindowRect(hwnd, &rect);
+        state.drag_cursor_start = {cursor.x, cursor.y};
+        state.drag_window_start = {rect.left, rect.top, rect.right, rect.bottom};
+        state.dragging = true;
+        set_blur_behind(false);
+        break;
+    }
+    case DragPhase::Held: {
+        POINT cursor{};
+        GetCursorPos(&cursor);
+        SetWindowPos(hwnd, nullptr,
+                     static_cast<int>(state.drag_window_start.left + cursor.x - state.drag_cursor_start.x),
+                     static_cast<int>(state.drag_window_start.top + cursor.y - state.drag_cursor_start.y), 0,
+                     0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOREDRAW | SWP_NOACTIVATE);
+        break;
+    }
+    case DragPhase::Ended:
+        state.dragging = false;
+        set_blur_behind(true);
+        break;
+    case DragPhase::None:
+        break;
+    }
+    if (input.title == TitleAction::Minimise) {
+        ShowWindow(hwnd, SW_MINIMIZE);
+    } else if (input.title == TitleAction::Close) {
+        PostQuitMessage(0);
+    }
+}
+
+void idle_pace(ShellState& state, bool active) {
+    const ImGuiIO& io = ImGui::GetIO();
+    IdleInputs inputs;
+    inputs.active = active;
+    for (bool down : io.MouseDown) {
+        inputs.mouse_down = inputs.mouse_down || down;
+    }
+    inputs.item_active = ImGui::IsAnyItemActive();
+    inputs.buttons_held = key_held(VK_LBUTTON) || key_held(VK_RBUTTON);
+    inputs.dt = io.DeltaTime;
+    if (const int ms = idle_sleep_ms(state, inputs); ms > 0) {
+        Sleep(static_cast<DWORD>(ms));
+    }
+}
+
+void render_and_present(const ShellState& state) {
+    GraphicsDevice& g = graphics();
+    ImGui::Render();
+    // Cleared fully transparent, so the layered, blurred window shows wherever nothing is drawn.
+    const float clear[4] = {0, 0, 0, 0};
+    g.context->OMSetRenderTargets(1, &g.main_target, nullptr);
+    if (g.main_target) {
+        g.context->ClearRenderTargetView(g.main_target, clear);
+    }
+    ImGui_ImplDX11_RenderDrawData(ImGui::GetDrawData());
+    g.swap_chain->Present(state.dragging ? 1 : 0, 0);
+}
+
+void run_frame_loop(ShellState& state, const ShellLinks& links) {
+    for (;;) {
+        if (pump_messages()) {
+            return;
+        }
+        ImGui_ImplDX11_NewFrame();
+        ImGui_ImplWin32_NewFrame();
+        ImGui::NewFrame();
+        const float dt = ImGui::GetIO().DeltaTime;
+        const float t = static_cast<float>(ImGui::GetTime());
+
+        apply_theme();
+        if (state.screen == Screen::Main && links.advance_overview_sampler) {
+            links.advance_overview_sampler(dt);
+        }
+        poll_hot_keys(links);
+        act_on_chrome(state, shell_frame_body(state, links, dt, t));
+        render_and_present(state);
+
+        const RunStatus& status = run_status();
+        IdleFrame frame;
+        frame.run_in_progress = status.run_in_progress.load();
+        frame.result_veil_shown = status.result_veil_shown.load();
+        frame.crosshair_needs_animation =
+            links.crosshair_needs_animation && links.crosshair_needs_animation();
+        frame.item_hovered = ImGui::IsAnyItemHovered();
+        idle_pace(state, !frame_is_idle(state, frame));
+    }
+}
+
+std::filesystem::path executable_path() {
+    char path[MAX_PATH] = {};
+    const DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
+    return length > 0 && length < MAX_PATH ? std::filesystem::path(path) : std::filesystem::path();
+}
+
+int run_shell() {
+    FreeConsole();
+    HINSTANCE instance = GetModuleHandleA(nullptr);
+    HICON icon = LoadIconW(instance, MAKEINTRESOURCEW(101));
+    if (!icon) {
+        icon = LoadIconW(nullptr, MAKEINTRESOURCEW(32512)); // IDI_APPLICATION
+    }
+    WNDCLASSEXW window_class{};
+    window_class.cbSize = sizeof window_class;
+    window_class.style = CS_CLASSDC;
+    window_class.lpfnWndProc = window_procedure;
+    window_class.hInstance = instance;
+    window_class.hIcon = icon;
+    window_class.hIconSm = icon;
+    window_class.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512)); // IDC_ARROW
+    window_class.lpszClassName = kWindowClassName;
+    RegisterClassExW(&window_class);
+
+    HWND hwnd = create_main_window(instance);
+    set_main_window(hwnd);
+    if (!hwnd || !create_device(hwnd)) {
+        // The class can only be unregistered once no window of it is left, so the never-shown
+        // window goes first.
+        cleanup_device();
+        if (hwnd) {
+            DestroyWindow(hwnd);
+        }
+        set_main_window(nullptr);
+        UnregisterClassW(kWindowClassName, instance);
+        return 1;
+    }
+    ShowWindow(hwnd, SW_SHOWDEFAULT);
+    UpdateWindow(hwnd);
+    set_blur_behind(true);
+
+    ImGui::CreateContext();
+    ImGuiIO& io = ImGui::GetIO();
+    io.ConfigFlags |= ImGuiConfigFlags_NavEnableKeyboard;
+    io.IniFilename = nullptr;
+    load_all_ui_fonts(*io.Fonts, executable_path());
+    ImGui::StyleColorsDark();
+    apply_theme();
+    ImGui_ImplWin32_Init(hwnd);
+    ImGui_ImplDX11_Init(graphics().device, graphics().context);
+
+    const ShellLinks& links = shell_links();
+    apply_profile_preset(static_cast<std::int32_t>(ProfilePresetIndex::Competitive));
+    if (links.load_settings) {
+        links.load_settings();
+    }
+    ShellState& state = shell_state();
+    state.screen = Screen::Splash;
+    run_frame_loop(state, links);
+
+    if (links.save_and_close_overlays) {
+        links.save_and_close_overlays();
+    }
+    ImGui_ImplDX11_Shutdown();
+    ImGui_ImplWin32_Shutdown();
+    ImGui::DestroyContext();
+    cleanup_device();
+    DestroyWindow(hwnd);
+    set_main_window(nullptr);
+    UnregisterClassW(kWindowClassName, instance);
+    return 0;
+}
+
+} // namespace
+
+} // namespace tavrine
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+    return tavrine::run_shell();
+}

@@ -1,0 +1,51 @@
+#pragma once
+// The main thread's UI state: one instance for the whole process, touched only by the main
+// thread (worker threads publish through RunStatus instead).
+
+#include <cstdint>
+
+namespace tavrine {
+
+enum class Screen : std::uint8_t { Splash, FirstLaunch, Main };
+
+// Screen coordinates as the window system reports them (kept free of <windows.h>).
+struct ScreenPoint {
+    long x = 0;
+    long y = 0;
+};
+struct ScreenRect {
+    long left = 0;
+    long top = 0;
+    long right = 0;
+    long bottom = 0;
+};
+
+inline constexpr float kWindowWidth = 1220.0f;
+inline constexpr float kWindowHeight = 700.0f;
+inline constexpr float kSplashSeconds = 1.42f;
+
+struct ShellState {
+    Screen screen = Screen::Splash;
+    float splash_progress = 0.0f;
+    float window_fade = 0.0f;
+    float content_alpha = 0.0f;
+    float content_slide = 0.0f;
+    float cta_glow = 0.0f;
+    float page_reveal = 0.0f;
+    bool dragging = false;
+    ScreenPoint drag_cursor_start;
+    ScreenRect drag_window_start;
+    bool animating = false;
+    float idle_seconds = 0.0f;
+    bool deep_idle = false;
+    bool eco_renderer = false;
+    int surface_opacity = 94;
+
+    // Pages
+    int page = 0;
+    int shown_page = 0;
+};
+
+ShellState& shell_state();
+
+} // namespace tavrine

@@ -1,0 +1,22 @@
+#pragma once
+// Animation floats kept per ImGui item between frames. They live for the whole process and are
+// never cleared: an item that disappears resumes from its last values when it comes back.
+
+#include <imgui.h>
+
+namespace tavrine {
+
+struct WidgetAnim {
+    float hover = 0.0f;
+    float on = 0.0f; // the on amount for switches, the press amount for buttons
+};
+
+WidgetAnim& widget_anim(ImGuiID id);
+// Nav items keep theirs per slot (0..9) instead of per item id.
+WidgetAnim& nav_anim(int slot);
+
+// Moves `value` toward `target` with this frame's delta time and marks the shell as animating
+// while it has not arrived. Returns the new value.
+float animate(float& value, float target, float rate);
+
+} // namespace tavrine

@@ -1,0 +1,73 @@
+#!/usr/bin/env bash
+# Fetches Dear ImGui's source from Debian's `imgui` source package (trixie) into third_party/imgui.
+#
+# The system's apt configuration is never touched: a private sources list, state, cache and
+# download directory under build/apt-imgui are passed to apt-get through -o options. dpkg-source
+# checks every file against the .dsc checksums before it unpacks.
+#
+# Idempotent: does nothing when third_party/imgui already holds the wanted version.
+set -euo pipefail
+
+ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+WANT="${TAVRINE_IMGUI_VERSION:-1.90.1}"
+DEST="$ROOT/third_party/imgui"
+STAMP="$DEST/.tavrine-version"
+
+if [[ -f "$STAMP" && "$(cat "$STAMP")" == "$WANT"* && -f "$DEST/imgui.cpp" ]]; then
+    exit 0
+fi
+
+WORK="$ROOT/build/apt-imgui"
+mkdir -p "$WORK/etc/sources.list.d" "$WORK/lists/partial" "$WORK/cache/archives/partial" "$WORK/src"
+echo "deb-src http://deb.debian.org/debian trixie main" > "$WORK/etc/sources.list"
+
+APT_OPTS=(
+    -o "Dir::Etc::SourceList=$WORK/etc/sources.list"
+    -o "Dir::Etc::SourceParts=$WORK/etc/sources.list.d"
+    -o "Dir::State::Lists=$WORK/lists"
+    -o "Dir::Cache=$WORK/cache"
+    -o "APT::Sandbox::User=root"
+    -o "Acquire::Languages=none"
+)
+
+command -v dpkg-source >/dev/null || {
+    echo "fetch-imgui: dpkg-source is missing (apt-get install dpkg-dev)" >&2
+    exit 1
+}
+
+apt-get "${APT_OPTS[@]}" -qq update
+
+# Take the exact version when trixie has it, else the newest 1.90.x it offers.
+available="$(apt-cache "${APT_OPTS[@]}" showsrc imgui | sed -n 's/^Version: //p' | sort -uV)"
+pick="$(grep -E "^${WANT//./\\.}([+~-]|$)" <<<"$available" | tail -n1 || true)"
+if [[ -z "$pick" ]]; then
+    pick="$(grep -E '^1\.90\.' <<<"$available" | tail -n1 || true)"
+    [[ -n "$pick" ]] && echo "fetch-imgui: $WANT not offered; using $pick" >&2
+fi
+if [[ -z "$pick" ]]; then
+    echo "fetch-imgui: no 1.90.x imgui source in trixie (found: $(tr '\n' ' ' <<<"$available"))" >&2
+    exit 1
+fi
+
+rm -rf "$WORK/src"
+mkdir -p "$WORK/src"
+(cd "$WORK/src" && apt-get "${APT_OPTS[@]}" -qq source --download-only "imgui=$pick")
+
+dsc="$(ls "$WORK/src"/imgui_*.dsc | head -n1)"
+# dpkg-source verifies size and checksums of each listed file against the .dsc before unpacking.
+(cd "$WORK/src" && dpkg-source --no-check --no-copy -x "$dsc" unpacked >/dev/null)
+# --no-check above skips only the (unavailable) OpenPGP signature check; verify sha256 again
+# ourselves so a missing dpkg-source check could never pass silently.
+(cd "$WORK/src" && awk '/^Checksums-Sha256:/{f=1;next} /^[^ ]/{f=0} f&&NF==3{print $1"  "$3}' "$dsc" |
+    sha256sum --quiet -c -)
+
+rm -rf "$DEST"
+mkdir -p "$DEST/backends"
+src="$WORK/src/unpacked"
+cp "$src"/imgui*.cpp "$src"/imgui*.h "$src"/imconfig.h "$src"/imstb_*.h "$DEST/"
+cp "$src"/LICENSE.txt "$DEST/" 2>/dev/null || true
+cp "$src"/backends/imgui_impl_win32.* "$src"/backends/imgui_impl_dx11.* "$DEST/backends/"
+mkdir -p "$DEST/examples/example_win32_directx11"
+cp "$src"/examples/example_win32_directx11/main.cpp "$DEST/examples/example_win32_directx11/"
+echo "$pick" > "$STAMP"
+echo "fetch-imgui: Dear ImGui $pick in $DEST"
