@@ -19,9 +19,11 @@ run: bootstrap native windows
 	@scripts/run-plan.sh
 
 test: bootstrap
+	@rm -f build/logs/counts-*
 	@start=$$SECONDS; \
 	$(MAKE) --no-print-directory test-native test-sanitizers windows test-wine && \
-	echo "== make test: all stages passed in $$((SECONDS - start)) s"
+	echo "== make test: every stage passed in $$((SECONDS - start)) s" && \
+	scripts/test-summary.sh native native-tsan native-asan wine
 
 bootstrap:
 	@scripts/bootstrap.sh

@@ -6,10 +6,17 @@ cd "$(dirname "${BASH_SOURCE[0]}")/.."
 preset="$1"
 mkdir -p build/logs
 log="build/logs/ctest-$preset.log"
+# "100% tests passed, 0 tests failed out of 57" -> "57 0" for the closing total of make test.
+record_counts() {
+    sed -n 's/.*tests passed, \([0-9]*\) tests\{0,1\} failed out of \([0-9]*\).*/\2 \1/p' "$log" |
+        awk '{print $1 - $2, $2}' >"build/logs/counts-$preset"
+}
 if ctest --preset "$preset" -j "${JOBS:-2}" >"$log" 2>&1; then
+    record_counts
     grep -E 'tests passed|Total Test time' "$log"
 else
     code=$?
+    record_counts
     sed -n '/The following tests FAILED/,$p' "$log"
     grep -E -B40 '\*\*\*Failed|\(Failed\)|Exception|\(Timeout\)' "$log" | tail -n 200 || true
     grep -E 'tests passed|Total Test time' "$log" || tail -n 30 "$log"

@@ -20,9 +20,11 @@
 # The last line printed is "N passed, N failed"; the exit code is non-zero on any failure.
 set -euo pipefail
 
-cd "$(dirname "${BASH_SOURCE[0]}")/.."
+self="$(realpath "${BASH_SOURCE[0]}")"
+cd "$(dirname "$self")/.."
 # shellcheck source=scripts/wine-lib.sh
 source scripts/wine-lib.sh
+wine_sandbox_enter "$self" "$@"
 
 passed=0
 failed=0
@@ -40,7 +42,7 @@ runner_code=$?
 set -e
 gtest_passed="$(sed -n 's/^\[  PASSED  \] \([0-9]*\) tests\{0,1\}\..*/\1/p' "$log" | tail -n1)"
 gtest_failed="$(sed -n 's/^\[  FAILED  \] \([0-9]*\) tests\{0,1\}, listed below.*/\1/p' "$log" | tail -n1)"
-grep -E '^\[==========\] [0-9]+ tests? from .* ran|^\[  (PASSED|FAILED|SKIPPED) \]' "$log" || true
+grep -E '^\[==========\] [0-9]+ tests? from .* ran|^\[  (PASSED|FAILED|SKIPPED) +\] [0-9]+ test' "$log" || true
 if [[ -z "$gtest_passed" && -z "$gtest_failed" ]]; then
     echo "   the runner ended without a summary (exit code $runner_code); last lines:"
     tail -n 30 "$log" | sed 's/^/   | /'
@@ -79,5 +81,7 @@ done
 if ((${#failed_names[@]} > 0)); then
     echo "failures: ${failed_names[*]}"
 fi
+mkdir -p "$TAVRINE_LOGS"
+echo "$passed $failed" >"$TAVRINE_LOGS/counts-wine"
 echo "$passed passed, $failed failed"
 ((failed == 0))

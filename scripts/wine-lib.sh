@@ -13,8 +13,14 @@
 # throwaway folder beside it, every drive but C: and every link that leads out of the prefix is
 # removed (and checked; setup fails loudly otherwise), serial and parallel ports are switched
 # off, and the binaries run from C:\tavrine.
-# Not covered: Wine's own "\\?\unix\" path namespace still reaches host files. No program of
-# ours writes such a path; do not add one.
+# Wine also reaches any host file through its "\\?\unix\" path namespace, so an owner script
+# first re-runs itself in a private mount namespace in which every host file system is
+# read-only except the wine root, build/artifacts and build/logs (wine_sandbox_enter; needs
+# root, as in CI; elsewhere the user's own file permissions are the limit and a note says so).
+# Inside, TMPDIR points into the wine root: write nothing to /tmp.
+#
+# An owner script starts with
+#     self="$(realpath "${BASH_SOURCE[0]}")"; source .../wine-lib.sh; wine_sandbox_enter "$self" "$@"
 #
 # Variables (exported to child scripts):
 #   WINEPREFIX         <wine root>/prefix, deleted and recreated by every wine_sandbox_up
@@ -40,6 +46,8 @@ export HOME="$TAVRINE_WINE_ROOT/home"
 unset XDG_CONFIG_HOME XDG_DATA_HOME XDG_CACHE_HOME XDG_DESKTOP_DIR XDG_DOCUMENTS_DIR XDG_DOWNLOAD_DIR
 
 _tw_xvfb_pid=""
+TAVRINE_LOGS="${TAVRINE_LOGS:-$TAVRINE_ROOT/build/logs}"
+export TAVRINE_LOGS
 
 _tw_die() {
     echo "wine-lib: $*" >&2
@@ -52,6 +60,62 @@ _tw_check_root() {
     root="$(realpath -m "$TAVRINE_WINE_ROOT")"
     build="$(realpath -m "$TAVRINE_ROOT/build")"
     [[ "$root" == "$build"/?* ]] || _tw_die "TAVRINE_WINE_ROOT ($root) must lie under $build"
+}
+
+# wine_sandbox_enter SCRIPT [ARGS...]: re-runs SCRIPT in a private mount namespace with the
+# host read-only (see the top of this file); inside it, seals the mounts and returns.
+wine_sandbox_enter() {
+    local script="$1"
+    shift
+    _tw_check_root
+    if [[ "${TAVRINE_SEALED:-}" == 1 ]]; then
+        _tw_seal_mounts
+        return 0
+    fi
+    if [[ "$(id -u)" -ne 0 ]] || ! command -v unshare >/dev/null || ! unshare --mount true 2>/dev/null; then
+        echo "wine-lib: no private mount namespace here; the host is guarded by file permissions only" >&2
+        return 0
+    fi
+    export TAVRINE_SEALED=1
+    exec unshare --mount --propagation private bash "$script" "$@"
+}
+
+# Inside the namespace: the places Wine and Xvfb must write stay writable (bound onto
+# themselves, or onto folders in the wine root), then every other mount turns read-only.
+_tw_seal_mounts() {
+    local uid writable=() place mount_point
+    uid="$(id -u)"
+    mkdir -p "$TAVRINE_WINE_ROOT/tmp" "$TAVRINE_WINE_ROOT/xkb" "$TAVRINE_ARTIFACTS" "$TAVRINE_LOGS"
+    mkdir -p /tmp/.X11-unix && chmod 1777 /tmp/.X11-unix 2>/dev/null || true
+    [[ -d "/tmp/.wine-$uid" ]] || mkdir -m 700 "/tmp/.wine-$uid"
+    writable=("$TAVRINE_WINE_ROOT" "$TAVRINE_ARTIFACTS" "$TAVRINE_LOGS" /tmp/.X11-unix "/tmp/.wine-$uid")
+    for place in "${writable[@]}"; do
+        mount --bind "$place" "$place" || _tw_die "could not keep $place writable"
+    done
+    # Xvfb writes its compiled keymaps here.
+    if [[ -d /var/lib/xkb ]]; then
+        mount --bind "$TAVRINE_WINE_ROOT/xkb" /var/lib/xkb || _tw_die "could not bind /var/lib/xkb"
+        writable+=(/var/lib/xkb)
+    fi
+    while read -r mount_point; do
+        mount_point="$(printf '%b' "$mount_point")" # mountinfo writes a space as \040
+        case "$mount_point" in
+        /proc | /proc/* | /dev | /dev/pts | /dev/mqueue) continue ;;
+        esac
+        local keep=0
+        for place in "${writable[@]}"; do
+            [[ "$mount_point" == "$(realpath -m "$place")" ]] && keep=1
+        done
+        ((keep)) && continue
+        if ! mount -o remount,bind,ro "$mount_point" 2>/dev/null && [[ "$mount_point" == / ]]; then
+            _tw_die "could not make / read-only in the sandbox namespace"
+        fi
+    done < <(awk '{print $5}' /proc/self/mountinfo)
+    if touch "$TAVRINE_ROOT/build/.seal-probe" 2>/dev/null; then
+        rm -f "$TAVRINE_ROOT/build/.seal-probe"
+        _tw_die "the host is still writable inside the sandbox namespace"
+    fi
+    export TMPDIR="$TAVRINE_WINE_ROOT/tmp"
 }
 
 _tw_stop() {
@@ -70,7 +134,9 @@ _tw_start_xvfb() {
     local n
     for n in $(seq 91 160); do
         [[ -e "/tmp/.X$n-lock" || -e "/tmp/.X11-unix/X$n" ]] && continue
-        Xvfb ":$n" -screen 0 1600x900x24 -nolisten tcp >"$TAVRINE_WINE_ROOT/xvfb.log" 2>&1 &
+        # No lock file in /tmp (read-only in the sealed namespace); the socket check above and
+        # the start-up check below catch a display someone else holds.
+        Xvfb ":$n" -nolock -screen 0 1600x900x24 -nolisten tcp >"$TAVRINE_WINE_ROOT/xvfb.log" 2>&1 &
         _tw_xvfb_pid=$!
         local tries
         for tries in $(seq 50); do

@@ -26,4 +26,28 @@ for folder in Desktop Documents Downloads; do
     expect_eq "$folder is a plain folder in the prefix" folder "$kind"
 done
 
+# Wine's "\\?\unix\" namespace reaches host paths whatever the drives say; in the sealed mount
+# namespace only the wine root is writable. The sleeper writes the marker file it is given.
+if [[ "${TAVRINE_SEALED:-}" == 1 ]]; then
+    unix() { printf '%s%s' '\\?\unix' "${1//\//\\}"; }
+    host_probe="$TAVRINE_ROOT/build/.unix-probe"
+    inside_probe="$TAVRINE_WINE_ROOT/tmp/unix-probe"
+    if win_run tavrine-test-sleeper.exe 0 "$(unix "$inside_probe")" && [[ -f "$inside_probe" ]]; then
+        inside=written
+    else
+        inside=refused
+    fi
+    expect_eq "a unix path inside the wine root is writable (the probe works)" written "$inside"
+    if win_run tavrine-test-sleeper.exe 0 "$(unix "$host_probe")" || [[ -e "$host_probe" ]]; then
+        host=written
+        rm -f "$host_probe"
+    else
+        host=refused
+    fi
+    expect_eq "a unix path into the host's tree is refused" refused "$host"
+    rm -f "$inside_probe"
+else
+    echo "  note  not in a private mount namespace (not root?): the host is guarded by permissions only"
+fi
+
 wine_test_done
