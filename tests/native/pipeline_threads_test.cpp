@@ -134,8 +134,8 @@ TEST_F(RunningPipeline, labels_and_counts_advance_step_by_step_and_end_with_done
     EXPECT_EQ(run_status().total_steps.load(), 11);
     release_and_finish();
 
-    // Steps whose routines touch the machine show up here; "Timer", "Power lock" and
-    // "Game clamp" change nothing yet and so are not seen.
+    // The observer watches registry, service, command and system-parameter calls only; the
+    // runtime holds ("Timer", "Power lock", "Game clamp") act through other concerns.
     const std::vector<std::string> expected = {"Audio stability", "Power plan", "Input delay",
                                                "Mouse accel",     "USB",        "Game Mode",
                                                "Notifications",   "Sticky keys"};
