@@ -4,7 +4,9 @@
 #include "process/game_clamp.h"
 #include "process/holds.h"
 #include "tweaks/frames.h"
+#include "tweaks/cleanup.h"
 #include "tweaks/latency.h"
+#include "tweaks/netcode.h"
 
 namespace tavrine {
 
@@ -45,21 +47,21 @@ constexpr ModuleInfo kModules[] = {
     {Standby,        "Standby",        "Standby trim",     Frames,   true,  purge_standby_list},
     {WorkingSet,     "Working set",    "Working set",      Frames,   false, trim_working_sets},
 
-    {NetworkStack,   "Network stack",  "Network stack",    Netcode,  true,  not_built_yet},
-    {WiFi,           "Wi-Fi",          "Wi-Fi latency",    Netcode,  true,  not_built_yet},
-    {FlushDns,       "Flush DNS",      "Flush DNS",        Netcode,  false, not_built_yet},
-    {PrioritizeExe,  "Prioritize exe", "Prioritize exe",   Netcode,  false, not_built_yet},
-    {Nagle,          "Nagle",          "Nagle off",        Netcode,  true,  not_built_yet},
+    {NetworkStack,   "Network stack",  "Network stack",    Netcode,  true,  apply_network_stack},
+    {WiFi,           "Wi-Fi",          "Wi-Fi latency",    Netcode,  true,  apply_wifi_latency},
+    {FlushDns,       "Flush DNS",      "Flush DNS",        Netcode,  false, flush_dns},
+    {PrioritizeExe,  "Prioritize exe", "Prioritize exe",   Netcode,  false, prioritize_target_exe},
+    {Nagle,          "Nagle",          "Nagle off",        Netcode,  true,  apply_nagle_off},
 
-    {RestorePoint,   "Restore point",  "Restore point",    Cleanup,  false, not_built_yet},
-    {TempFiles,      "Temp files",     "Temp / prefetch",  Cleanup,  false, not_built_yet},
-    {BrowserCache,   "Browser cache",  "Browser cache",    Cleanup,  false, not_built_yet},
-    {WindowsPass,    "Windows pass",   "Windows pass",     Cleanup,  false, not_built_yet},
-    {BloatApps,      "Bloat apps",     "Bloat apps",       Cleanup,  false, not_built_yet},
-    {DriveTrim,      "Drive TRIM",     "Game drive",       Cleanup,  false, not_built_yet},
-    {WindowsUpdate,  "Windows Update", "Windows Update",   Cleanup,  false, not_built_yet},
-    {Telemetry,      "Telemetry",      "Telemetry",        Cleanup,  false, not_built_yet},
-    {Hibernate,      "Hibernate",      "Hibernate",        Cleanup,  false, not_built_yet},
+    {RestorePoint,   "Restore point",  "Restore point",    Cleanup,  false, create_restore_point},
+    {TempFiles,      "Temp files",     "Temp / prefetch",  Cleanup,  false, clean_temp_files},
+    {BrowserCache,   "Browser cache",  "Browser cache",    Cleanup,  false, clean_browser_caches},
+    {WindowsPass,    "Windows pass",   "Windows pass",     Cleanup,  false, apply_windows_pass},
+    {BloatApps,      "Bloat apps",     "Bloat apps",       Cleanup,  false, remove_bloat_apps},
+    {DriveTrim,      "Drive TRIM",     "Game drive",       Cleanup,  false, optimize_target_drive},
+    {WindowsUpdate,  "Windows Update", "Windows Update",   Cleanup,  false, start_update_scan},
+    {Telemetry,      "Telemetry",      "Telemetry",        Cleanup,  false, disable_telemetry},
+    {Hibernate,      "Hibernate",      "Hibernate",        Cleanup,  false, hibernate_off},
 
     {CullBloatList,  nullptr,          "Bloat list",       CpuCull,  true,  nullptr},
     {CullOemSuite,   nullptr,          "OEM suite",        CpuCull,  true,  nullptr},

@@ -105,4 +105,12 @@ std::string describe_set_automatic_and_start(std::string_view service) {
     return "SERVICE " + std::string(service) + " auto+start";
 }
 
+std::string describe_set_attributes(std::string_view path, std::uint32_t attributes) {
+    return "SET ATTRIBUTES " + std::string(path) + " = " + hex(attributes);
+}
+
+std::string describe_delete_file(std::string_view path, std::uint64_t size) {
+    return "DELETE FILE " + std::string(path) + " (" + std::to_string(size) + " bytes)";
+}
+
 } // namespace tavrine

@@ -1,18 +1,272 @@
 #include "platform/fake_files.h"
 
+#include "platform/change_text.h"
 #include "platform/fake_machine.h"
 
 namespace tavrine {
 
+namespace {
+
+using Lock = std::lock_guard<std::recursive_mutex>;
+
+// A path whose text is only "X:" is a drive root.
+bool is_drive_root(std::string_view path) {
+    return path.size() == 2 && path[1] == ':';
+}
+
+std::string_view parent_of(std::string_view path) {
+    const std::size_t slash = path.rfind('\\');
+    return slash == std::string_view::npos ? std::string_view{} : path.substr(0, slash);
+}
+
+} // namespace
+
+std::string FakeFiles::normalised(std::string_view path) {
+    std::string out(path);
+    while (out.size() > 2 && out.back() == '\\') {
+        out.pop_back();
+    }
+    if (out.size() == 3 && out[1] == ':' && out[2] == '\\') {
+        out.pop_back();
+    }
+    return out;
+}
+
+std::string FakeFiles::resolve(std::string_view path, bool follow_last) const {
+    std::string current = normalised(path);
+    // A few hops are plenty for a test tree; a cycle of links stops here instead of spinning.
+    for (int hop = 0; hop < 16; ++hop) {
+        bool rewritten = false;
+        std::size_t end = 0;
+        while (end != std::string::npos) {
+            end = current.find('\\', end + 1);
+            const std::string prefix = current.substr(0, end);
+            const bool last = end == std::string::npos;
+            if (last && !follow_last) {
+                break;
+            }
+            auto it = entries_.find(prefix);
+            if (it != entries_.end() && !it->second.link_target.empty()) {
+                current = normalised(it->second.link_target) + (last ? "" : current.substr(end));
+                rewritten = true;
+                break;
+            }
+        }
+        if (!rewritten) {
+            return current;
+        }
+    }
+    return current;
+}
+
+void FakeFiles::make_parents(const std::string& path) {
+    for (std::string_view parent = parent_of(path); !parent.empty(); parent = parent_of(parent)) {
+        auto [it, inserted] = entries_.try_emplace(std::string(parent));
+        if (inserted) {
+            it->second.attributes = kFileAttributeDirectory;
+        }
+    }
+}
+
 std::optional<std::uint32_t> FakeFiles::attributes(std::string_view path) {
-    std::lock_guard<std::recursive_mutex> lock(owner_.lock());
-    auto it = entries_.find(path);
-    return it != entries_.end() ? std::optional<std::uint32_t>(it->second) : std::nullopt;
+    Lock lock(owner_.lock());
+    auto it = entries_.find(resolve(path, false));
+    return it != entries_.end() ? std::optional<std::uint32_t>(it->second.attributes) : std::nullopt;
+}
+
+bool FakeFiles::set_attributes(std::string_view path, std::uint32_t attributes) {
+    Lock lock(owner_.lock());
+    auto it = entries_.find(resolve(path, false));
+    if (it == entries_.end()) {
+        return false;
+    }
+    // The kind of entry is not an attribute a caller can change.
+    constexpr std::uint32_t kKind = kFileAttributeDirectory | kFileAttributeReparsePoint;
+    const std::uint32_t settable = attributes == kFileAttributeNormal ? 0 : attributes & ~kKind;
+    it->second.attributes = (it->second.attributes & kKind) | settable;
+    owner_.add_to_journal(describe_set_attributes(path, attributes));
+    return true;
+}
+
+bool FakeFiles::delete_file(std::string_view path) {
+    Lock lock(owner_.lock());
+    auto it = entries_.find(resolve(path, false));
+    if (it == entries_.end()) {
+        return false;
+    }
+    const FakeFile& file = it->second;
+    if ((file.attributes & kFileAttributeDirectory) != 0 || (file.attributes & kFileAttributeReadOnly) != 0 ||
+        file.in_use) {
+        return false;
+    }
+    const std::uint64_t size = file.size;
+    entries_.erase(it);
+    owner_.add_to_journal(describe_delete_file(path, size));
+    return true;
+}
+
+std::optional<std::vector<FolderEntry>> FakeFiles::list_folder(std::string_view folder) {
+    Lock lock(owner_.lock());
+    const std::string resolved = resolve(folder, true);
+    auto it = entries_.find(resolved);
+    if (it == entries_.end() || (it->second.attributes & kFileAttributeDirectory) == 0 ||
+        it->second.unlistable) {
+        return std::nullopt;
+    }
+    std::vector<FolderEntry> listing;
+    if (!is_drive_root(resolved)) {
+        listing.push_back({".", kFileAttributeDirectory, 0});
+        listing.push_back({"..", kFileAttributeDirectory, 0});
+    }
+    // Every path below the folder sorts into one run right after "folder\".
+    const std::string prefix = resolved + "\\";
+    for (auto child = entries_.lower_bound(prefix); child != entries_.end(); ++child) {
+        const std::string& path = child->first;
+        if (!istarts_with(path, prefix)) {
+            break;
+        }
+        const std::string_view name = std::string_view(path).substr(prefix.size());
+        if (name.find('\\') == std::string_view::npos) {
+            listing.push_back({std::string(name), child->second.attributes, child->second.size});
+        }
+    }
+    return listing;
+}
+
+std::optional<std::string> FakeFiles::expand_environment(std::string_view text) {
+    Lock lock(owner_.lock());
+    std::string out;
+    std::size_t at = 0;
+    while (at < text.size()) {
+        const std::size_t open = text.find('%', at);
+        const std::size_t close = open == std::string_view::npos ? open : text.find('%', open + 1);
+        if (close == std::string_view::npos) {
+            out += text.substr(at);
+            break;
+        }
+        out += text.substr(at, open - at);
+        auto variable = environment_.find(text.substr(open + 1, close - open - 1));
+        if (variable != environment_.end()) {
+            out += variable->second;
+            at = close + 1;
+        } else {
+            out += '%'; // not set: Windows leaves the name in place and goes on after it
+            at = open + 1;
+        }
+    }
+    if (out.size() + 1 > kMaxPath) {
+        return std::nullopt;
+    }
+    return out;
+}
+
+std::uint32_t FakeFiles::logical_drives() {
+    Lock lock(owner_.lock());
+    std::uint32_t mask = 0;
+    for (std::size_t i = 0; i < drives_.size(); ++i) {
+        if (drives_[i]) {
+            mask |= 1u << i;
+        }
+    }
+    return mask;
+}
+
+DriveType FakeFiles::drive_type(std::string_view root) {
+    Lock lock(owner_.lock());
+    if (root.empty()) {
+        return DriveType::NoRootDirectory;
+    }
+    const char letter = static_cast<char>(ascii_lower(root[0]));
+    if (letter < 'a' || letter > 'z' || !drives_[static_cast<std::size_t>(letter - 'a')]) {
+        return DriveType::NoRootDirectory;
+    }
+    return drives_[static_cast<std::size_t>(letter - 'a')]->type;
+}
+
+SeekPenalty FakeFiles::seek_penalty(char drive_letter) {
+    Lock lock(owner_.lock());
+    const char letter = ascii_lower(drive_letter);
+    if (letter < 'a' || letter > 'z' || !drives_[static_cast<std::size_t>(letter - 'a')]) {
+        return SeekPenalty::Unknown;
+    }
+    return drives_[static_cast<std::size_t>(letter - 'a')]->seek_penalty;
 }
 
 void FakeFiles::add(std::string_view path, std::uint32_t attributes) {
-    std::lock_guard<std::recursive_mutex> lock(owner_.lock());
-    entries_[std::string(path)] = attributes;
+    Lock lock(owner_.lock());
+    const std::string key = normalised(path);
+    make_parents(key);
+    entries_[key].attributes = attributes;
+}
+
+void FakeFiles::add_folder(std::string_view path, std::uint32_t attributes) {
+    add(path, attributes | kFileAttributeDirectory);
+}
+
+void FakeFiles::add_file(std::string_view path, std::uint64_t size, std::uint32_t attributes) {
+    Lock lock(owner_.lock());
+    const std::string key = normalised(path);
+    make_parents(key);
+    FakeFile& file = entries_[key];
+    file.attributes = attributes == 0 ? kFileAttributeArchive : attributes;
+    file.size = size;
+}
+
+void FakeFiles::add_link(std::string_view path, std::string_view target) {
+    Lock lock(owner_.lock());
+    const std::string key = normalised(path);
+    make_parents(key);
+    FakeFile& link = entries_[key];
+    link.attributes = kFileAttributeDirectory | kFileAttributeReparsePoint;
+    link.link_target = normalised(target);
+}
+
+void FakeFiles::hold_open(std::string_view path) {
+    Lock lock(owner_.lock());
+    entries_[normalised(path)].in_use = true;
+}
+
+void FakeFiles::deny_listing(std::string_view path) {
+    Lock lock(owner_.lock());
+    entries_[normalised(path)].unlistable = true;
+}
+
+void FakeFiles::set_environment(std::string_view name, std::string_view value) {
+    Lock lock(owner_.lock());
+    environment_[std::string(name)] = std::string(value);
+}
+
+void FakeFiles::add_drive(char letter, FakeDrive drive) {
+    Lock lock(owner_.lock());
+    const char lower = ascii_lower(letter);
+    if (lower >= 'a' && lower <= 'z') {
+        drives_[static_cast<std::size_t>(lower - 'a')] = drive;
+    }
+}
+
+bool FakeFiles::exists(std::string_view path) const {
+    Lock lock(owner_.lock());
+    return entries_.count(normalised(path)) != 0;
+}
+
+std::optional<FakeFile> FakeFiles::entry(std::string_view path) const {
+    Lock lock(owner_.lock());
+    auto it = entries_.find(normalised(path));
+    return it != entries_.end() ? std::optional<FakeFile>(it->second) : std::nullopt;
+}
+
+std::vector<std::string> FakeFiles::files_below(std::string_view folder) const {
+    Lock lock(owner_.lock());
+    const std::string root = normalised(folder);
+    const std::string prefix = root + "\\";
+    std::vector<std::string> out;
+    for (const auto& [path, file] : entries_) {
+        if ((file.attributes & kFileAttributeDirectory) == 0 &&
+            (iequals(path, root) || istarts_with(path, prefix))) {
+            out.push_back(path);
+        }
+    }
+    return out;
 }
 
 } // namespace tavrine

@@ -1,22 +1,72 @@
 #pragma once
-// Files, folders and volumes.
+// Files, folders and volumes: folder listings, attributes, deletion, environment expansion and
+// the drives the Cleanup page offers for TRIM.
 
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace tavrine {
 
 inline constexpr std::uint32_t kFileAttributeReadOnly = 0x1;
+inline constexpr std::uint32_t kFileAttributeHidden = 0x2;
+inline constexpr std::uint32_t kFileAttributeSystem = 0x4;
 inline constexpr std::uint32_t kFileAttributeDirectory = 0x10;
+inline constexpr std::uint32_t kFileAttributeArchive = 0x20;
+inline constexpr std::uint32_t kFileAttributeNormal = 0x80;
 inline constexpr std::uint32_t kFileAttributeReparsePoint = 0x400;
+
+// ExpandEnvironmentStringsA and the folder walks work in buffers of this many bytes.
+inline constexpr std::size_t kMaxPath = 260;
+
+// One entry of a folder listing, as FindFirstFileA / FindNextFileA hand it out.
+struct FolderEntry {
+    std::string name; // file name only
+    std::uint32_t attributes = 0;
+    std::uint64_t size = 0;
+};
+
+// GetDriveTypeA results.
+enum class DriveType : std::uint8_t {
+    Unknown = 0,
+    NoRootDirectory = 1,
+    Removable = 2,
+    Fixed = 3,
+    Remote = 4,
+    CdRom = 5,
+    RamDisk = 6,
+};
+
+// What the storage stack says about a volume's seek penalty.
+enum class SeekPenalty : std::uint8_t {
+    Unknown, // the volume could not be opened or the query failed
+    Incurs,  // a spinning disk
+    None,    // solid state
+};
 
 class Files {
 public:
     virtual ~Files() = default;
     // GetFileAttributesA: nullopt where it would return INVALID_FILE_ATTRIBUTES.
     virtual std::optional<std::uint32_t> attributes(std::string_view path) = 0;
+    // SetFileAttributesA.
+    virtual bool set_attributes(std::string_view path, std::uint32_t attributes) = 0;
+    // DeleteFileA: false for a folder, a missing file or one that is in use.
+    virtual bool delete_file(std::string_view path) = 0;
+    // Every entry of "folder\*" in listing order, "." and ".." included as the system gives
+    // them; nullopt when the listing cannot start.
+    virtual std::optional<std::vector<FolderEntry>> list_folder(std::string_view folder) = 0;
+    // ExpandEnvironmentStringsA into kMaxPath bytes; nullopt when it fails or does not fit.
+    // A variable that is not set stays in the text as "%NAME%", as Windows leaves it.
+    virtual std::optional<std::string> expand_environment(std::string_view text) = 0;
+    // GetLogicalDrives: bit 0 is A:, bit 25 is Z:.
+    virtual std::uint32_t logical_drives() = 0;
+    // GetDriveTypeA on a root such as "C:\".
+    virtual DriveType drive_type(std::string_view root) = 0;
+    // IOCTL_STORAGE_QUERY_PROPERTY (StorageDeviceSeekPenaltyProperty) on "\\.\X:".
+    virtual SeekPenalty seek_penalty(char drive_letter) = 0;
 };
 
 } // namespace tavrine

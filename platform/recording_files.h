@@ -2,22 +2,63 @@
 
 #include "platform/files.h"
 
+#include <cstdint>
+#include <map>
+#include <mutex>
+#include <set>
+#include <string>
+#include <vector>
+
 namespace tavrine {
 
 class RecordingMachine;
+
+// A temp clean-up deletes files by the thousand. In the plan each unbroken run of deletions is
+// one summary (how many files, how many bytes, the first few paths) rather than a line each;
+// any other line recorded ends the run, so the summaries stay in their place among the
+// commands and registry writes.
+class FileDeletionBatch {
+public:
+    static constexpr std::size_t kShownPaths = 10;
+
+    void add_deletion(std::string_view path, std::uint64_t size);
+    void add_read_only_cleared();
+    bool empty() const { return files_ == 0 && read_only_cleared_ == 0; }
+    // Appends the summary to `lines` and starts an empty batch.
+    void flush_into(std::vector<std::string>& lines);
+
+private:
+    std::size_t files_ = 0;
+    std::uint64_t bytes_ = 0;
+    std::size_t read_only_cleared_ = 0;
+    std::vector<std::string> shown_;
+};
 
 // Reads through to the real files, records every change in the plan.
 class RecordingFiles final : public Files {
 public:
     RecordingFiles(RecordingMachine& plan, Files& reads_from) : plan_(plan), inner_(reads_from) {}
 
-    std::optional<std::uint32_t> attributes(std::string_view path) override {
-        return inner_.attributes(path);
+    std::optional<std::uint32_t> attributes(std::string_view path) override;
+    bool set_attributes(std::string_view path, std::uint32_t attributes) override;
+    bool delete_file(std::string_view path) override;
+    std::optional<std::vector<FolderEntry>> list_folder(std::string_view folder) override;
+    std::optional<std::string> expand_environment(std::string_view text) override {
+        return inner_.expand_environment(text);
     }
+    std::uint32_t logical_drives() override { return inner_.logical_drives(); }
+    DriveType drive_type(std::string_view root) override { return inner_.drive_type(root); }
+    SeekPenalty seek_penalty(char drive_letter) override { return inner_.seek_penalty(drive_letter); }
 
 private:
-    [[maybe_unused]] RecordingMachine& plan_;
+    RecordingMachine& plan_;
     Files& inner_;
+    // Files met in listings, by lower-cased path, with their sizes: what a deletion frees.
+    std::mutex mutex_;
+    std::map<std::string, std::uint64_t> listed_files_;
+    // Files the plan has deleted: later reads no longer see them, so a folder reached twice
+    // (%TEMP% is usually %LOCALAPPDATA%\Temp) is not counted twice.
+    std::set<std::string> deleted_;
 };
 
 } // namespace tavrine

@@ -58,15 +58,27 @@ RecordingMachine::RecordingMachine(Machine& reads_from)
 
 void RecordingMachine::record(std::string line) {
     std::lock_guard<std::mutex> lock(mutex_);
+    deletions_.flush_into(lines_);
     lines_.push_back(std::move(line));
+}
+
+void RecordingMachine::record_file_deletion(std::string_view path, std::uint64_t size) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    deletions_.add_deletion(path, size);
+}
+
+void RecordingMachine::record_read_only_cleared() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    deletions_.add_read_only_cleared();
 }
 
 void RecordingMachine::note(std::string_view text) {
     record("NOTE " + std::string(text));
 }
 
-std::vector<std::string> RecordingMachine::lines() const {
+std::vector<std::string> RecordingMachine::lines() {
     std::lock_guard<std::mutex> lock(mutex_);
+    deletions_.flush_into(lines_);
     return lines_;
 }
 

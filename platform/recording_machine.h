@@ -30,7 +30,8 @@ public:
     SystemState& system_state() override { return system_state_; }
     void note(std::string_view text) override;
 
-    std::vector<std::string> lines() const;
+    // Every line so far; a run of file deletions still open is summed up first.
+    std::vector<std::string> lines();
 
     // Registry
     RegistryKeyPtr create_key(Hive hive, std::string_view sub_key) override;
@@ -49,6 +50,9 @@ public:
     void* resolve_optional(std::string_view module, std::string_view entry) override;
 
     void record(std::string line);
+    // File deletions gather into one summary until any other line is recorded.
+    void record_file_deletion(std::string_view path, std::uint64_t size);
+    void record_read_only_cleared();
 
 private:
     bool created_in_plan(Hive hive, std::string_view sub_key) const;
@@ -56,6 +60,7 @@ private:
     Machine& inner_;
     mutable std::mutex mutex_;
     std::vector<std::string> lines_;
+    FileDeletionBatch deletions_;
     std::set<std::string> created_keys_; // "hive|lower-cased sub-key"
     RecordingProcesses processes_;
     RecordingFiles files_;

@@ -1,6 +1,8 @@
 #include "platform/win32_files.h"
 
-#include <windows.h>
+#include "platform/win32_handles.h"
+
+#include <winioctl.h>
 
 namespace tavrine {
 
@@ -11,6 +13,73 @@ std::optional<std::uint32_t> Win32Files::attributes(std::string_view path) {
         return std::nullopt;
     }
     return attributes;
+}
+
+bool Win32Files::set_attributes(std::string_view path, std::uint32_t attributes) {
+    const std::string text(path);
+    return SetFileAttributesA(text.c_str(), attributes) != FALSE;
+}
+
+bool Win32Files::delete_file(std::string_view path) {
+    const std::string text(path);
+    return DeleteFileA(text.c_str()) != FALSE;
+}
+
+std::optional<std::vector<FolderEntry>> Win32Files::list_folder(std::string_view folder) {
+    const std::string pattern = std::string(folder) + "\\*";
+    WIN32_FIND_DATAA data{};
+    win32::UniqueFindHandle find(FindFirstFileA(pattern.c_str(), &data));
+    if (!find) {
+        return std::nullopt;
+    }
+    std::vector<FolderEntry> entries;
+    do {
+        const std::uint64_t size = (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+        entries.push_back({data.cFileName, data.dwFileAttributes, size});
+    } while (FindNextFileA(find.get(), &data));
+    return entries;
+}
+
+std::optional<std::string> Win32Files::expand_environment(std::string_view text) {
+    const std::string source(text);
+    char expanded[kMaxPath];
+    const DWORD needed = ExpandEnvironmentStringsA(source.c_str(), expanded, sizeof expanded);
+    // The count includes the terminator; a count beyond the buffer means it did not fit.
+    if (needed == 0 || needed > sizeof expanded) {
+        return std::nullopt;
+    }
+    return std::string(expanded);
+}
+
+std::uint32_t Win32Files::logical_drives() {
+    return GetLogicalDrives();
+}
+
+DriveType Win32Files::drive_type(std::string_view root) {
+    const std::string text(root);
+    const UINT type = GetDriveTypeA(text.c_str());
+    return type <= DRIVE_RAMDISK ? static_cast<DriveType>(type) : DriveType::Unknown;
+}
+
+SeekPenalty Win32Files::seek_penalty(char drive_letter) {
+    char volume[] = "\\\\.\\C:";
+    volume[4] = drive_letter;
+    // No access rights are needed for a property query, so this works without locking the volume.
+    win32::UniqueFileHandle device(
+        CreateFileA(volume, 0, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr));
+    if (!device) {
+        return SeekPenalty::Unknown;
+    }
+    STORAGE_PROPERTY_QUERY query{};
+    query.PropertyId = StorageDeviceSeekPenaltyProperty;
+    query.QueryType = PropertyStandardQuery;
+    DEVICE_SEEK_PENALTY_DESCRIPTOR descriptor{};
+    DWORD returned = 0;
+    if (!DeviceIoControl(device.get(), IOCTL_STORAGE_QUERY_PROPERTY, &query, sizeof query, &descriptor,
+                         sizeof descriptor, &returned, nullptr)) {
+        return SeekPenalty::Unknown;
+    }
+    return descriptor.IncursSeekPenalty ? SeekPenalty::Incurs : SeekPenalty::None;
 }
 
 } // namespace tavrine

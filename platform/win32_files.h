@@ -7,6 +7,13 @@ namespace tavrine {
 class Win32Files final : public Files {
 public:
     std::optional<std::uint32_t> attributes(std::string_view path) override;
+    bool set_attributes(std::string_view path, std::uint32_t attributes) override;
+    bool delete_file(std::string_view path) override;
+    std::optional<std::vector<FolderEntry>> list_folder(std::string_view folder) override;
+    std::optional<std::string> expand_environment(std::string_view text) override;
+    std::uint32_t logical_drives() override;
+    DriveType drive_type(std::string_view root) override;
+    SeekPenalty seek_penalty(char drive_letter) override;
 };
 
 } // namespace tavrine

@@ -57,9 +57,21 @@ struct ModuleTraits {
     static void close(HMODULE module) { FreeLibrary(module); }
 };
 
+// Find handles and files opened with CreateFileA report failure as INVALID_HANDLE_VALUE.
+struct FindTraits {
+    static HANDLE invalid() { return INVALID_HANDLE_VALUE; }
+    static void close(HANDLE handle) { FindClose(handle); }
+};
+struct FileTraits {
+    static HANDLE invalid() { return INVALID_HANDLE_VALUE; }
+    static void close(HANDLE handle) { CloseHandle(handle); }
+};
+
 using UniqueHkey = UniqueHandle<HKEY, KeyTraits>;
 using UniqueModule = UniqueHandle<HMODULE, ModuleTraits>;
 using UniqueServiceHandle = UniqueHandle<SC_HANDLE, ServiceTraits>;
 using UniqueKernelHandle = UniqueHandle<HANDLE, KernelTraits>;
+using UniqueFindHandle = UniqueHandle<HANDLE, FindTraits>;
+using UniqueFileHandle = UniqueHandle<HANDLE, FileTraits>;
 
 } // namespace tavrine::win32

@@ -71,6 +71,9 @@ void apply_change(const Change& change) {
     case Change::Kind::DeviceWalk:
         find_subkeys_named(change.path, 0, change.visitor);
         return;
+    case Change::Kind::Task:
+        disable_scheduled_task(change.path);
+        return;
     case Change::Kind::Call:
         if (change.routine != nullptr) {
             change.routine();

@@ -23,6 +23,7 @@ struct Change {
         ServiceStop,      // stop_and_set_start_type(path, number)
         Spi,              // system_parameters(number, param, argument, 3)
         DeviceWalk,       // find_subkeys_named(path, 0, visitor)
+        Task,             // disable_scheduled_task(path): end it, then disable it
         Call,             // another routine, in place
     };
 
@@ -85,6 +86,9 @@ constexpr Change spi_record(std::uint32_t action, std::uint32_t param, const std
 }
 constexpr Change device_walk(const char* root_sub_key, DeviceParametersVisitor visitor) {
     return {.kind = Change::Kind::DeviceWalk, .path = root_sub_key, .visitor = visitor};
+}
+constexpr Change task(const char* task_path) {
+    return {.kind = Change::Kind::Task, .path = task_path};
 }
 constexpr Change call(StepRoutine routine) {
     return {.kind = Change::Kind::Call, .routine = routine};

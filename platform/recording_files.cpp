@@ -1,0 +1,131 @@
+#include "platform/recording_files.h"
+
+#include "platform/ascii.h"
+#include "platform/change_text.h"
+#include "platform/recording_machine.h"
+
+#include <cstdio>
+
+namespace tavrine {
+
+namespace {
+
+std::string readable_size(std::uint64_t bytes) {
+    const char* const units[] = {"bytes", "KB", "MB", "GB", "TB"};
+    double value = static_cast<double>(bytes);
+    std::size_t unit = 0;
+    while (value >= 1024.0 && unit + 1 < std::size(units)) {
+        value /= 1024.0;
+        ++unit;
+    }
+    char text[32];
+    std::snprintf(text, sizeof text, unit == 0 ? "%.0f %s" : "%.1f %s", value, units[unit]);
+    return text;
+}
+
+} // namespace
+
+// [SECTION] Deletion batch ----------------------------------------------------------------
+
+void FileDeletionBatch::add_deletion(std::string_view path, std::uint64_t size) {
+    ++files_;
+    bytes_ += size;
+    if (shown_.size() < kShownPaths) {
+        shown_.push_back(describe_delete_file(path, size));
+    }
+}
+
+void FileDeletionBatch::add_read_only_cleared() {
+    ++read_only_cleared_;
+}
+
+void FileDeletionBatch::flush_into(std::vector<std::string>& lines) {
+    if (empty()) {
+        return;
+    }
+    std::string header = "DELETE FILES " + std::to_string(files_) + (files_ == 1 ? " file, " : " files, ") +
+                         std::to_string(bytes_) + " bytes (" + readable_size(bytes_) + ") in all";
+    if (read_only_cleared_ != 0) {
+        header += "; read-only cleared first on " + std::to_string(read_only_cleared_);
+    }
+    header += files_ > shown_.size() ? "; the first " + std::to_string(shown_.size()) + ":" : ":";
+    lines.push_back(std::move(header));
+    for (std::string& line : shown_) {
+        lines.push_back("  " + std::move(line));
+    }
+    if (files_ > shown_.size()) {
+        lines.push_back("  ... and " + std::to_string(files_ - shown_.size()) + " more");
+    }
+    *this = FileDeletionBatch{};
+}
+
+// [SECTION] Recording files ---------------------------------------------------------------
+
+std::optional<std::uint32_t> RecordingFiles::attributes(std::string_view path) {
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        if (deleted_.count(ascii_lowered(path)) != 0) {
+            return std::nullopt;
+        }
+    }
+    return inner_.attributes(path);
+}
+
+bool RecordingFiles::set_attributes(std::string_view path, std::uint32_t attributes) {
+    bool listed = false;
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        listed = listed_files_.count(ascii_lowered(path)) != 0;
+    }
+    // Clearing read-only is the first half of deleting a listed file: it belongs to the batch.
+    if (listed && attributes == kFileAttributeNormal) {
+        plan_.record_read_only_cleared();
+    } else {
+        plan_.record(describe_set_attributes(path, attributes));
+    }
+    return true;
+}
+
+bool RecordingFiles::delete_file(std::string_view path) {
+    const std::string id = ascii_lowered(path);
+    std::uint64_t size = 0;
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        if (deleted_.count(id) != 0) {
+            return false;
+        }
+        auto it = listed_files_.find(id);
+        if (it != listed_files_.end()) {
+            size = it->second;
+            listed_files_.erase(it);
+        } else if (!inner_.attributes(path)) {
+            return false; // nothing there: a real run would change nothing either
+        }
+        deleted_.insert(id);
+    }
+    plan_.record_file_deletion(path, size);
+    return true;
+}
+
+std::optional<std::vector<FolderEntry>> RecordingFiles::list_folder(std::string_view folder) {
+    std::optional<std::vector<FolderEntry>> listing = inner_.list_folder(folder);
+    if (!listing) {
+        return listing;
+    }
+    std::lock_guard<std::mutex> lock(mutex_);
+    std::vector<FolderEntry> seen;
+    seen.reserve(listing->size());
+    for (FolderEntry& entry : *listing) {
+        if ((entry.attributes & kFileAttributeDirectory) == 0) {
+            const std::string id = ascii_lowered(std::string(folder) + "\\" + entry.name);
+            if (deleted_.count(id) != 0) {
+                continue;
+            }
+            listed_files_[id] = entry.size;
+        }
+        seen.push_back(std::move(entry));
+    }
+    return seen;
+}
+
+} // namespace tavrine
