@@ -1,0 +1,86 @@
+// The game clamp and the kill against real processes in the Wine prefix: a copy of the sleeper
+// under a name of its own is started, clamped, read back and ended.
+
+#include "platform/processes.h"
+#include "platform/win32_machine.h"
+#include "process/game_clamp.h"
+#include "process/kill.h"
+#include "windows_test_support.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <optional>
+#include <thread>
+
+namespace tavrine {
+namespace {
+
+class ProcessControlTest : public test::RealMachineTest {
+protected:
+    // Starts `name` (a copy of the sleeper) without waiting for it; its pid once it shows up.
+    std::optional<std::uint32_t> start_idle_process(const std::string& name) {
+        const std::filesystem::path exe = scratch_.path() / name;
+        std::filesystem::copy_file(std::filesystem::current_path() / "tavrine-test-sleeper.exe", exe);
+        const std::string command = "start \"\" /b \"" + exe.string() + "\" 60000 \"" +
+                                    (scratch_.path() / (name + ".marker")).string() + "\"";
+        std::system(command.c_str());
+        for (int attempt = 0; attempt < 100; ++attempt) {
+            for (const ProcessEntry& entry : win32_machine().processes().list_processes()) {
+                if (entry.exe_name == name) {
+                    return entry.pid;
+                }
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        }
+        return std::nullopt;
+    }
+
+    test::ScratchFolder scratch_;
+};
+
+TEST_F(ProcessControlTest, clamp_raises_a_running_process_to_above_normal_and_kill_ends_it) {
+    const std::string name = "tavrine-clamp-" + test::unique_run_name() + ".exe";
+    const std::optional<std::uint32_t> pid = start_idle_process(name);
+    ASSERT_TRUE(pid.has_value()) << name << " did not start";
+
+    clamp_game(name.c_str());
+
+    Processes& processes = win32_machine().processes();
+    {
+        ProcessHandlePtr process = processes.open_process(*pid, kProcessQueryLimitedInformation);
+        ASSERT_TRUE(process);
+        EXPECT_EQ(process->priority_class(), kAboveNormalPriorityClass);
+    }
+
+    EXPECT_TRUE(kill_process(*pid, name, "test"));
+    EXPECT_FALSE(processes.is_running(*pid));
+}
+
+TEST_F(ProcessControlTest, demotion_lowers_the_priority_class_to_below_normal) {
+    const std::string name = "tavrine-demote-" + test::unique_run_name() + ".exe";
+    const std::optional<std::uint32_t> pid = start_idle_process(name);
+    ASSERT_TRUE(pid.has_value()) << name << " did not start";
+
+    demote_process(name.c_str());
+
+    ProcessHandlePtr process =
+        win32_machine().processes().open_process(*pid, kProcessQueryLimitedInformation);
+    ASSERT_TRUE(process);
+    EXPECT_EQ(process->priority_class(), kBelowNormalPriorityClass);
+    process.reset();
+    EXPECT_TRUE(kill_process(*pid));
+}
+
+TEST_F(ProcessControlTest, own_process_and_system_ids_are_refused_by_the_real_kill) {
+    const std::uint32_t own = win32_machine().processes().current_process_id();
+    EXPECT_FALSE(kill_process(own));
+    EXPECT_FALSE(kill_process(0));
+    EXPECT_FALSE(kill_process(4));
+    EXPECT_TRUE(win32_machine().processes().is_running(own));
+}
+
+} // namespace
+} // namespace tavrine
