@@ -1,6 +1,6 @@
 # The two commands of the README:
-#   make run    build everything; until the window exists, print `tavrine-cli plan all` run in
-#               the Wine sandbox
+#   make run    build everything and start the window under Wine in the sandbox (on $DISPLAY
+#               when set, else on a virtual display), saving a screenshot under build/
 #   make test   native tests (plain, ThreadSanitizer, AddressSanitizer), the Windows build, and
 #               the Windows tests under Wine
 # Each first installs what is missing (scripts/bootstrap.sh). Build folders come from
@@ -16,7 +16,7 @@ timed = start=$$SECONDS; $(1); code=$$?; echo "== $(2): $$((SECONDS - start)) s"
         test-native test-tsan test-asan test-sanitizers test-wine
 
 run: bootstrap native windows
-	@scripts/run-plan.sh
+	@scripts/run-window.sh
 
 test: bootstrap
 	@rm -f build/logs/counts-*

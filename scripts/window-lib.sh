@@ -1,0 +1,103 @@
+# shellcheck shell=bash
+# Helpers for driving TavrineOptimiser.exe in the Wine sandbox (source after wine-lib.sh and
+# wine_sandbox_ensure): start it in the background, find its window, read pixels from
+# screenshots, wait for it to end.
+
+_window_pid=""
+_window_code_file=""
+
+# Starts the program; its exit code lands in a file when it ends.
+window_start() {
+    _window_code_file="$TAVRINE_WINE_ROOT/window-exit-code"
+    rm -f "$_window_code_file"
+    (
+        cd "$TAVRINE_BIN" || exit 1
+        set +e
+        timeout -k 5 "${TAVRINE_WIN_TIMEOUT:-600}" wine 'C:\tavrine\TavrineOptimiser.exe' >/dev/null 2>&1
+        echo $? >"$_window_code_file"
+    ) &
+    _window_pid=$!
+}
+
+# Prints "x y width height" of the main window once it is mapped; fails after SECONDS.
+window_wait() {
+    local deadline=$((SECONDS + $1)) id geometry
+    while ((SECONDS < deadline)); do
+        id="$(xdotool search --onlyvisible --name '^Tavrine Optimiser$' 2>/dev/null | head -n1 || true)"
+        if [[ -n "$id" ]]; then
+            geometry="$(xdotool getwindowgeometry --shell "$id" 2>/dev/null)" || true
+            if [[ -n "$geometry" ]]; then
+                local X Y WIDTH HEIGHT
+                eval "$(grep -E '^(X|Y|WIDTH|HEIGHT)=[0-9]+$' <<<"$geometry")"
+                echo "$X $Y $WIDTH $HEIGHT"
+                return 0
+            fi
+        fi
+        sleep 0.05
+    done
+    return 1
+}
+
+# Prints the exit code once the program has ended; fails when it is still running after SECONDS.
+window_wait_exit() {
+    local deadline
+    deadline=$(($(date +%s%N) + $1 * 1000000000))
+    while (($(date +%s%N) < deadline)); do
+        if [[ -s "$_window_code_file" ]]; then
+            cat "$_window_code_file"
+            return 0
+        fi
+        sleep 0.05
+    done
+    return 1
+}
+
+# pointer_to X Y: puts the pointer at (X, Y). Wine under Xvfb ignores a lone warp of the
+# pointer; the few small moves after it are what the program sees.
+pointer_to() {
+    xdotool mousemove $(($1 - 6)) "$2"
+    sleep 0.3
+    local i
+    for i in 1 2 3 4 5 6; do
+        xdotool mousemove_relative -- 1 0
+        sleep 0.06
+    done
+    sleep 0.3
+}
+
+# click_at X Y: a left click there, with time for the program to see the hover first.
+click_at() {
+    pointer_to "$1" "$2"
+    xdotool mousedown 1
+    sleep 0.2
+    xdotool mouseup 1
+}
+
+window_stop() {
+    [[ -n "$_window_pid" ]] || return 0
+    kill "$_window_pid" 2>/dev/null || true
+    wait "$_window_pid" 2>/dev/null || true
+    _window_pid=""
+}
+
+# pixel_at FILE X Y: prints "R G B" (0..255).
+pixel_at() {
+    convert "$1" -format '%[fx:int(255*p{'"$2,$3"'}.r)] %[fx:int(255*p{'"$2,$3"'}.g)] %[fx:int(255*p{'"$2,$3"'}.b)]' info: 2>/dev/null
+}
+
+# near "R G B" R G B TOLERANCE
+near() {
+    local r g b
+    read -r r g b <<<"$1"
+    [[ -n "$r" ]] || return 1
+    (((r - $2) ** 2 <= $5 ** 2 && (g - $3) ** 2 <= $5 ** 2 && (b - $4) ** 2 <= $5 ** 2))
+}
+
+# The accent (176, 154, 236), possibly dimmed by a fade still in progress: blue well above red
+# and green, in the accent's proportions.
+is_accent() {
+    local r g b
+    read -r r g b <<<"$1"
+    [[ -n "$r" ]] || return 1
+    ((b >= 110 && b > r + 30 && r > g && b * 176 / 236 - r <= 14 && r - b * 176 / 236 <= 14))
+}
