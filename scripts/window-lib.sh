@@ -73,6 +73,17 @@ click_at() {
     xdotool mouseup 1
 }
 
+# Succeeds once no visible main window is left; fails after SECONDS (fractions allowed).
+window_wait_gone() {
+    local deadline
+    deadline=$(($(date +%s%N) + ${1%.*} * 1000000000))
+    while (($(date +%s%N) < deadline)); do
+        xdotool search --onlyvisible --name '^Tavrine Optimiser$' >/dev/null 2>&1 || return 0
+        sleep 0.05
+    done
+    return 1
+}
+
 window_stop() {
     [[ -n "$_window_pid" ]] || return 0
     kill "$_window_pid" 2>/dev/null || true
