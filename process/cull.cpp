@@ -4,10 +4,10 @@
 #include "engine/primitives.h"
 #include "platform/system_state.h"
 #include "process/cull_lists.h"
+#include "process/cull_names.h"
 #include "process/kill.h"
 #include "process/name_match.h"
 #include "process/process_walk.h"
-#include "process/protected_processes.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -15,26 +15,6 @@
 namespace tavrine {
 
 namespace {
-
-constexpr const char* kUpdaterWords[] = {"update",    "updater",  "crashpad", "crashreporter",
-                                         "telemetry", "reporter", "install"};
-
-// Deep sweep, first stage: a name with one of these (or else "host") is a candidate.
-constexpr const char* kSweepWords[] = {
-    "helper",  "cef",         "webview",         "notification", "overlay",  "presence",      "widget",
-    "gamebar", "yourphone",   "phoneexperience", "bing",         "cortana",  "supportassist", "techhub",
-    "armoury", "mysticlight", "vantage",         "jumpstart",    "onedrive", "teams",         "skype",
-    "spotify", "edge",        "chrome",          "broker",
-};
-// Second stage: a "host" or "broker" candidate goes on only with one of these as well.
-constexpr const char* kHostWords[] = {"phone", "widget",   "search", "background", "runtime",
-                                      "oob",   "settings", "game",   "xbox",       "cross"};
-// Final guard of the sweep, on top of the protected test.
-constexpr const char* kSweepNeverNames[] = {"explorer.exe", "dwm.exe", "csrss.exe", "winlogon.exe"};
-
-// The seven Office document editors, which may hold unsaved work.
-constexpr const char* kDocumentEditors[] = {"winword.exe", "excel.exe",    "powerpnt.exe", "outlook.exe",
-                                            "onenote.exe", "msaccess.exe", "mspub.exe"};
 
 // Office editors "Office BG" used to end with "taskkill /F" before the passes; asked instead.
 constexpr const char* kOfficeEditorsAskedFirst[] = {"WINWORD.EXE", "EXCEL.EXE", "OUTLOOK.EXE"};
@@ -56,34 +36,17 @@ constexpr std::uint32_t kDisabled = 4;
 constexpr int kFirstPasses = 6;
 constexpr int kSecondPasses = 4;
 
-struct CullSets {
-    NameSet bloat{kBloatProcesses};
-    NameSet oem{kOemProcesses};
-    NameSet updaters{kUpdaterProcesses};
-    NameSet office{kOfficeProcesses};
-    NameSet cloud_sync{kCloudSyncProcesses};
-    NameSet editors{kDocumentEditors};
-    NameSet sweep_never{kSweepNeverNames};
-};
-
-const CullSets& sets() {
-    static const CullSets cull_sets;
-    return cull_sets;
-}
-
-bool contains(std::string_view lowered_name, const char* word) {
-    return lowered_name.find(word) != std::string_view::npos;
-}
-
-bool swept(std::string_view name) {
-    const bool has_host = contains(name, "host");
-    if (!contains_any(name, kSweepWords) && !has_host) {
+// Deep sweep, stages 2 and 3: a "host" or "broker" candidate needs a companion word, and the
+// protected test and the shell's own processes have the last word.
+bool swept(const NameFacts& facts) {
+    const bool has_host = (facts.words & kHasHost) != 0;
+    if ((facts.words & kHasSweepWord) == 0 && !has_host) {
         return false;
     }
-    if ((has_host || contains(name, "broker")) && !contains_any(name, kHostWords)) {
+    if ((has_host || (facts.words & kHasBroker) != 0) && (facts.words & kHasHostCompanion) == 0) {
         return false;
     }
-    return !is_protected_lowered(name) && !sets().sweep_never.contains_lowered(name);
+    return !is_protected(facts) && (facts.lists & kInSweepNever) == 0;
 }
 
 void sleep_ms(std::uint32_t milliseconds) {
@@ -126,36 +89,38 @@ CullOptions read_cull_options() {
 }
 
 CullVerdict cull_verdict(std::string_view name, const CullOptions& options) {
-    const CullSets& lists = sets();
-    if (is_protected_lowered(name)) {
+    if (name.empty()) {
         return {};
     }
-    if (options.bloat_list && lists.bloat.contains_lowered(name)) {
+    const NameFacts facts = name_facts(name);
+    if (is_protected(facts)) {
+        return {};
+    }
+    if (options.bloat_list && (facts.lists & kInBloatList) != 0) {
         return {CullAction::Terminate, "bloat list"};
     }
-    if (options.oem_suite && lists.oem.contains_lowered(name)) {
+    if (options.oem_suite && (facts.lists & kInOemList) != 0) {
         return {CullAction::Terminate, "OEM suite"};
     }
     if (options.updaters) {
-        if (lists.updaters.contains_lowered(name)) {
+        if ((facts.lists & kInUpdaterList) != 0) {
             return {CullAction::Terminate, "updaters"};
         }
-        // The protected test already said no above; asking again costs nothing and keeps the
-        // pattern rule safe on its own.
-        if (contains_any(name, kUpdaterWords) && !is_protected_lowered(name)) {
+        // The pattern rule asks the protected test again; it has already said no above.
+        if ((facts.words & kHasUpdaterWord) != 0 && !is_protected(facts)) {
             return {CullAction::Terminate, "updater pattern"};
         }
     }
-    if (options.office && lists.office.contains_lowered(name)) {
-        if (lists.editors.contains_lowered(name)) {
+    if (options.office && (facts.lists & kInOfficeList) != 0) {
+        if ((facts.lists & kIsDocumentEditor) != 0) {
             return {CullAction::AskToClose, "Office BG, asked to close"};
         }
         return {CullAction::Terminate, "Office BG"};
     }
-    if (options.cloud_sync && lists.cloud_sync.contains_lowered(name)) {
+    if (options.cloud_sync && (facts.lists & kInCloudSyncList) != 0) {
         return {CullAction::Terminate, "cloud sync"};
     }
-    if (options.deep_sweep && swept(name)) {
+    if (options.deep_sweep && swept(facts)) {
         return {CullAction::Terminate, "deep sweep"};
     }
     return {};
