@@ -119,7 +119,12 @@ void find_subkeys_named(const char* root_sub_key, int depth, DeviceParametersVis
         if (!name) {
             break;
         }
-        const std::string path = format_bounded<768>("%s\\%s", root_sub_key, name->c_str());
+        // A path longer than the walk's 768-byte buffer is skipped, not cut: cut short it names
+        // another key (often the device's own instance key), which would get the values instead.
+        const std::string path = std::string(root_sub_key) + "\\" + *name;
+        if (path.size() >= kDeviceWalkPathBuffer) {
+            continue;
+        }
         if (iequals(*name, "Device Parameters")) {
             RegistryKeyPtr device = registry.open_key(Hive::LocalMachine, path, KeyAccess::ReadWrite);
             if (device && visitor != nullptr) {

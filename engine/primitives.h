@@ -5,6 +5,7 @@
 #include "platform/machine.h"
 #include "platform/registry_path.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -14,6 +15,7 @@ inline constexpr std::uint32_t kRunHiddenWaitMs = 45000;
 inline constexpr std::uint32_t kRunHiddenExitCodeWaitMs = 15000;
 inline constexpr std::uint32_t kSpiUpdateAndBroadcast = 3; // SPIF_UPDATEINIFILE | SPIF_SENDWININICHANGE
 inline constexpr int kDeviceWalkMaxDepth = 7;
+inline constexpr std::size_t kDeviceWalkPathBuffer = 768; // bytes, terminator included
 
 void write_dword(RegistryPath path, const char* value_name, std::uint32_t value);
 void write_string(RegistryPath path, const char* value_name, const char* text);

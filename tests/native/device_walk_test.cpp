@@ -29,6 +29,10 @@ protected:
     bool visited(const std::string& path) { return fake.registry().dword(path, "SelectiveSuspendOn") == 0u; }
 
     void walk() { find_subkeys_named(kRoot, 0, write_usb_suspend_values); }
+
+    bool untouched_below(const std::string& path) {
+        return !fake.registry().has_value(path + "\\Device Parameters", "SelectiveSuspendOn");
+    }
 };
 
 TEST_F(DeviceWalk, visits_device_parameters_keys_up_to_eight_levels_below_the_root) {
@@ -85,6 +89,20 @@ TEST_F(DeviceWalk, a_missing_root_or_null_root_does_nothing) {
     find_subkeys_named(nullptr, 0, write_usb_suspend_values);
     EXPECT_EQ(fake.registry().key_count(), 0u);
     EXPECT_TRUE(fake.journal().empty());
+}
+
+// A path that does not fit the walk's 768-byte buffer must not be cut short: cut, it names
+// another key (here the device's own instance key), which would get the five values instead.
+TEST_F(DeviceWalk, a_path_too_long_for_the_buffer_is_skipped_not_cut_short) {
+    const std::string instance = std::string("HKLM\\") + kRoot + "\\" + std::string(250, 'a') + "\\" +
+                                 std::string(250, 'b') + "\\" + std::string(231, 'c');
+    ASSERT_EQ(instance.size() - 5, 767u); // the sub-key alone fills the buffer
+    fake.registry().add_key(instance + "\\Device Parameters");
+    const std::string fits = device_parameters_at(2, "short");
+    walk();
+    EXPECT_FALSE(fake.registry().has_value(instance, "SelectiveSuspendOn"));
+    EXPECT_TRUE(untouched_below(instance));
+    EXPECT_TRUE(visited(fits));
 }
 
 TEST_F(DeviceWalk, visits_in_the_registrys_sorted_order) {
