@@ -193,6 +193,11 @@ TEST_F(Pipeline, starting_a_run_clears_the_overlay_and_the_status_line) {
     EXPECT_EQ(run_status().last_path.load(), PathKind::Netcode);
 }
 
+TEST_F(Pipeline, the_status_line_keeps_at_most_191_bytes) {
+    run_status().status_message.set(std::string(300, 'x'));
+    EXPECT_EQ(run_status().status_message.get(), std::string(191, 'x'));
+}
+
 TEST_F(Pipeline, a_deploy_in_progress_refuses_a_run) {
     run_status().deploy_in_progress.store(true);
     build_and_start_run(PathKind::Latency);
