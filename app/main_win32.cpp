@@ -11,6 +11,10 @@
 #include "engine/modules.h"
 #include "engine/run_status.h"
 
+#ifdef TAVRINE_BENCH_PROBE
+#include "app/bench_probe_win32.h"
+#endif
+
 #include <dwmapi.h>
 #include <imgui.h>
 #include <imgui_impl_dx11.h>
@@ -130,6 +134,10 @@ void render_and_present(const ShellState& state) {
     }
     ImGui_ImplDX11_RenderDrawData(ImGui::GetDrawData());
     g.swap_chain->Present(state.dragging ? 1 : 0, 0);
+#ifdef TAVRINE_BENCH_PROBE
+    bench_probe_first_present();
+    bench_count_frame();
+#endif
 }
 
 void run_frame_loop(ShellState& state, const ShellLinks& links) {
@@ -220,6 +228,10 @@ int run_shell() {
     }
     ShellState& state = shell_state();
     state.screen = Screen::Splash;
+#ifdef TAVRINE_BENCH_PROBE
+    state.deep_idle = bench_flag("TAVRINE_BENCH_DEEP_IDLE");
+    state.eco_renderer = bench_flag("TAVRINE_BENCH_ECO");
+#endif
     run_frame_loop(state, links);
 
     if (links.save_and_close_overlays) {
