@@ -54,6 +54,18 @@ TEST_F(ProcessControlTest, clamp_raises_a_running_process_to_above_normal_and_ki
         ASSERT_TRUE(process);
         EXPECT_EQ(process->priority_class(), kAboveNormalPriorityClass);
     }
+    std::optional<std::uint32_t> main_thread;
+    for (const ThreadEntry& thread : processes.list_threads()) {
+        if (thread.owner_pid == *pid && (!main_thread || thread.thread_id < *main_thread)) {
+            main_thread = thread.thread_id;
+        }
+    }
+    ASSERT_TRUE(main_thread.has_value());
+    {
+        ThreadHandlePtr thread = processes.open_thread(*main_thread, kThreadQueryInformation);
+        ASSERT_TRUE(thread);
+        EXPECT_EQ(thread->priority(), kThreadPriorityAboveNormal) << "the lowest-id thread is raised";
+    }
 
     EXPECT_TRUE(kill_process(*pid, name, "test"));
     EXPECT_FALSE(processes.is_running(*pid));
