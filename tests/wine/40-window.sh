@@ -13,6 +13,23 @@ source "$(dirname "$0")/../../scripts/window-lib.sh"
     exit 1
 }
 mkdir -p "$TAVRINE_ARTIFACTS"
+
+# A device that cannot be created: wined3d without 3D support fails every attempt. The program
+# must end with exit code 1 without ever showing its window.
+(cd "$TAVRINE_BIN" && WINE_D3D_CONFIG="renderer=no3d" exec timeout -k 5 60 wine 'C:\tavrine\TavrineOptimiser.exe' \
+    >/dev/null 2>&1) &
+no_device=$!
+shown=0
+while kill -0 "$no_device" 2>/dev/null; do
+    xdotool search --onlyvisible --name '^Tavrine Optimiser$' >/dev/null 2>&1 && shown=1
+    sleep 0.05
+done
+set +e
+wait "$no_device"
+no_device_code=$?
+set -e
+expect_eq "exit code without a graphics device" "1" "$no_device_code"
+expect_eq "no window shown without a graphics device" "0" "$shown"
 shots="$TAVRINE_WINE_ROOT/window-shots"
 rm -rf "$shots"
 mkdir -p "$shots"
