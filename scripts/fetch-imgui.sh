@@ -17,6 +17,14 @@ if [[ -f "$STAMP" && "$(cat "$STAMP")" == "$WANT"* && -f "$DEST/imgui.cpp" ]]; t
     exit 0
 fi
 
+# Two configures at once (native and Windows) must not unpack over each other.
+mkdir -p "$ROOT/build"
+exec 9>"$ROOT/build/.fetch-imgui.lock"
+flock 9
+if [[ -f "$STAMP" && "$(cat "$STAMP")" == "$WANT"* && -f "$DEST/imgui.cpp" ]]; then
+    exit 0
+fi
+
 WORK="$ROOT/build/apt-imgui"
 mkdir -p "$WORK/etc/sources.list.d" "$WORK/lists/partial" "$WORK/cache/archives/partial" "$WORK/src"
 echo "deb-src http://deb.debian.org/debian trixie main" > "$WORK/etc/sources.list"
@@ -26,9 +34,12 @@ APT_OPTS=(
     -o "Dir::Etc::SourceParts=$WORK/etc/sources.list.d"
     -o "Dir::State::Lists=$WORK/lists"
     -o "Dir::Cache=$WORK/cache"
-    -o "APT::Sandbox::User=root"
     -o "Acquire::Languages=none"
 )
+# As root apt drops to the _apt user, who cannot write into build/: keep root for this download.
+if [[ "$(id -u)" -eq 0 ]]; then
+    APT_OPTS+=(-o "APT::Sandbox::User=root")
+fi
 
 command -v dpkg-source >/dev/null || {
     echo "fetch-imgui: dpkg-source is missing (apt-get install dpkg-dev)" >&2
