@@ -1,6 +1,7 @@
 // The main screen's frame: side panel, brand block, navigation and the page panel. The pages
 // themselves draw into the panel; until they exist each shows its header only.
 #include "app/fonts.h"
+#include "app/pages/pages.h"
 #include "app/screens.h"
 #include "app/theme.h"
 #include "app/widgets.h"
@@ -41,10 +42,6 @@ constexpr PageHeader kHeaders[] = {
     {"System", "Settings", PathKind::All},     {"Overlay", "Crosshair", PathKind::All},
     {"Scheduler", "CPU", PathKind::CpuCull},   {"Titles", "Games", PathKind::All},
 };
-
-bool has_dock(int page) {
-    return page == 1 || page == 2 || page == 3 || page == 4 || page == 8;
-}
 
 void select_page(ShellState& state, int page) {
     if (page != state.page) {
@@ -128,12 +125,26 @@ void draw_main_screen(ShellState& state, ImVec2 o) {
     const float s = v * v * (3 - 2 * v);
     ImGui::SetCursorScreenPos(ImVec2(o.x + 240 + 8 * (1 - s), o.y + 24 + 0.2f * state.content_slide));
     ImGui::PushStyleVar(ImGuiStyleVar_Alpha, state.page_reveal * a);
-    if (ImGui::BeginChild("##panel", ImVec2(960, has_dock(state.shown_page) ? 532.0f : 624.0f),
+    if (ImGui::BeginChild("##panel", ImVec2(960, page_has_dock(state.shown_page) ? 532.0f : 624.0f),
                           ImGuiChildFlags_None)) {
         page_header(state.shown_page);
+        draw_page_content(state, state.shown_page);
     }
     ImGui::EndChild();
     ImGui::PopStyleVar();
+
+    if (page_has_dock(state.shown_page)) {
+        ImGui::SetCursorScreenPos(ImVec2(o.x + 240, o.y + 594));
+        if (ImGui::BeginChild("##dock", ImVec2(960, 92), ImGuiChildFlags_None,
+                              ImGuiWindowFlags_NoScrollbar | ImGuiWindowFlags_NoScrollWithMouse)) {
+            draw_dock(state, page_path(state.shown_page));
+        }
+        ImGui::EndChild();
+    } else {
+        // The overlays are not built into this program yet, so neither can be on.
+        draw_list->AddText(font_or_current(fonts.font_small), 11.5f, ImVec2(o.x + 240, o.y + 682),
+                           color_with_alpha(kMuted, 0.75f), footer_hint(false, false));
+    }
 }
 
 } // namespace tavrine

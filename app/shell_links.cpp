@@ -1,5 +1,8 @@
 #include "app/shell_links.h"
 
+#include "app/pages/completion_overlay.h"
+#include "app/pages/system_sampler.h"
+
 namespace tavrine {
 
 const ShellLinks& shell_links() {
@@ -14,8 +17,8 @@ const ShellLinks& shell_links() {
         .is_first_launch = nullptr,
         .detect_once = nullptr,
         .draw_first_launch = nullptr,
-        .advance_overview_sampler = nullptr,
-        .draw_completion_overlay = nullptr,
+        .advance_overview_sampler = advance_overview_sampler,
+        .draw_completion_overlay = draw_completion_overlay,
     };
     return links;
 }

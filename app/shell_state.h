@@ -2,7 +2,11 @@
 // The main thread's UI state: one instance for the whole process, touched only by the main
 // thread (worker threads publish through RunStatus instead).
 
+#include "app/pages/system_sampler.h"
+
 #include <cstdint>
+#include <string>
+#include <vector>
 
 namespace tavrine {
 
@@ -44,6 +48,14 @@ struct ShellState {
     // Pages
     int page = 0;
     int shown_page = 0;
+    int game_exe_index = -1; // into process_list
+    int drive_index = 0;     // into the Cleanup page's drive list
+    std::vector<std::string> process_list;
+    bool process_list_loaded = false;
+    SystemSampler sampler;
+    // The Frames page's vendor choice (0 automatic, 1 NVIDIA, 2 AMD, 3 Intel), held here until
+    // the remembered vendor record exists.
+    int gpu_vendor = 0;
 };
 
 ShellState& shell_state();

@@ -113,4 +113,8 @@ std::string describe_delete_file(std::string_view path, std::uint64_t size) {
     return "DELETE FILE " + std::string(path) + " (" + std::to_string(size) + " bytes)";
 }
 
+std::string describe_shell_open(std::string_view path) {
+    return "OPEN " + std::string(path);
+}
+
 } // namespace tavrine

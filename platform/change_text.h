@@ -21,5 +21,6 @@ std::string describe_stop_and_set_start_type(std::string_view service, std::uint
 std::string describe_set_automatic_and_start(std::string_view service);
 std::string describe_set_attributes(std::string_view path, std::uint32_t attributes);
 std::string describe_delete_file(std::string_view path, std::uint64_t size);
+std::string describe_shell_open(std::string_view path);
 
 } // namespace tavrine

@@ -269,4 +269,8 @@ std::vector<std::string> FakeFiles::files_below(std::string_view folder) const {
     return out;
 }
 
+void FakeFiles::shell_open(std::string_view path) {
+    owner_.add_to_journal(describe_shell_open(path));
+}
+
 } // namespace tavrine

@@ -38,6 +38,8 @@ public:
     std::uint32_t logical_drives() override;
     DriveType drive_type(std::string_view root) override;
     SeekPenalty seek_penalty(char drive_letter) override;
+    // Journalled only: nothing is opened.
+    void shell_open(std::string_view path) override;
 
     // Set-up for tests. Missing parent folders are created on the way.
     // A file (or, with kFileAttributeDirectory, a folder) at a Windows path.

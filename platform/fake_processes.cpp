@@ -290,6 +290,30 @@ bool FakeProcesses::is_running(std::uint32_t pid) {
     return find(pid) != nullptr;
 }
 
+std::vector<std::uint32_t> FakeProcesses::process_ids() {
+    Lock lock(owner_.lock());
+    std::vector<std::uint32_t> ids;
+    if (fail_snapshots_) {
+        return ids;
+    }
+    for (const FakeProcess& process : table_) {
+        if (ids.size() == kMaxListedProcesses) {
+            break; // the real buffer is full: later processes are not listed
+        }
+        ids.push_back(process.pid);
+    }
+    return ids;
+}
+
+std::optional<std::string> FakeProcesses::main_module_name(std::uint32_t pid) {
+    Lock lock(owner_.lock());
+    const FakeProcess* process = find(pid);
+    if (process == nullptr || (process->denied_access & kProcessQueryAndRead) != 0) {
+        return std::nullopt;
+    }
+    return process->exe_name;
+}
+
 // [SECTION] Set-up and inspection ---------------------------------------------------------------
 
 void FakeProcesses::add(FakeProcess process) {

@@ -59,6 +59,11 @@ std::optional<MemoryStatus> FakeSystemState::memory_status() {
     return memory_;
 }
 
+std::optional<SystemTimes> FakeSystemState::system_times() {
+    Lock lock(owner_.lock());
+    return times_;
+}
+
 bool FakeSystemState::dwm_enable_mmcss(bool enable) {
     owner_.add_to_journal(describe_dwm_mmcss(enable));
     return true;
@@ -78,6 +83,11 @@ void FakeSystemState::sleep_ms(std::uint32_t milliseconds) {
 void FakeSystemState::set_memory_status(std::optional<MemoryStatus> status) {
     Lock lock(owner_.lock());
     memory_ = status;
+}
+
+void FakeSystemState::set_system_times(std::optional<SystemTimes> times) {
+    Lock lock(owner_.lock());
+    times_ = times;
 }
 
 std::uint32_t FakeSystemState::execution_state() const {

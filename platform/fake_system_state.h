@@ -21,12 +21,15 @@ public:
     bool adjust_privilege(std::uint32_t privilege, bool enable, bool current_thread) override;
     bool set_system_information(std::uint32_t information_class, std::uint32_t value) override;
     std::optional<MemoryStatus> memory_status() override;
+    std::optional<SystemTimes> system_times() override;
     bool dwm_enable_mmcss(bool enable) override;
     void disable_windows_ghosting() override;
     void sleep_ms(std::uint32_t milliseconds) override;
 
     // nullopt (the default) makes GlobalMemoryStatusEx fail.
     void set_memory_status(std::optional<MemoryStatus> status);
+    // nullopt (the default) makes GetSystemTimes fail.
+    void set_system_times(std::optional<SystemTimes> times);
     std::uint32_t execution_state() const;
     bool windows_ghosting_disabled() const;
     std::uint64_t slept_ms() const;
@@ -34,6 +37,7 @@ public:
 private:
     FakeMachine& owner_; // lock with owner_.lock(), log with owner_.add_to_journal()
     std::optional<MemoryStatus> memory_;
+    std::optional<SystemTimes> times_;
     std::uint32_t execution_state_ = 0;
     std::uint32_t timer_resolution_ = 156250;
     bool ghosting_disabled_ = false;

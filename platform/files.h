@@ -67,6 +67,9 @@ public:
     virtual DriveType drive_type(std::string_view root) = 0;
     // IOCTL_STORAGE_QUERY_PROPERTY (StorageDeviceSeekPenaltyProperty) on "\\.\X:".
     virtual SeekPenalty seek_penalty(char drive_letter) = 0;
+    // ShellExecuteA(NULL, "open", path, NULL, NULL, SW_SHOWNORMAL); the result is not examined
+    // (the program opened may show its own errors).
+    virtual void shell_open(std::string_view path) = 0;
 };
 
 } // namespace tavrine

@@ -8,6 +8,7 @@
 //   [SECTION] Open processes and threads
 //   [SECTION] Processes
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -26,6 +27,10 @@ inline constexpr std::uint32_t kProcessQueryLimitedInformation = 0x1000;
 inline constexpr std::uint32_t kSynchronize = 0x00100000;
 inline constexpr std::uint32_t kThreadSetInformation = 0x0020;
 inline constexpr std::uint32_t kThreadQueryInformation = 0x0040;
+// PROCESS_QUERY_INFORMATION | PROCESS_VM_READ: what reading another process's module list needs.
+inline constexpr std::uint32_t kProcessQueryAndRead = 0x0410;
+// The process-id buffer of the running-executable list holds this many ids.
+inline constexpr std::size_t kMaxListedProcesses = 1024;
 
 inline constexpr std::uint32_t kIdlePriorityClass = 0x40;
 inline constexpr std::uint32_t kBelowNormalPriorityClass = 0x4000;
@@ -116,6 +121,12 @@ public:
     // True while a process with this id exists, including one that refuses to be opened.
     // A failed open alone cannot tell "gone" from "access denied".
     virtual bool is_running(std::uint32_t pid) = 0;
+    // K32EnumProcesses into room for kMaxListedProcesses ids; empty when the call fails.
+    virtual std::vector<std::uint32_t> process_ids() = 0;
+    // The base name of the process's first module: OpenProcess with kProcessQueryAndRead,
+    // K32EnumProcessModules for one module, K32GetModuleBaseNameA into 260 bytes. nullopt when
+    // the process cannot be opened with that access or its modules cannot be read.
+    virtual std::optional<std::string> main_module_name(std::uint32_t pid) = 0;
 };
 
 } // namespace tavrine

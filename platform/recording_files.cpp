@@ -128,4 +128,8 @@ std::optional<std::vector<FolderEntry>> RecordingFiles::list_folder(std::string_
     return seen;
 }
 
+void RecordingFiles::shell_open(std::string_view path) {
+    plan_.record(describe_shell_open(path));
+}
+
 } // namespace tavrine

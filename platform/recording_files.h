@@ -49,6 +49,7 @@ public:
     std::uint32_t logical_drives() override { return inner_.logical_drives(); }
     DriveType drive_type(std::string_view root) override { return inner_.drive_type(root); }
     SeekPenalty seek_penalty(char drive_letter) override { return inner_.seek_penalty(drive_letter); }
+    void shell_open(std::string_view path) override;
 
 private:
     RecordingMachine& plan_;

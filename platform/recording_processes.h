@@ -24,6 +24,10 @@ public:
     ProcessHandlePtr current_process() override;
     std::uint32_t current_process_id() override { return inner_.current_process_id(); }
     bool is_running(std::uint32_t pid) override;
+    std::vector<std::uint32_t> process_ids() override { return inner_.process_ids(); }
+    std::optional<std::string> main_module_name(std::uint32_t pid) override {
+        return inner_.main_module_name(pid);
+    }
 
     // For the recording handles.
     void record(std::string line);

@@ -35,6 +35,10 @@ std::optional<MemoryStatus> RecordingSystemState::memory_status() {
     return inner_.system_state().memory_status();
 }
 
+std::optional<SystemTimes> RecordingSystemState::system_times() {
+    return inner_.system_state().system_times();
+}
+
 bool RecordingSystemState::dwm_enable_mmcss(bool enable) {
     plan_.record(describe_dwm_mmcss(enable));
     return true;

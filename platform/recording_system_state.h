@@ -19,6 +19,7 @@ public:
     bool adjust_privilege(std::uint32_t privilege, bool enable, bool current_thread) override;
     bool set_system_information(std::uint32_t information_class, std::uint32_t value) override;
     std::optional<MemoryStatus> memory_status() override;
+    std::optional<SystemTimes> system_times() override;
     bool dwm_enable_mmcss(bool enable) override;
     void disable_windows_ghosting() override;
     void sleep_ms(std::uint32_t /*milliseconds*/) override {}

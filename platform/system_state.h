@@ -15,6 +15,13 @@ struct MemoryStatus {
     std::uint32_t load_percent = 0;
 };
 
+// GetSystemTimes, in 100-nanosecond units since start-up. Kernel time includes idle time.
+struct SystemTimes {
+    std::uint64_t idle = 0;
+    std::uint64_t kernel = 0;
+    std::uint64_t user = 0;
+};
+
 inline constexpr std::uint32_t kSystemMemoryListInformation = 80;
 
 class SystemState {
@@ -32,6 +39,8 @@ public:
     virtual bool set_system_information(std::uint32_t information_class, std::uint32_t value) = 0;
     // GlobalMemoryStatusEx; nullopt when the call fails.
     virtual std::optional<MemoryStatus> memory_status() = 0;
+    // GetSystemTimes; nullopt when the call fails.
+    virtual std::optional<SystemTimes> system_times() = 0;
     // DwmEnableMMCSS.
     virtual bool dwm_enable_mmcss(bool enable) = 0;
     // DisableProcessWindowsGhosting for the own process.

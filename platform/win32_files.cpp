@@ -2,6 +2,7 @@
 
 #include "platform/win32_handles.h"
 
+#include <shellapi.h>
 #include <winioctl.h>
 
 namespace tavrine {
@@ -80,6 +81,11 @@ SeekPenalty Win32Files::seek_penalty(char drive_letter) {
         return SeekPenalty::Unknown;
     }
     return descriptor.IncursSeekPenalty ? SeekPenalty::Incurs : SeekPenalty::None;
+}
+
+void Win32Files::shell_open(std::string_view path) {
+    const std::string text(path);
+    ShellExecuteA(nullptr, "open", text.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
 }
 
 } // namespace tavrine

@@ -14,6 +14,7 @@ public:
     std::uint32_t logical_drives() override;
     DriveType drive_type(std::string_view root) override;
     SeekPenalty seek_penalty(char drive_letter) override;
+    void shell_open(std::string_view path) override;
 };
 
 } // namespace tavrine

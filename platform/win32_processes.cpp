@@ -184,6 +184,33 @@ std::uint32_t Win32Processes::current_process_id() {
     return GetCurrentProcessId();
 }
 
+std::vector<std::uint32_t> Win32Processes::process_ids() {
+    std::vector<DWORD> ids(kMaxListedProcesses);
+    DWORD bytes = 0;
+    if (!K32EnumProcesses(ids.data(), static_cast<DWORD>(ids.size() * sizeof(DWORD)), &bytes)) {
+        return {};
+    }
+    return std::vector<std::uint32_t>(ids.begin(), ids.begin() + bytes / sizeof(DWORD));
+}
+
+std::optional<std::string> Win32Processes::main_module_name(std::uint32_t pid) {
+    win32::UniqueKernelHandle process(OpenProcess(kProcessQueryAndRead, FALSE, pid));
+    if (!process) {
+        return std::nullopt;
+    }
+    HMODULE first = nullptr; // not owned: a module handle of another process is only a base address
+    DWORD needed = 0;
+    if (!K32EnumProcessModules(process.get(), &first, sizeof first, &needed)) {
+        return std::nullopt;
+    }
+    char name[MAX_PATH] = {};
+    const DWORD length = K32GetModuleBaseNameA(process.get(), first, name, MAX_PATH);
+    if (length == 0) {
+        return std::nullopt;
+    }
+    return std::string(name, length);
+}
+
 bool Win32Processes::is_running(std::uint32_t pid) {
     win32::UniqueKernelHandle process(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid));
     if (!process) {

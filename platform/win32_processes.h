@@ -15,6 +15,8 @@ public:
     ProcessHandlePtr current_process() override;
     std::uint32_t current_process_id() override;
     bool is_running(std::uint32_t pid) override;
+    std::vector<std::uint32_t> process_ids() override;
+    std::optional<std::string> main_module_name(std::uint32_t pid) override;
 };
 
 } // namespace tavrine

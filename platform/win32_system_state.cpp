@@ -71,6 +71,19 @@ std::optional<MemoryStatus> Win32SystemState::memory_status() {
     return MemoryStatus{status.ullTotalPhys, status.ullAvailPhys, status.dwMemoryLoad};
 }
 
+std::optional<SystemTimes> Win32SystemState::system_times() {
+    FILETIME idle{};
+    FILETIME kernel{};
+    FILETIME user{};
+    if (!GetSystemTimes(&idle, &kernel, &user)) {
+        return std::nullopt;
+    }
+    const auto ticks = [](const FILETIME& time) {
+        return (static_cast<std::uint64_t>(time.dwHighDateTime) << 32) | time.dwLowDateTime;
+    };
+    return SystemTimes{ticks(idle), ticks(kernel), ticks(user)};
+}
+
 bool Win32SystemState::dwm_enable_mmcss(bool enable) {
     return SUCCEEDED(DwmEnableMMCSS(enable ? TRUE : FALSE));
 }

@@ -13,6 +13,7 @@ PACKAGES=(
     wine wine64                  # runs the Windows binaries (wine: the `wine` launcher itself)
     xvfb xauth                   # a display for Wine without a screen
     xdotool imagemagick          # drive and photograph windows under Xvfb
+    tesseract-ocr                # read the window's texts back from its screenshots
     fonts-inter                  # the window's typeface: copied beside the .exe and embedded
 )
 

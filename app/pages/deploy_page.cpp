@@ -1,0 +1,94 @@
+// Deploy: the three profile presets, the restore-point buttons and the whole-optimiser run.
+#include "app/pages/page_parts.h"
+#include "app/pages/pages.h"
+#include "app/widgets.h"
+#include "engine/pipeline.h"
+#include "engine/run_status.h"
+#include "platform/files.h"
+#include "platform/machine.h"
+#include "tweaks/cleanup.h"
+
+#include <cstdio>
+#include <system_error>
+#include <thread>
+
+namespace tavrine {
+
+namespace {
+
+struct PresetText {
+    const char* name;
+    const char* sub_label;
+};
+constexpr PresetText kPresets[] = {
+    {"Casual", "Light Game Mode focus"},
+    {"Competitive", "Max FPS / min latency"},
+    {"Streamer", "Capture-friendly balance"},
+};
+
+constexpr const char* kRestoreTool = "C:\\Windows\\System32\\rstrui.exe";
+
+// Fire and forget; a system that refuses a new thread simply gets no restore point.
+template <typename Job> void start_detached(Job job) {
+    try {
+        std::thread(job).detach();
+    } catch (const std::system_error&) {
+    }
+}
+
+void open_restore_tool() {
+    current_machine().files().shell_open(kRestoreTool);
+}
+
+} // namespace
+
+void draw_deploy_page(ShellState& state) {
+    RunStatus& status = run_status();
+    const float content = ImGui::GetContentRegionAvail().x;
+
+    const float card_width = (content - 20) / 3;
+    const std::int32_t current = profile_preset().load();
+    for (int i = 0; i < 3; ++i) {
+        if (i > 0) {
+            ImGui::SameLine(0, 10);
+        }
+        if (preset_card(kPresets[i].name, kPresets[i].sub_label, current == i, card_width)) {
+            apply_profile_preset(i);
+        }
+    }
+
+    gap_after_item(18);
+    const ImVec2 half((content - 10) / 2, 40);
+    if (ghost_button("Create restore point", half)) {
+        start_detached(create_restore_point);
+    }
+    ImGui::SameLine(0, 10);
+    if (ghost_button("Open System Restore", half)) {
+        start_detached(open_restore_tool);
+    }
+
+    gap_after_item(16);
+    const bool running = status.run_in_progress.load();
+    if (action_button(running ? "Optimising..." : "Run Tavrine optimiser", ImVec2(content, 50),
+                      state.cta_glow) &&
+        !running) {
+        build_and_start_run(PathKind::All);
+    }
+
+    if (const std::optional<RunView> run = visible_run(std::nullopt)) {
+        gap_after_item(14);
+        progress_bar(static_cast<float>(run->completed) / static_cast<float>(run->total), content);
+        ImGui::Text("%.0f%%  \xC2\xB7  %s  \xC2\xB7  %d / %d",
+                    static_cast<double>(run->completed) / run->total * 100.0, run->label, run->completed,
+                    run->total);
+        finish_if_complete(*run);
+    }
+    if (!status.run_in_progress.load()) {
+        const std::string message = status.status_message.get();
+        if (!message.empty()) {
+            ImGui::Text("%s", message.c_str());
+        }
+    }
+}
+
+} // namespace tavrine

@@ -1,0 +1,54 @@
+// The run bar under a path page: this path's progress or armed count, and its run button.
+#include "app/fonts.h"
+#include "app/pages/page_parts.h"
+#include "app/pages/pages.h"
+#include "app/theme.h"
+#include "app/widgets.h"
+#include "engine/pipeline.h"
+#include "engine/run_status.h"
+
+#include <cstdio>
+
+namespace tavrine {
+
+using namespace palette;
+
+void draw_dock(const ShellState& state, PathKind path) {
+    const RunStatus& status = run_status();
+    const ImVec2 o = ImGui::GetWindowPos();
+    const float width = ImGui::GetWindowSize().x;
+    draw_card(o, ImVec2(o.x + width, o.y + ImGui::GetWindowSize().y), 20.0f, 0.96f, 0.08f);
+
+    ImFont* small = ui_fonts().font_small;
+    char text[128];
+    if (const std::optional<RunView> run = visible_run(path)) {
+        ImGui::SetCursorScreenPos(ImVec2(o.x + 16, o.y + 6));
+        progress_bar(static_cast<float>(run->completed) / static_cast<float>(run->total), width - 32);
+        std::snprintf(text, sizeof text, "%s  \xC2\xB7  %d / %d", run->label, run->completed, run->total);
+        text_at(ImVec2(o.x + 16, o.y + 18), small, 11.0f, rgba(kMuted, 255), text);
+        finish_if_complete(*run);
+    } else {
+        std::snprintf(text, sizeof text, "%d armed", armed_count(path));
+        text_at(ImVec2(o.x + 16, o.y + 12), small, 11.0f, rgba(kMuted, 255), text);
+    }
+
+    const bool running = status.run_in_progress.load();
+    const bool ours = status.last_path.load() == path;
+    const char* label = !running ? run_button_caption(path) : ours ? "Optimising..." : "Busy...";
+    ImGui::SetCursorScreenPos(ImVec2(o.x + 16, o.y + 34));
+    if (action_button(label, ImVec2(width - 32, 38), running && ours ? state.cta_glow : 0.4f) && !running) {
+        build_and_start_run(path);
+    }
+}
+
+const char* footer_hint(bool hud_enabled, bool crosshair_enabled) {
+    if (hud_enabled) {
+        return "F7 HUD on";
+    }
+    if (crosshair_enabled) {
+        return "F8 overlay on";
+    }
+    return "F7 HUD  \xC2\xB7  F8 crosshair";
+}
+
+} // namespace tavrine

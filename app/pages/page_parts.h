@@ -1,0 +1,50 @@
+#pragma once
+// Pieces several pages share: the two-column module grid, vertical gaps, the run progress
+// every progress display reads, and the process picker's list.
+
+#include "app/shell_state.h"
+#include "engine/modules.h"
+
+#include <imgui.h>
+
+#include <optional>
+#include <span>
+
+namespace tavrine {
+
+struct ModuleRowText {
+    Module module;
+    const char* label;
+    const char* sub_label;
+    const char* description;
+};
+
+// Rows two to a line, each (content width - 10) / 2 wide, 10 apart; a click flips the arm flag.
+void module_grid(std::span<const ModuleRowText> rows);
+
+// Moves the cursor down by `pixels` more.
+void gap(float pixels);
+// After an item that added the style's item spacing below itself: makes the distance to the
+// next item exactly `pixels`.
+void gap_after_item(float pixels);
+
+// What a progress display shows of the run in progress.
+struct RunView {
+    int completed = 0;
+    int total = 0;
+    const char* label = "Working";
+};
+// The run in progress when one is and it has at least one step; with `path`, only a run of
+// that path. Null otherwise.
+std::optional<RunView> visible_run(std::optional<PathKind> path);
+// The moment a page sees the last step counted: the overlay goes up and the run is over as far
+// as the buttons are concerned (the engine's own guard still knows when the worker ends).
+void finish_if_complete(const RunView& view);
+
+// Fills `process_list` from the running executables once; `force` reloads it.
+void load_process_list(ShellState& state, bool force);
+
+// Text at the cursor-relative spot, in a font at a size, without moving the cursor.
+void text_at(ImVec2 pos, ImFont* font, float size, ImU32 colour, const char* text);
+
+} // namespace tavrine

@@ -1,0 +1,49 @@
+#pragma once
+// The main screen's pages. Each draws its content inside "##panel" (the header is drawn before
+// it by the main screen); the path pages' run bars are the dock, drawn in "##dock" below.
+
+#include "app/shell_state.h"
+#include "engine/modules.h"
+
+namespace tavrine {
+
+enum PageId : int {
+    kOverviewPage = 0,
+    kLatencyPage = 1,
+    kFramesPage = 2,
+    kNetcodePage = 3,
+    kCleanupPage = 4,
+    kDeployPage = 5,
+    kSettingsPage = 6,
+    kCrosshairPage = 7,
+    kCpuPage = 8,
+    kGamesPage = 9,
+};
+
+// The path a page stands for; All for pages without a dock.
+PathKind page_path(int page);
+bool page_has_dock(int page);
+
+// The content below the header of `page` (Games, Crosshair and Settings have none yet).
+void draw_page_content(ShellState& state, int page);
+
+void draw_overview_page(ShellState& state);
+void draw_latency_page(ShellState& state);
+void draw_frames_page(ShellState& state);
+void draw_netcode_page(ShellState& state);
+void draw_cleanup_page(ShellState& state);
+void draw_cpu_page(ShellState& state);
+void draw_deploy_page(ShellState& state);
+
+// The dock of a path page, inside "##dock": progress of this path's run or its armed count,
+// and the path's run button.
+void draw_dock(const ShellState& state, PathKind path);
+
+// The number the Overview shows: armed Latency, Frames, Netcode and Cleanup modules, plus one
+// when any CPU cull option is armed.
+int overview_armed_figure();
+
+// The footer under pages without a dock.
+const char* footer_hint(bool hud_enabled, bool crosshair_enabled);
+
+} // namespace tavrine
