@@ -5,6 +5,7 @@
 #include "engine/modules.h"
 #include "process/cull.h"
 #include "process/kill.h"
+#include "process/process_walk.h"
 #include "process/protected_processes.h"
 #include "test_support.h"
 
@@ -149,6 +150,14 @@ TEST_F(CpuCullTest, updater_patterns_end_unlisted_updaters_but_not_guarded_ones)
     EXPECT_EQ(cull_pass(options), 1);
     EXPECT_FALSE(running(310));
     EXPECT_TRUE(running(311));
+}
+
+TEST_F(CpuCullTest, the_walk_hands_out_names_cut_to_the_snapshot_buffer) {
+    add(320, std::string(300, 'a').c_str());
+    std::size_t length = 0;
+    for_each_process([&](std::uint32_t, std::string_view name) { length = name.size(); });
+    EXPECT_EQ(length, 259u);
+    EXPECT_EQ(count_processes(), 1);
 }
 
 // [SECTION] Crediting ---------------------------------------------------------------------------

@@ -2,6 +2,7 @@
 
 #include "engine/modules.h"
 #include "engine/target_exe.h"
+#include "platform/recording_machine.h"
 #include "process/game_clamp.h"
 #include "process/holds.h"
 #include "test_support.h"
@@ -43,9 +44,7 @@ protected:
         fake.processes().add(std::move(process));
     }
     std::uint32_t priority_of(std::uint32_t pid) { return fake.processes().get(pid)->priority_class; }
-    int thread_priority(std::uint32_t thread_id) {
-        return fake.processes().thread(thread_id)->priority;
-    }
+    int thread_priority(std::uint32_t thread_id) { return fake.processes().thread(thread_id)->priority; }
 
     static constexpr std::uint32_t kOwnPid = 7000;
 };
@@ -207,6 +206,30 @@ TEST_F(GameClampTest, runtime_holds_follow_the_flags_armed_at_that_moment) {
     EXPECT_EQ(std::count(journal.begin(), journal.end(), "TIMER timeBeginPeriod 1 ms"), 0);
     EXPECT_EQ(fake.processes().get(2101)->working_set_trims, 0);
     EXPECT_EQ(priority_of(2100), kAboveNormalPriorityClass);
+}
+
+TEST_F(GameClampTest, runtime_holds_without_a_name_clamp_the_selected_title) {
+    add(2200, "r5apex.exe", {70});
+    module_arms().set(Module::GameClamp, true);
+    selected_title().store(4); // Apex Legends
+    apply_runtime_holds(nullptr);
+    EXPECT_EQ(priority_of(2200), kAboveNormalPriorityClass);
+}
+
+TEST_F(GameClampTest, a_preview_of_the_clamp_lists_the_changes_and_makes_none) {
+    provide_optional_entries();
+    add(2300, "cs2.exe", {90, 80});
+    RecordingMachine recorder(fake);
+    {
+        ScopedMachine scope(recorder);
+        clamp_game("cs2.exe");
+    }
+    const std::vector<std::string> lines = recorder.lines();
+    EXPECT_NE(std::find(lines.begin(), lines.end(), "PRIORITY 2300 cs2.exe above normal"), lines.end());
+    EXPECT_NE(std::find(lines.begin(), lines.end(), "THREAD 80 of 2300 priority above normal"), lines.end());
+    EXPECT_EQ(priority_of(2300), kNormalPriorityClass);
+    EXPECT_EQ(thread_priority(80), kThreadPriorityNormal);
+    EXPECT_TRUE(fake.journal().empty());
 }
 
 } // namespace
