@@ -59,7 +59,7 @@ void run_formatted(const char* format, const char* argument) {
     run_hidden(command);
 }
 
-void stop_cull_services(const CullOptions& /*options*/) {
+void stop_cull_services() {
     for (const char* service : kCullServices) {
         stop_and_set_start_type(service, kDemandStart);
     }
@@ -188,7 +188,7 @@ void run_cpu_cull() {
         sleep_ms(150);
     }
     if (options.services) {
-        stop_cull_services(options);
+        stop_cull_services();
     }
     if (options.startup) {
         disable_startup_junk();
