@@ -13,30 +13,44 @@ namespace tavrine {
 
 using namespace palette;
 
-void draw_dock(const ShellState& state, PathKind path) {
+DockView dock_view(PathKind path, float cta_glow) {
     const RunStatus& status = run_status();
+    DockView view;
+    view.run = visible_run(path);
+    char text[128];
+    if (view.run) {
+        std::snprintf(text, sizeof text, "%s  \xC2\xB7  %d / %d", view.run->label, view.run->completed,
+                      view.run->total);
+    } else {
+        std::snprintf(text, sizeof text, "%d armed", armed_count(path));
+    }
+    view.status_line = text;
+    const bool running = status.run_in_progress.load();
+    const bool ours = status.last_path.load() == path;
+    view.button = !running ? run_button_caption(path) : ours ? "Optimising..." : "Busy...";
+    view.glow = running && ours ? cta_glow : 0.4f;
+    view.button_works = !running;
+    return view;
+}
+
+void draw_dock(const ShellState& state, PathKind path) {
     const ImVec2 o = ImGui::GetWindowPos();
     const float width = ImGui::GetWindowSize().x;
     draw_card(o, ImVec2(o.x + width, o.y + ImGui::GetWindowSize().y), 20.0f, 0.96f, 0.08f);
 
+    const DockView view = dock_view(path, state.cta_glow);
     ImFont* small = ui_fonts().font_small;
-    char text[128];
-    if (const std::optional<RunView> run = visible_run(path)) {
+    if (view.run) {
         ImGui::SetCursorScreenPos(ImVec2(o.x + 16, o.y + 6));
-        progress_bar(static_cast<float>(run->completed) / static_cast<float>(run->total), width - 32);
-        std::snprintf(text, sizeof text, "%s  \xC2\xB7  %d / %d", run->label, run->completed, run->total);
-        text_at(ImVec2(o.x + 16, o.y + 18), small, 11.0f, rgba(kMuted, 255), text);
-        finish_if_complete(*run);
+        progress_bar(static_cast<float>(view.run->completed) / static_cast<float>(view.run->total),
+                     width - 32);
+        text_at(ImVec2(o.x + 16, o.y + 18), small, 11.0f, rgba(kMuted, 255), view.status_line.c_str());
+        finish_if_complete(*view.run);
     } else {
-        std::snprintf(text, sizeof text, "%d armed", armed_count(path));
-        text_at(ImVec2(o.x + 16, o.y + 12), small, 11.0f, rgba(kMuted, 255), text);
+        text_at(ImVec2(o.x + 16, o.y + 12), small, 11.0f, rgba(kMuted, 255), view.status_line.c_str());
     }
-
-    const bool running = status.run_in_progress.load();
-    const bool ours = status.last_path.load() == path;
-    const char* label = !running ? run_button_caption(path) : ours ? "Optimising..." : "Busy...";
     ImGui::SetCursorScreenPos(ImVec2(o.x + 16, o.y + 34));
-    if (action_button(label, ImVec2(width - 32, 38), running && ours ? state.cta_glow : 0.4f) && !running) {
+    if (action_button(view.button, ImVec2(width - 32, 38), view.glow) && view.button_works) {
         build_and_start_run(path);
     }
 }

@@ -2,8 +2,12 @@
 // The main screen's pages. Each draws its content inside "##panel" (the header is drawn before
 // it by the main screen); the path pages' run bars are the dock, drawn in "##dock" below.
 
+#include "app/pages/page_parts.h"
 #include "app/shell_state.h"
 #include "engine/modules.h"
+
+#include <optional>
+#include <string>
 
 namespace tavrine {
 
@@ -37,6 +41,14 @@ void draw_deploy_page(ShellState& state);
 
 // The dock of a path page, inside "##dock": progress of this path's run or its armed count,
 // and the path's run button.
+struct DockView {
+    std::optional<RunView> run; // this path's run, while one is in progress
+    std::string status_line;    // "%s  ·  %d / %d" during the run, else "%d armed"
+    const char* button = "";
+    float glow = 0.4f;
+    bool button_works = true; // false while any run is in progress
+};
+DockView dock_view(PathKind path, float cta_glow);
 void draw_dock(const ShellState& state, PathKind path);
 
 // The number the Overview shows: armed Latency, Frames, Netcode and Cleanup modules, plus one
