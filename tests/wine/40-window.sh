@@ -93,32 +93,37 @@ fi
 # program). Without a window manager Wine's DestroyWindow also waits 2 s for a withdrawal
 # notice that never comes, so the process itself is given 5 s to end.
 click_at $((wx + 700)) $((wy + 400))
+window_id="$(xdotool search --onlyvisible --name '^Tavrine Optimiser$' | head -n1)"
+xdotool windowfocus "$window_id" 2>/dev/null || true
 sleep 0.3
 xdotool keydown Delete
 sleep 0.05
 xdotool keyup Delete
+# exit_code_after LABEL: the process must end with exit code 0.
+exit_code_after() {
+    if code="$(window_wait_exit 5)"; then
+        expect_eq "exit code after $1" "0" "$code"
+    else
+        echo "  FAIL  the process was still running 5 s after $1"
+        _tw_failures=$((_tw_failures + 1))
+        window_stop
+    fi
+}
 if window_wait_gone 2; then
     echo "  ok    the window closed within 2 s of Delete"
-    if code="$(window_wait_exit 5)"; then
-        expect_eq "exit code after Delete" "0" "$code"
-    else
-        echo "  FAIL  the process was still running 5 s after Delete"
-        _tw_failures=$((_tw_failures + 1))
-        window_stop
-    fi
+    exit_code_after Delete
+elif window_wait_gone 4; then
+    # Seen only on a heavily loaded machine, where the software renderer behind Wine's Direct3D
+    # drops to a few frames a second: Delete is acted on, later.
+    echo "  SKIP  Delete took more than 2 s to close the window (a loaded machine under Wine)"
+    exit_code_after Delete
 else
-    # On a heavily loaded machine Wine under Xvfb sometimes loses synthetic input (hover and
-    # clicks too). The quit path is still checked: WM_CLOSE ends in WM_DESTROY, PostQuitMessage
-    # and the same shutdown as Delete.
-    echo "  SKIP  Delete was not delivered to the window within 2 s; closing it instead"
+    # The quit path is still checked: WM_CLOSE ends in WM_DESTROY, PostQuitMessage and the
+    # same shutdown as Delete.
+    echo "  FAIL  Delete did not close the window within 6 s; closing it instead"
+    _tw_failures=$((_tw_failures + 1))
     (cd "$TAVRINE_BIN" && wine taskkill /im TavrineOptimiser.exe >/dev/null 2>&1) || true
-    if code="$(window_wait_exit 10)"; then
-        expect_eq "exit code after WM_CLOSE" "0" "$code"
-    else
-        echo "  FAIL  still running 10 s after WM_CLOSE"
-        _tw_failures=$((_tw_failures + 1))
-        window_stop
-    fi
+    exit_code_after WM_CLOSE
 fi
 echo "  screenshots: $TAVRINE_ARTIFACTS/window-splash.png $TAVRINE_ARTIFACTS/window-main.png"
 wine_test_done
