@@ -26,11 +26,12 @@ mouse_key='HKCU\Control Panel\Mouse'
 # A value the run must change, so that the check below proves the run did it.
 win_reg add "$mouse_key" /v MouseSpeed /t REG_SZ /d 1 /f >/dev/null
 
-# ocr FILE X Y W H: the text inside that part of the screenshot (enlarged and inverted: the
-# window draws light text on dark, tesseract reads dark on light best).
+# ocr FILE X Y W H [PSM]: the text inside that part of the screenshot (enlarged and inverted:
+# the window draws light text on dark, tesseract reads dark on light best). PSM 7 reads the
+# crop as one line.
 ocr() {
     convert "$1" -crop "$4x$5+$2+$3" +repage -resize 300% -colorspace Gray -negate "$work/ocr.png"
-    tesseract "$work/ocr.png" stdout 2>/dev/null | tr -s '\n' ' '
+    tesseract "$work/ocr.png" stdout --psm "${6:-3}" 2>/dev/null | tr -s '\n' ' '
 }
 
 shot() {
@@ -56,10 +57,36 @@ for page in games frames netcode cpu cleanup deploy crosshair settings overview 
     pointer_to $((wx + 1210)) $((wy + 690)) # off every item, so no tooltip covers the page
     sleep 0.6
     shot "$TAVRINE_ARTIFACTS/pages-$page.png"
-    # The title line only (the letter-spaced kicker above it reads poorly).
-    text="$(ocr "$TAVRINE_ARTIFACTS/pages-$page.png" $((wx + 236)) $((wy + 30)) 400 40)"
+    # The title line only (the letter-spaced kicker above it reads poorly); the Overview has no
+    # kicker and a larger title.
+    if [[ $page == overview ]]; then
+        text="$(ocr "$TAVRINE_ARTIFACTS/pages-$page.png" $((wx + 236)) $((wy + 24)) 400 46 7)"
+    else
+        text="$(ocr "$TAVRINE_ARTIFACTS/pages-$page.png" $((wx + 236)) $((wy + 36)) 400 34 7)"
+    fi
     expect_contains "$page page shows its title" "${heading[$page]}" "$text"
 done
+
+# The pickers: arm "Prioritize exe" on Netcode (second row, right) and "Game drive" on Cleanup
+# (third row, left); rows are 62 tall, 68 apart, from y 66. The "Refresh" crop leaves out the
+# button's outline, which tesseract would otherwise read as letters.
+click_at $((wx + 100)) $((wy + ${nav_y[netcode]}))
+click_at $((wx + 962)) $((wy + 165))
+pointer_to $((wx + 1210)) $((wy + 690))
+sleep 0.6
+shot "$TAVRINE_ARTIFACTS/pages-netcode-picker.png"
+text="$(ocr "$TAVRINE_ARTIFACTS/pages-netcode-picker.png" $((wx + 576)) $((wy + 278)) 80 24 7)"
+expect_contains "Netcode shows the process picker with Refresh" "Refresh" "$text"
+click_at $((wx + 100)) $((wy + ${nav_y[cleanup]}))
+click_at $((wx + 477)) $((wy + 233))
+pointer_to $((wx + 1210)) $((wy + 690))
+sleep 0.6
+shot "$TAVRINE_ARTIFACTS/pages-cleanup-drive.png"
+text="$(ocr "$TAVRINE_ARTIFACTS/pages-cleanup-drive.png" $((wx + 236)) $((wy + 404)) 300 80)"
+expect_contains "Cleanup shows the Target volume picker" "Target volume" "$text"
+click_at $((wx + 100)) $((wy + ${nav_y[latency]}))
+pointer_to $((wx + 1210)) $((wy + 690))
+sleep 0.6
 
 # "Optimise latency": the dock's action button, 16 in from the dock's left and 34 below its
 # top (the dock is at (240, 594), 960 x 92; the button 928 x 38).
