@@ -37,6 +37,8 @@ void exe_picker(ShellState& state) {
         ImGui::EndCombo();
     }
     ImGui::SameLine();
+    // Centred on the combo, which is a little taller than the button.
+    ImGui::SetCursorPosY(ImGui::GetCursorPosY() + (ImGui::GetFrameHeight() - 32) * 0.5f);
     if (ghost_button("Refresh", ImVec2(96, 32))) {
         state.process_list_loaded = false;
         load_process_list(state, true);
