@@ -194,6 +194,31 @@ TEST_F(MainScreen, the_overlay_appears_on_the_first_frame_after_the_last_step_is
     EXPECT_EQ(status.completed_steps.load(), 3); // the next run resets the counts, not Done
 }
 
+TEST_F(MainScreen, the_overview_and_deploy_pages_see_any_path_finish_but_a_dock_only_its_own) {
+    RunStatus& status = run_status();
+    auto finished_run_of = [&](PathKind path) {
+        status.last_path.store(path);
+        status.total_steps.store(2);
+        status.completed_steps.store(2);
+        status.run_in_progress.store(true);
+        status.result_veil_shown.store(false);
+    };
+    for (const int page : {kOverviewPage, kDeployPage}) {
+        show_page(page);
+        finished_run_of(PathKind::Netcode);
+        frame();
+        EXPECT_TRUE(status.result_veil_shown.load()) << "page " << page;
+        EXPECT_FALSE(status.run_in_progress.load()) << "page " << page;
+    }
+    show_page(kFramesPage);
+    finished_run_of(PathKind::Netcode);
+    frame();
+    EXPECT_FALSE(status.result_veil_shown.load());
+    EXPECT_TRUE(status.run_in_progress.load());
+    EXPECT_STREQ(dock_view(PathKind::Frames, 0).button, "Busy...");
+    status.run_in_progress.store(false);
+}
+
 TEST_F(MainScreen, a_run_button_pressed_while_busy_changes_nothing_in_run_status) {
     show_page(kLatencyPage);
     frame();
