@@ -3,14 +3,10 @@
 #include "engine/target_exe.h"
 #include "platform/ascii.h"
 #include "platform/processes.h"
+#include "process/game_clamp.h"
 #include "tweaks/changes.h"
 
 #include <cstdio>
-
-#if __has_include("process/game_clamp.h") // TEMPORARY until the clamp lands
-#include "process/game_clamp.h"
-#define TAVRINE_HAS_CLAMP 1
-#endif
 
 namespace tavrine {
 
@@ -292,9 +288,7 @@ void prioritize_exe(std::string_view name) {
         return;
     }
     const std::string exe(name);
-#ifdef TAVRINE_HAS_CLAMP
     clamp_game(exe.c_str());
-#endif
     std::string path = find_process_image_path(exe);
     if (path.empty()) {
         path = exe;

@@ -154,6 +154,10 @@ TEST_F(Netcode, a_running_target_gives_its_full_path_and_the_first_listed_proces
     prioritize_exe("cs2.exe");
     EXPECT_NE(only_qos_command().find("-AppPathNameMatchCondition 'D:\\Steam\\cs2\\bin\\CS2.EXE'"),
               std::string::npos);
+    // The game is clamped first: every process of that name, whatever its case.
+    EXPECT_EQ(fake.processes().get(90)->priority_class, kAboveNormalPriorityClass);
+    EXPECT_EQ(fake.processes().get(12)->priority_class, kAboveNormalPriorityClass);
+    EXPECT_EQ(fake.processes().get(70)->priority_class, kNormalPriorityClass);
 }
 
 TEST_F(Netcode, a_target_that_is_not_running_is_matched_by_its_bare_name) {
