@@ -42,26 +42,6 @@ constexpr ImVec2 kOpenSystemRestore(962, 204);
 constexpr ImVec2 kCasualCard(390, 116);
 constexpr ImVec2 kDone(610, 401);
 
-struct StatusSnapshot {
-    std::string label;
-    int completed;
-    int total;
-    bool running;
-    bool deploying;
-    bool veil;
-    PathKind last_path;
-    std::string message;
-
-    static StatusSnapshot take() {
-        const RunStatus& status = run_status();
-        return {status.current_label.load(),      status.completed_steps.load(),
-                status.total_steps.load(),        status.run_in_progress.load(),
-                status.deploy_in_progress.load(), status.result_veil_shown.load(),
-                status.last_path.load(),          status.status_message.get()};
-    }
-    bool operator==(const StatusSnapshot&) const = default;
-};
-
 bool overlay_shown() {
     ImGuiWindow* window = ImGui::FindWindowByName("##doneveil");
     return window != nullptr && window->Active;
@@ -224,17 +204,17 @@ TEST_F(MainScreen, a_run_button_pressed_while_busy_changes_nothing_in_run_status
     frame();
     click(kDockButton);
     ASSERT_TRUE(worker_parked());
-    const StatusSnapshot running = StatusSnapshot::take();
+    const test::StatusSnapshot running = test::StatusSnapshot::take();
     click(kDockButton); // now "Optimising..."
-    EXPECT_EQ(StatusSnapshot::take(), running);
+    EXPECT_EQ(test::StatusSnapshot::take(), running);
 
     // Leaving the page clears the run flag while the worker still runs; the Overview's button
     // then reads "Run optimiser" but the engine still refuses a second worker.
     click(kOverviewNav);
-    const StatusSnapshot after_switch = StatusSnapshot::take();
+    const test::StatusSnapshot after_switch = test::StatusSnapshot::take();
     EXPECT_FALSE(after_switch.running);
     click(kRunOptimiser);
-    EXPECT_EQ(StatusSnapshot::take(), after_switch);
+    EXPECT_EQ(test::StatusSnapshot::take(), after_switch);
     EXPECT_EQ(after_switch.last_path, PathKind::Latency);
     release_worker();
 }

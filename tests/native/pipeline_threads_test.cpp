@@ -15,26 +15,6 @@
 namespace tavrine {
 namespace {
 
-struct StatusSnapshot {
-    std::string label;
-    int completed;
-    int total;
-    bool running;
-    bool deploying;
-    bool veil;
-    PathKind last_path;
-    std::string message;
-
-    static StatusSnapshot take() {
-        const RunStatus& status = run_status();
-        return {status.current_label.load(),      status.completed_steps.load(),
-                status.total_steps.load(),        status.run_in_progress.load(),
-                status.deploy_in_progress.load(), status.result_veil_shown.load(),
-                status.last_path.load(),          status.status_message.get()};
-    }
-    bool operator==(const StatusSnapshot&) const = default;
-};
-
 struct LabelSeen {
     std::string label;
     int completed;
@@ -96,12 +76,12 @@ private:
 
 TEST_F(RunningPipeline, a_press_while_a_run_is_in_progress_changes_nothing) {
     start_and_hold(PathKind::Latency);
-    const StatusSnapshot before = StatusSnapshot::take();
+    const test::StatusSnapshot before = test::StatusSnapshot::take();
     EXPECT_TRUE(before.running);
     EXPECT_EQ(before.label, "Audio stability");
     for (int path = 0; path <= 5; ++path) {
         build_and_start_run(static_cast<PathKind>(path));
-        EXPECT_EQ(StatusSnapshot::take(), before) << "press of path " << path;
+        EXPECT_EQ(test::StatusSnapshot::take(), before) << "press of path " << path;
     }
     release_and_finish();
     EXPECT_EQ(run_status().completed_steps.load(), 11);
@@ -113,9 +93,9 @@ TEST_F(RunningPipeline, clearing_run_in_progress_mid_run_still_keeps_a_second_wo
     // A page change does this while the worker is still inside a step.
     run_status().run_in_progress.store(false);
     run_status().result_veil_shown.store(false);
-    const StatusSnapshot before = StatusSnapshot::take();
+    const test::StatusSnapshot before = test::StatusSnapshot::take();
     build_and_start_run(PathKind::Frames);
-    EXPECT_EQ(StatusSnapshot::take(), before);
+    EXPECT_EQ(test::StatusSnapshot::take(), before);
     EXPECT_TRUE(pipeline_worker_active());
     release_and_finish();
     EXPECT_EQ(run_status().total_steps.load(), 11);

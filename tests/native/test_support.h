@@ -3,6 +3,7 @@
 // the way a fresh start leaves it, and a machine that lets a test watch or hold the worker.
 
 #include "engine/modules.h"
+#include "engine/run_status.h"
 #include "platform/fake_machine.h"
 
 #include <gtest/gtest.h>
@@ -10,8 +11,30 @@
 #include <condition_variable>
 #include <functional>
 #include <mutex>
+#include <string>
 
 namespace tavrine::test {
+
+// Everything a page or the CLI can see of a run, compared whole: a refused press changes none of it.
+struct StatusSnapshot {
+    std::string label;
+    int completed;
+    int total;
+    bool running;
+    bool deploying;
+    bool veil;
+    PathKind last_path;
+    std::string message;
+
+    static StatusSnapshot take() {
+        const RunStatus& status = run_status();
+        return {status.current_label.load(),      status.completed_steps.load(),
+                status.total_steps.load(),        status.run_in_progress.load(),
+                status.deploy_in_progress.load(), status.result_veil_shown.load(),
+                status.last_path.load(),          status.status_message.get()};
+    }
+    bool operator==(const StatusSnapshot&) const = default;
+};
 
 // Waits until no pipeline worker runs; false when one is still running after `timeout_ms`.
 bool wait_for_worker(int timeout_ms = 10000);
