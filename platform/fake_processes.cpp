@@ -250,7 +250,8 @@ std::vector<ThreadEntry> FakeProcesses::list_threads() {
 std::optional<std::string> FakeProcesses::image_path(std::uint32_t pid) {
     Lock lock(owner_.lock());
     const FakeProcess* process = find(pid);
-    if (process == nullptr || process->image_path.empty()) {
+    if (process == nullptr || process->image_path.empty() ||
+        (process->denied_access & kProcessQueryAndRead) != 0) {
         return std::nullopt;
     }
     return process->image_path;

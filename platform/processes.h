@@ -110,7 +110,8 @@ public:
     virtual std::vector<ProcessEntry> list_processes() = 0;
     // One snapshot of every thread of the system; empty when none can be taken.
     virtual std::vector<ThreadEntry> list_threads() = 0;
-    // Full image path of a process; nullopt when it cannot be opened.
+    // Full path of the process's main module: OpenProcess with kProcessQueryAndRead,
+    // K32GetModuleFileNameExA into 260 bytes. nullopt when either is refused.
     virtual std::optional<std::string> image_path(std::uint32_t pid) = 0;
     // OpenProcess / OpenThread with the given access; null when refused or gone.
     virtual ProcessHandlePtr open_process(std::uint32_t pid, std::uint32_t access) = 0;

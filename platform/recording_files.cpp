@@ -44,7 +44,12 @@ void FileDeletionBatch::flush_into(std::vector<std::string>& lines) {
         return;
     }
     std::string header = "DELETE FILES " + std::to_string(files_) + (files_ == 1 ? " file, " : " files, ") +
-                         std::to_string(bytes_) + " bytes (" + readable_size(bytes_) + ") in all";
+                         std::to_string(bytes_) + (bytes_ == 1 ? " byte" : " bytes");
+    // The readable size only when it says something the byte count does not.
+    if (bytes_ >= 1024) {
+        header += " (" + readable_size(bytes_) + ")";
+    }
+    header += " in all";
     if (read_only_cleared_ != 0) {
         header += "; read-only cleared first on " + std::to_string(read_only_cleared_);
     }

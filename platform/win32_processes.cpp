@@ -146,16 +146,16 @@ std::vector<ThreadEntry> Win32Processes::list_threads() {
 }
 
 std::optional<std::string> Win32Processes::image_path(std::uint32_t pid) {
-    win32::UniqueKernelHandle process(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid));
+    win32::UniqueKernelHandle process(OpenProcess(kProcessQueryAndRead, FALSE, pid));
     if (!process) {
         return std::nullopt;
     }
-    char path[MAX_PATH];
-    DWORD size = MAX_PATH;
-    if (!QueryFullProcessImageNameA(process.get(), 0, path, &size)) {
+    char path[MAX_PATH] = {};
+    const DWORD length = K32GetModuleFileNameExA(process.get(), nullptr, path, MAX_PATH);
+    if (length == 0) {
         return std::nullopt;
     }
-    return std::string(path, size);
+    return std::string(path, length);
 }
 
 ProcessHandlePtr Win32Processes::open_process(std::uint32_t pid, std::uint32_t access) {

@@ -268,6 +268,15 @@ wine_sandbox_ensure() {
         return 0
     fi
     wine_sandbox_up
+    _tw_owns_sandbox=1
+}
+
+# For a script with an EXIT trap of its own (which replaces the one wine_sandbox_up set): call
+# last in that trap. Stops Wine and Xvfb only when this script brought the sandbox up.
+wine_sandbox_release() {
+    if [[ "${_tw_owns_sandbox:-}" == 1 ]]; then
+        _tw_stop
+    fi
 }
 
 # win_run EXE [ARGS...]: runs C:\tavrine\EXE with the current folder C:\tavrine; prints its

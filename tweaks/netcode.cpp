@@ -255,11 +255,11 @@ void apply_nagle_off() {
 
 std::string find_process_image_path(std::string_view name) {
     Processes& processes = current_machine().processes();
-    for (const ProcessEntry& process : processes.list_processes()) {
-        if (process.pid == 0) {
+    for (const std::uint32_t pid : processes.process_ids()) {
+        if (pid == 0) {
             continue;
         }
-        const std::optional<std::string> path = processes.image_path(process.pid);
+        const std::optional<std::string> path = processes.image_path(pid);
         if (!path) {
             continue;
         }

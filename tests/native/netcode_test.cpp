@@ -145,6 +145,11 @@ TEST_F(Netcode, an_empty_target_does_nothing_at_all) {
 
 TEST_F(Netcode, a_running_target_gives_its_full_path_and_the_first_listed_process_wins) {
     fake.processes().add({.pid = 70, .exe_name = "svchost.exe", .image_path = "C:\\Windows\\svchost.exe"});
+    // Listed first but refuses to be read: passed over, not taken as the answer.
+    fake.processes().add({.pid = 80,
+                          .exe_name = "cs2.exe",
+                          .image_path = "C:\\Protected\\cs2.exe",
+                          .denied_access = kProcessQueryAndRead});
     fake.processes().add({.pid = 90, .exe_name = "CS2.EXE", .image_path = "D:\\Steam\\cs2\\bin\\CS2.EXE"});
     fake.processes().add({.pid = 12, .exe_name = "cs2.exe", .image_path = "E:\\Other\\cs2.exe"});
 

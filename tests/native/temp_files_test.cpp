@@ -46,6 +46,41 @@ TEST_F(TreeDeletion, temp_clean_empties_every_folder_of_files_and_keeps_the_fold
     EXPECT_TRUE(files().exists(t));
 }
 
+TEST_F(TreeDeletion, temp_clean_walks_its_folders_and_runs_its_commands_in_order) {
+    files().set_environment("TEMP", "C:\\Users\\ana\\Temp");
+    const std::string windows_temp = "C:\\Windows\\Temp\\3.tmp";
+    const std::string inet = std::string(kLocal) + "\\Microsoft\\Windows\\INetCache\\4.dat";
+    const std::string logs = "C:\\Windows\\Logs\\5.log";
+    const std::string archive = std::string(kLocal) + "\\Microsoft\\Windows\\WER\\ReportArchive\\6.wer";
+    // Added in reverse, so the order seen is the routine's, not the tree's.
+    for (const std::string& path : {archive, logs, inet, windows_temp, std::string(kTemp) + "\\2.tmp",
+                                    std::string("C:\\Users\\ana\\Temp\\1.tmp")}) {
+        files().add_file(path, 1);
+    }
+
+    clean_temp_files();
+
+    std::vector<std::string> seen;
+    for (const std::string& line : fake.journal()) {
+        if (line.rfind("DELETE FILE ", 0) == 0) {
+            seen.push_back(line.substr(line.find_last_of('\\') + 1, 5));
+        } else if (line.rfind("RUN ", 0) == 0) {
+            seen.push_back(line);
+        }
+    }
+    const std::vector<std::string> expected = {
+        "1.tmp",
+        "2.tmp",
+        "3.tmp",
+        "4.dat",
+        "RUN Del /f /q \"%LOCALAPPDATA%\\CrashDumps\\*.*\" >nul 2>&1",
+        "5.log",
+        "6.wer",
+        "RUN powershell -NoProfile -Command \"Clear-RecycleBin -Force -ErrorAction SilentlyContinue\"",
+    };
+    EXPECT_EQ(seen, expected);
+}
+
 TEST_F(TreeDeletion, shader_cache_folders_stay_whole_in_any_letter_case_but_files_so_named_go) {
     const std::string t = kTemp;
     files().add_file(t + "\\NVIDIA Corporation\\cache.bin");

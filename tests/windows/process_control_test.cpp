@@ -5,14 +5,17 @@
 #include "platform/win32_machine.h"
 #include "process/game_clamp.h"
 #include "process/kill.h"
+#include "tweaks/netcode.h"
 #include "windows_test_support.h"
 
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <optional>
+#include <system_error>
 #include <thread>
 
 namespace tavrine {
@@ -69,6 +72,26 @@ TEST_F(ProcessControlTest, clamp_raises_a_running_process_to_above_normal_and_ki
 
     EXPECT_TRUE(kill_process(*pid, name, "test"));
     EXPECT_FALSE(processes.is_running(*pid));
+}
+
+TEST_F(ProcessControlTest, a_running_process_gives_its_full_image_path_by_file_name_in_any_case) {
+    const std::string name = "tavrine-path-" + test::unique_run_name() + ".exe";
+    const std::optional<std::uint32_t> pid = start_idle_process(name);
+    ASSERT_TRUE(pid.has_value()) << name << " did not start";
+
+    std::string asked = name;
+    for (char& c : asked) {
+        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    }
+    const std::string path = find_process_image_path(asked);
+    const std::filesystem::path expected = scratch_.path() / name;
+    std::error_code error;
+    EXPECT_TRUE(std::filesystem::equivalent(path, expected, error))
+        << path << " is not " << expected.string();
+    EXPECT_EQ(path.substr(path.find_last_of('\\') + 1), name);
+    EXPECT_EQ(find_process_image_path("tavrine-nothing-" + test::unique_run_name() + ".exe"), "");
+
+    EXPECT_TRUE(kill_process(*pid, name, "test"));
 }
 
 TEST_F(ProcessControlTest, demotion_lowers_the_priority_class_to_below_normal) {

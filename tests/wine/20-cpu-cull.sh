@@ -29,6 +29,7 @@ finish() {
         wait "$pid" 2>/dev/null || true
     done
     rm -rf "$scratch"
+    wine_sandbox_release
 }
 trap finish EXIT
 

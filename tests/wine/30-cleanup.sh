@@ -27,10 +27,17 @@ hold_pid=""
 finish() {
     touch "$check/held.dat.release" 2>/dev/null || true
     if [[ -n "$hold_pid" ]]; then
+        # The holder lets go within 50 ms of the release file; never wait on it for long.
+        for _ in $(seq 100); do
+            kill -0 "$hold_pid" 2>/dev/null || break
+            sleep 0.1
+        done
+        kill "$hold_pid" 2>/dev/null || true
         wait "$hold_pid" 2>/dev/null || true
     fi
     rm -f "$check/docs-link" # the link itself; rm -rf below would not follow it either
     rm -rf "$check" "$outside"
+    wine_sandbox_release
 }
 trap finish EXIT
 rm -rf "$check" "$outside"

@@ -1,0 +1,22 @@
+#!/usr/bin/env bash
+# Tree deletion benchmark under Wine: tavrine-bench-cleanup.exe (bench/cleanup.cpp) generates
+# two identical trees of 20 000 files in 2 000 folders inside the sandbox prefix and empties one
+# with our tree deletion and the other with "del /s /q", in one run; prints the ratio.
+# Build it with the Windows build first:
+#   cmake --build build/windows --target tavrine-bench-cleanup && bash bench/cleanup.sh [rounds]
+set -euo pipefail
+self="$(realpath "${BASH_SOURCE[0]}")"
+cd "$(dirname "$self")/.."
+source scripts/wine-lib.sh
+# It deletes files as root: run with the host read-only, like the tests.
+wine_sandbox_enter "$self" "$@"
+wine_sandbox_ensure
+
+[[ -f "$TAVRINE_BIN/tavrine-bench-cleanup.exe" ]] || {
+    echo "bench: tavrine-bench-cleanup.exe is missing (cmake --build build/windows --target tavrine-bench-cleanup)" >&2
+    exit 1
+}
+work="$WINEPREFIX/drive_c/tavrine-bench-cleanup"
+rm -rf "$work"
+trap 'rm -rf "$work"' EXIT
+win_run tavrine-bench-cleanup.exe 'C:\tavrine-bench-cleanup' "${1:-2}"
