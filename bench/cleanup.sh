@@ -18,5 +18,5 @@ wine_sandbox_ensure
 }
 work="$WINEPREFIX/drive_c/tavrine-bench-cleanup"
 rm -rf "$work"
-trap 'rm -rf "$work"' EXIT
+trap 'rm -rf "$work"; wine_sandbox_release' EXIT
 win_run tavrine-bench-cleanup.exe 'C:\tavrine-bench-cleanup' "${1:-2}"

@@ -29,7 +29,11 @@ bool Win32Files::delete_file(std::string_view path) {
 std::optional<std::vector<FolderEntry>> Win32Files::list_folder(std::string_view folder) {
     const std::string pattern = std::string(folder) + "\\*";
     WIN32_FIND_DATAA data{};
-    win32::UniqueFindHandle find(FindFirstFileA(pattern.c_str(), &data));
+    // The basic information level skips the 8.3 short name, which nothing here reads and which
+    // costs a name generation per entry on some file systems; a large fetch lists a folder in
+    // fewer directory reads. Same entries, same order as FindFirstFileA.
+    win32::UniqueFindHandle find(FindFirstFileExA(pattern.c_str(), FindExInfoBasic, &data,
+                                                  FindExSearchNameMatch, nullptr, FIND_FIRST_EX_LARGE_FETCH));
     if (!find) {
         return std::nullopt;
     }
