@@ -18,9 +18,10 @@ namespace {
 void print_usage(std::ostream& err) {
     err << "usage: tavrine-cli plan|apply <all|latency|frames|netcode|cleanup|cpu>\n"
            "                  [--preset casual|competitive|streamer] [--arm LABEL]... [--disarm LABEL]...\n"
-           "                  [--everything]\n"
+           "                  [--everything] [--target GAME.exe]\n"
            "  plan   print every change a run would make, in order, without changing anything\n"
-           "  apply  make the changes (needs administrator rights)\n";
+           "  apply  make the changes (needs administrator rights)\n"
+           "  --target names the game executable \"Prioritize exe\" and the game clamp act on\n";
 }
 
 void print_known_labels(std::ostream& err) {

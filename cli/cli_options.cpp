@@ -1,6 +1,9 @@
 #include "cli/cli_options.h"
 
+#include "engine/target_exe.h"
 #include "platform/ascii.h"
+
+#include <string_view>
 
 namespace tavrine {
 
@@ -27,6 +30,21 @@ std::optional<std::int32_t> parse_preset_name(const std::string& name) {
         return 2;
     }
     return std::nullopt;
+}
+
+// What a process snapshot could name: a Windows file name, no folder, within the snapshot's
+// 260-byte buffer. Apostrophes and percent signs are legal in file names and stay.
+bool is_executable_file_name(const std::string& name) {
+    if (name.empty() || name.size() > TargetExe::kCapacity || name == "." || name == "..") {
+        return false;
+    }
+    for (const char c : name) {
+        if (static_cast<unsigned char>(c) < 0x20 ||
+            std::string_view("<>:\"/\\|?*").find(c) != std::string_view::npos) {
+            return false;
+        }
+    }
+    return true;
 }
 
 } // namespace
@@ -77,7 +95,7 @@ CliParse parse_cli(const std::vector<std::string>& args) {
             options.everything = true;
             continue;
         }
-        if (arg != "--preset" && arg != "--arm" && arg != "--disarm") {
+        if (arg != "--preset" && arg != "--arm" && arg != "--disarm" && arg != "--target") {
             result.error = "unknown option '" + arg + "'";
             return result;
         }
@@ -93,6 +111,14 @@ CliParse parse_cli(const std::vector<std::string>& args) {
                 return result;
             }
             options.preset = *preset;
+            continue;
+        }
+        if (arg == "--target") {
+            if (!is_executable_file_name(value)) {
+                result.error = "--target takes an executable file name such as cs2.exe, not '" + value + "'";
+                return result;
+            }
+            options.target = value;
             continue;
         }
         const auto module = find_module(value);
@@ -119,6 +145,9 @@ void apply_cli_arms(const CliOptions& options) {
     }
     for (const auto& [module, on] : options.toggles) {
         arms.set(module, on);
+    }
+    if (options.target) {
+        target_exe().set(*options.target);
     }
 }
 

@@ -15,6 +15,7 @@ struct CliOptions {
     std::int32_t preset = static_cast<std::int32_t>(ProfilePresetIndex::Competitive);
     bool everything = false;
     std::vector<std::pair<Module, bool>> toggles; // in the order given
+    std::optional<std::string> target;            // the game executable, as a page would pick it
 };
 
 struct CliParse {
@@ -27,7 +28,7 @@ CliParse parse_cli(const std::vector<std::string>& args);
 std::optional<PathKind> parse_path_name(const std::string& name);
 const char* path_name(PathKind path);
 
-// Preset, then --everything, then each --arm / --disarm in order.
+// Preset, then --everything, then each --arm / --disarm in order; then the target executable.
 void apply_cli_arms(const CliOptions& options);
 
 } // namespace tavrine

@@ -1,6 +1,7 @@
 #include "cli/cli.h"
 #include "engine/pipeline.h"
 #include "engine/run_status.h"
+#include "engine/target_exe.h"
 #include "tests/native/test_support.h"
 
 #include <gtest/gtest.h>
@@ -134,7 +135,33 @@ TEST_F(Cli, a_cull_option_is_named_by_its_page_row) {
     EXPECT_FALSE(module_arms().armed(Module::CullOffice));
 }
 
+TEST_F(Cli, target_names_the_game_prioritize_exe_acts_on_and_the_plan_shows_its_full_path) {
+    fake.processes().add({.pid = 40, .exe_name = "cs2.exe", .image_path = "D:\\Games\\cs2\\cs2.exe"});
+    ASSERT_EQ(run({"plan", "netcode", "--arm", "Prioritize exe", "--target", "CS2.exe"}), 0);
+    EXPECT_EQ(target_exe().get(), "CS2.exe");
+    EXPECT_NE(out.str().find("-AppPathNameMatchCondition 'D:\\Games\\cs2\\cs2.exe'"), std::string::npos)
+        << out.str();
+    EXPECT_NE(out.str().find("PRIORITY 40 cs2.exe"), std::string::npos) << "the game is clamped first";
+    EXPECT_EQ(fake.processes().get(40)->priority_class, kNormalPriorityClass) << "a plan changes nothing";
+
+    // Without a target the step does nothing at all.
+    target_exe().set("");
+    ASSERT_EQ(run({"plan", "netcode", "--arm", "Prioritize exe"}), 0);
+    EXPECT_EQ(out.str().find("NetQosPolicy"), std::string::npos) << out.str();
+}
+
 // [SECTION] usage errors
+
+TEST_F(Cli, a_target_that_is_not_a_bare_file_name_exits_2_and_sets_nothing) {
+    for (const std::string& bad :
+         {std::string(""), std::string("C:\\Games\\cs2.exe"), std::string("bin/cs2.exe"),
+          std::string("cs2.exe\" & calc"), std::string(300, 'a'), std::string("..")}) {
+        EXPECT_EQ(run({"plan", "netcode", "--target", bad}), 2) << bad;
+        EXPECT_NE(err.str().find("--target"), std::string::npos) << err.str();
+    }
+    EXPECT_TRUE(target_exe().empty());
+    EXPECT_EQ(run({"plan", "netcode", "--target", "it's 100%.exe"}), 0) << "legal file-name characters pass";
+}
 
 TEST_F(Cli, an_unknown_label_exits_2_and_lists_the_known_ones) {
     EXPECT_EQ(run({"plan", "latency", "--arm", "Turbo"}), 2);

@@ -2,6 +2,7 @@
 
 #include "engine/pipeline.h"
 #include "engine/run_status.h"
+#include "engine/target_exe.h"
 
 #include <chrono>
 #include <thread>
@@ -31,6 +32,8 @@ void reset_engine_state() {
     status.result_veil_shown.store(false);
     status.last_path.store(PathKind::All);
     status.status_message.set("");
+    target_exe().set("");
+    selected_title().store(kNoTitle);
 }
 
 EngineTest::~EngineTest() {
