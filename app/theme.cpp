@@ -19,7 +19,16 @@ int alpha_byte(float alpha) {
 }
 
 ImU32 rgba(Rgb colour, int alpha) {
-    return IM_COL32(colour.r, colour.g, colour.b, std::clamp(alpha, 0, 255));
+    alpha = std::clamp(alpha, 0, 255);
+    // Like ImGui's own colours, ours fade with the pushed style alpha: the page cross-fade
+    // then fades cards and controls with their text instead of only sliding them in.
+    if (ImGui::GetCurrentContext() != nullptr) {
+        const float style_alpha = std::clamp(ImGui::GetStyle().Alpha, 0.0f, 1.0f);
+        if (style_alpha < 1.0f) {
+            alpha = static_cast<int>(static_cast<float>(alpha) * style_alpha);
+        }
+    }
+    return IM_COL32(colour.r, colour.g, colour.b, alpha);
 }
 
 ImU32 color_with_alpha(Rgb colour, float alpha) {

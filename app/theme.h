@@ -30,6 +30,7 @@ inline constexpr Rgb kWhite{255, 255, 255};
 
 // A float alpha a stands for clamp(a * 255, 0, 255) truncated.
 int alpha_byte(float alpha);
+// Both scale the alpha by the current style alpha (a page fading in), as ImGui's colours do.
 ImU32 rgba(Rgb colour, int alpha);
 // ColorWithAlpha: a palette entry (or any colour) with a float alpha.
 ImU32 color_with_alpha(Rgb colour, float alpha);

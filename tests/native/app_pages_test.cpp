@@ -22,6 +22,7 @@
 #include <atomic>
 #include <chrono>
 #include <string>
+#include <string_view>
 #include <thread>
 
 namespace tavrine {
@@ -104,6 +105,35 @@ private:
     test::ObservedMachine observed_;
     ScopedMachine scope_;
 };
+
+// The highest alpha of any vertex the page panel drew in the card colour this frame.
+int panel_card_alpha() {
+    const ImU32 card_rgb = IM_COL32(palette::kCard.r, palette::kCard.g, palette::kCard.b, 0);
+    int highest = 0;
+    for (const ImGuiWindow* window : ImGui::GetCurrentContext()->Windows) {
+        if (!window->Active || std::string_view(window->Name).find("##panel") == std::string_view::npos) {
+            continue;
+        }
+        for (const ImDrawVert& vertex : window->DrawList->VtxBuffer) {
+            if ((vertex.col & ~IM_COL32_A_MASK) == card_rgb) {
+                highest = std::max(highest, static_cast<int>(vertex.col >> IM_COL32_A_SHIFT));
+            }
+        }
+    }
+    return highest;
+}
+
+TEST_F(MainScreen, a_page_fading_in_fades_its_cards_with_its_text) {
+    show_page(kFramesPage);
+    frame();
+    const int settled = panel_card_alpha();
+    ASSERT_GT(settled, 200) << "the module rows are cards";
+
+    state.page_reveal = 0.25f;
+    frame();
+    const int fading = panel_card_alpha();
+    EXPECT_NEAR(fading, settled / 4, 2) << "settled " << settled;
+}
 
 TEST_F(MainScreen, clicking_a_nav_item_changes_the_page_and_restarts_its_reveal) {
     frame();
