@@ -22,6 +22,11 @@ temp_win="${temp_win%%[[:space:]]}"
 check_win="$temp_win\\tavrine-cleanup-check"
 check="$(host_path "$check_win")"
 outside="$WINEPREFIX/drive_c/tavrine-cleanup-outside"
+# Everything this script makes and removes must lie inside the prefix's C: drive.
+case "$(realpath -m "$check")" in
+"$(realpath -m "$WINEPREFIX/drive_c")"/?*) ;;
+*) echo "  FAIL  %TEMP% leads out of the prefix ($temp_win)"; exit 1 ;;
+esac
 hold_pid=""
 
 finish() {
