@@ -106,6 +106,14 @@ bool FakeFiles::delete_file(std::string_view path) {
 }
 
 std::optional<std::vector<FolderEntry>> FakeFiles::list_folder(std::string_view folder) {
+    std::optional<std::vector<FolderEntry>> listing = list_locked(folder);
+    if (listed_hook_) {
+        listed_hook_(folder); // unlocked: the hook may change the tree
+    }
+    return listing;
+}
+
+std::optional<std::vector<FolderEntry>> FakeFiles::list_locked(std::string_view folder) {
     Lock lock(owner_.lock());
     const std::string resolved = resolve(folder, true);
     auto it = entries_.find(resolved);
@@ -219,6 +227,10 @@ void FakeFiles::add_link(std::string_view path, std::string_view target) {
     FakeFile& link = entries_[key];
     link.attributes = kFileAttributeDirectory | kFileAttributeReparsePoint;
     link.link_target = normalised(target);
+}
+
+void FakeFiles::on_listed(std::function<void(std::string_view folder)> hook) {
+    listed_hook_ = std::move(hook);
 }
 
 void FakeFiles::hold_open(std::string_view path) {

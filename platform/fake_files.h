@@ -7,6 +7,7 @@
 #include "platform/files.h"
 
 #include <array>
+#include <functional>
 #include <map>
 
 namespace tavrine {
@@ -48,6 +49,9 @@ public:
     void add_file(std::string_view path, std::uint64_t size = 0, std::uint32_t attributes = 0);
     // A directory junction at `path` leading to the folder `target`.
     void add_link(std::string_view path, std::string_view target);
+    // Called after every listing, outside the lock: lets a test change the tree between a
+    // folder's listing and the walk acting on it, as another program could.
+    void on_listed(std::function<void(std::string_view folder)> hook);
     void hold_open(std::string_view path);
     void deny_listing(std::string_view path);
     void set_environment(std::string_view name, std::string_view value);
@@ -67,11 +71,13 @@ private:
     // too when `follow_last`); the result names the entry the system would act on.
     std::string resolve(std::string_view path, bool follow_last) const;
     void make_parents(const std::string& path);
+    std::optional<std::vector<FolderEntry>> list_locked(std::string_view folder);
 
     FakeMachine& owner_; // lock with owner_.lock(), log with owner_.add_to_journal()
     Tree entries_;
     std::map<std::string, std::string, CaseInsensitiveLess> environment_;
     std::array<std::optional<FakeDrive>, 26> drives_;
+    std::function<void(std::string_view folder)> listed_hook_;
 };
 
 } // namespace tavrine

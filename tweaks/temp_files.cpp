@@ -55,6 +55,12 @@ void empty_folder(Files& files, std::string_view folder, bool keep_shader_caches
             if (keep_shader_caches && is_shader_cache_folder(entry.name)) {
                 continue;
             }
+            // Asked again just before entering: the listing may be seconds old by now, and a
+            // folder in a shared temp folder can be swapped for a junction in between.
+            const std::optional<std::uint32_t> now = files.attributes(path);
+            if (!now || (*now & kFileAttributeReparsePoint) != 0 || (*now & kFileAttributeDirectory) == 0) {
+                continue;
+            }
             empty_folder(files, path, keep_shader_caches);
             continue;
         }

@@ -170,6 +170,27 @@ TEST_F(TreeDeletion, links_inside_a_temp_folder_are_never_followed_nor_touched) 
     }
 }
 
+TEST_F(TreeDeletion, a_folder_swapped_for_a_link_after_its_parent_was_listed_is_not_entered) {
+    const std::string t = kTemp;
+    const std::string documents = "C:\\Users\\ana\\Documents";
+    files().add_file(documents + "\\thesis.docx", 100);
+    files().add_folder(t + "\\swap");
+    files().add_file(t + "\\zz.tmp");
+    bool swapped = false;
+    files().on_listed([&](std::string_view folder) {
+        if (!swapped && folder == t) {
+            swapped = true;
+            files().add_link(t + "\\swap", documents);
+        }
+    });
+
+    clean_temp_files();
+
+    EXPECT_TRUE(swapped);
+    EXPECT_TRUE(files().exists(documents + "\\thesis.docx"));
+    EXPECT_TRUE(gone(t + "\\zz.tmp"));
+}
+
 TEST_F(TreeDeletion, a_cache_root_reached_through_the_walk_of_a_link_is_not_emptied) {
     // The fake follows links like Windows does: were the walk to enter the link, the
     // canary would go. This guards the guard.
