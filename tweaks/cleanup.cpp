@@ -72,6 +72,15 @@ bool is_cleanable_folder(const std::string& path) {
     while (!trimmed.empty() && (trimmed.back() == '\\' || trimmed.back() == '/')) {
         trimmed.pop_back();
     }
+    // "C:\." and "C:\Windows\.." are drive roots in disguise: no "." or ".." anywhere.
+    for (std::size_t start = 0; start <= trimmed.size();) {
+        const std::size_t end = std::min(trimmed.find_first_of("\\/", start), trimmed.size());
+        const std::string_view part = std::string_view(trimmed).substr(start, end - start);
+        if (part == "." || part == "..") {
+            return false;
+        }
+        start = end + 1;
+    }
     if (trimmed.size() > 3 && is_letter(trimmed[0]) && trimmed[1] == ':' && trimmed[2] == '\\') {
         return true;
     }

@@ -251,6 +251,20 @@ TEST_F(TreeDeletion, a_temp_variable_that_names_a_drive_root_or_nothing_cleans_n
     EXPECT_TRUE(files().exists("C:\\pagefile.sys"));
     EXPECT_TRUE(files().exists("C:\\Program Files\\Game\\game.exe"));
 
+    // Roots in disguise: Windows reads each of these as C:\ itself.
+    for (const char* root : {"C:\\.", "C:\\Windows\\..", "C:\\Users\\..\\", "C:/Windows/../."}) {
+        files().set_environment("TEMP", root);
+        RecordingMachine recorder(fake);
+        {
+            ScopedMachine scope(recorder);
+            clean_temp_files();
+        }
+        const std::vector<std::string> lines = recorder.lines();
+        EXPECT_TRUE(std::any_of(lines.begin(), lines.end(), [](const std::string& line) {
+            return line.find("skipped %TEMP%") != std::string::npos;
+        })) << root;
+    }
+
     // LOCALAPPDATA not set: "%LOCALAPPDATA%\Temp" stays unexpanded, a relative path.
     FakeMachine bare;
     ScopedMachine scope(bare);
