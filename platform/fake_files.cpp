@@ -105,6 +105,38 @@ bool FakeFiles::delete_file(std::string_view path) {
     return true;
 }
 
+class FakeFolderPin final : public FolderPin {
+public:
+    FakeFolderPin(FakeFiles& files, std::string path) : files_(files), path_(std::move(path)) {}
+    ~FakeFolderPin() override {
+        Lock lock(files_.owner_.lock());
+        files_.pinned_.erase(files_.pinned_.find(path_));
+    }
+    FakeFolderPin(const FakeFolderPin&) = delete;
+    FakeFolderPin& operator=(const FakeFolderPin&) = delete;
+
+private:
+    FakeFiles& files_;
+    std::string path_;
+};
+
+FolderPinPtr FakeFiles::pin_folder(std::string_view folder, bool follow_link) {
+    Lock lock(owner_.lock());
+    std::string resolved = resolve(folder, follow_link);
+    auto it = entries_.find(resolved);
+    if (it == entries_.end() || (it->second.attributes & kFileAttributeDirectory) == 0 ||
+        (!follow_link && (it->second.attributes & kFileAttributeReparsePoint) != 0)) {
+        return nullptr;
+    }
+    pinned_.insert(resolved);
+    return std::make_unique<FakeFolderPin>(*this, std::move(resolved));
+}
+
+std::size_t FakeFiles::pinned_count() const {
+    Lock lock(owner_.lock());
+    return pinned_.size();
+}
+
 std::optional<std::vector<FolderEntry>> FakeFiles::list_folder(std::string_view folder) {
     std::optional<std::vector<FolderEntry>> listing = list_locked(folder);
     if (listed_hook_) {
@@ -231,6 +263,26 @@ void FakeFiles::add_link(std::string_view path, std::string_view target) {
 
 void FakeFiles::on_listed(std::function<void(std::string_view folder)> hook) {
     listed_hook_ = std::move(hook);
+}
+
+bool FakeFiles::replace_with_link(std::string_view path, std::string_view target) {
+    Lock lock(owner_.lock());
+    const std::string key = resolve(path, false);
+    for (const std::string& pinned : pinned_) {
+        if (iequals(pinned, key) || istarts_with(pinned, key + "\\")) {
+            return false;
+        }
+    }
+    // The folder moves away with everything below it.
+    for (auto it = entries_.lower_bound(key + "\\");
+         it != entries_.end() && istarts_with(it->first, key + "\\");) {
+        it = entries_.erase(it);
+    }
+    FakeFile& link = entries_[key];
+    link = FakeFile{};
+    link.attributes = kFileAttributeDirectory | kFileAttributeReparsePoint;
+    link.link_target = normalised(target);
+    return true;
 }
 
 void FakeFiles::hold_open(std::string_view path) {

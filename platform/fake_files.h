@@ -9,6 +9,7 @@
 #include <array>
 #include <functional>
 #include <map>
+#include <set>
 
 namespace tavrine {
 
@@ -35,6 +36,7 @@ public:
     bool set_attributes(std::string_view path, std::uint32_t attributes) override;
     bool delete_file(std::string_view path) override;
     std::optional<std::vector<FolderEntry>> list_folder(std::string_view folder) override;
+    FolderPinPtr pin_folder(std::string_view folder, bool follow_link) override;
     std::optional<std::string> expand_environment(std::string_view text) override;
     std::uint32_t logical_drives() override;
     DriveType drive_type(std::string_view root) override;
@@ -52,6 +54,9 @@ public:
     // Called after every listing, outside the lock: lets a test change the tree between a
     // folder's listing and the walk acting on it, as another program could.
     void on_listed(std::function<void(std::string_view folder)> hook);
+    // Another program renames the folder at `path` away and puts a junction to `target` in its
+    // place. Refused, as Windows refuses it, while the folder or anything below it is pinned.
+    bool replace_with_link(std::string_view path, std::string_view target);
     void hold_open(std::string_view path);
     void deny_listing(std::string_view path);
     void set_environment(std::string_view name, std::string_view value);
@@ -60,6 +65,7 @@ public:
     // Inspection, without following reparse points.
     bool exists(std::string_view path) const;
     std::optional<FakeFile> entry(std::string_view path) const;
+    std::size_t pinned_count() const;
     // Every file (not folder) at or below `folder`, in sorted order.
     std::vector<std::string> files_below(std::string_view folder) const;
 
@@ -78,6 +84,9 @@ private:
     std::map<std::string, std::string, CaseInsensitiveLess> environment_;
     std::array<std::optional<FakeDrive>, 26> drives_;
     std::function<void(std::string_view folder)> listed_hook_;
+    std::multiset<std::string, CaseInsensitiveLess> pinned_; // resolved paths of live pins
+
+    friend class FakeFolderPin;
 };
 
 } // namespace tavrine

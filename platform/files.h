@@ -3,6 +3,7 @@
 // the drives the Cleanup page offers for TRIM.
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -46,6 +47,14 @@ enum class SeekPenalty : std::uint8_t {
     None,    // solid state
 };
 
+// An open handle on a folder that keeps it in place while it lives: the folder, and every
+// folder above it, can be neither renamed nor deleted, so none can be swapped for a junction.
+class FolderPin {
+public:
+    virtual ~FolderPin() = default;
+};
+using FolderPinPtr = std::unique_ptr<FolderPin>;
+
 class Files {
 public:
     virtual ~Files() = default;
@@ -58,6 +67,11 @@ public:
     // Every entry of "folder\*" in listing order, "." and ".." included as the system gives
     // them; nullopt when the listing cannot start.
     virtual std::optional<std::vector<FolderEntry>> list_folder(std::string_view folder) = 0;
+    // CreateFileA(folder, FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES, read and write sharing but
+    // no delete sharing, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, plus
+    // FILE_FLAG_OPEN_REPARSE_POINT unless `follow_link`), then the attributes of what was
+    // opened: null unless it is a folder and, without `follow_link`, not a reparse point.
+    virtual FolderPinPtr pin_folder(std::string_view folder, bool follow_link) = 0;
     // ExpandEnvironmentStringsA into kMaxPath bytes; nullopt when it fails or does not fit.
     // A variable that is not set stays in the text as "%NAME%", as Windows leaves it.
     virtual std::optional<std::string> expand_environment(std::string_view text) = 0;

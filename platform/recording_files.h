@@ -43,6 +43,10 @@ public:
     bool set_attributes(std::string_view path, std::uint32_t attributes) override;
     bool delete_file(std::string_view path) override;
     std::optional<std::vector<FolderEntry>> list_folder(std::string_view folder) override;
+    // Opening a folder changes nothing: the real one is pinned, as a run would.
+    FolderPinPtr pin_folder(std::string_view folder, bool follow_link) override {
+        return inner_.pin_folder(folder, follow_link);
+    }
     std::optional<std::string> expand_environment(std::string_view text) override {
         return inner_.expand_environment(text);
     }

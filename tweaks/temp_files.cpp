@@ -28,9 +28,17 @@ bool join_fits(std::string_view folder, std::string_view name, std::string& out)
     return true;
 }
 
-void empty_folder(Files& files, std::string_view folder, bool keep_shader_caches) {
+void empty_folder(Files& files, std::string_view folder, bool keep_shader_caches, bool follow_link) {
     // The listing pattern "folder\*" has to fit the same buffer.
     if (folder.size() + 2 + 1 > kMaxPath) {
+        return;
+    }
+    // Held until the whole subtree is done. Every deletion below goes by path, through this
+    // folder and the ones above it; pinned, none of them can be swapped for a junction
+    // meanwhile (another user can write to a shared temp folder, and this runs as
+    // administrator). A folder that has become a link since its parent was listed is refused.
+    const FolderPinPtr pin = files.pin_folder(folder, follow_link);
+    if (!pin) {
         return;
     }
     const std::optional<std::vector<FolderEntry>> entries = files.list_folder(folder);
@@ -55,13 +63,7 @@ void empty_folder(Files& files, std::string_view folder, bool keep_shader_caches
             if (keep_shader_caches && is_shader_cache_folder(entry.name)) {
                 continue;
             }
-            // Asked again just before entering: the listing may be seconds old by now, and a
-            // folder in a shared temp folder can be swapped for a junction in between.
-            const std::optional<std::uint32_t> now = files.attributes(path);
-            if (!now || (*now & kFileAttributeReparsePoint) != 0 || (*now & kFileAttributeDirectory) == 0) {
-                continue;
-            }
-            empty_folder(files, path, keep_shader_caches);
+            empty_folder(files, path, keep_shader_caches, false);
             continue;
         }
         // Only a read-only file needs its attributes reset before it can be deleted; leaving
@@ -85,12 +87,12 @@ bool is_shader_cache_folder(std::string_view name) {
     return false;
 }
 
-void delete_files_in_tree(std::string_view folder) {
+void delete_files_in_tree(std::string_view folder, RootLink root_link) {
     if (folder.empty()) {
         return;
     }
     plan_note(("empty " + std::string(folder) + " of files; folders and links stay").c_str());
-    empty_folder(current_machine().files(), folder, false);
+    empty_folder(current_machine().files(), folder, false, root_link == RootLink::Follow);
 }
 
 void delete_temp_tree(std::string_view folder) {
@@ -98,7 +100,7 @@ void delete_temp_tree(std::string_view folder) {
         return;
     }
     plan_note(("empty " + std::string(folder) + " of files; folders, links and shader caches stay").c_str());
-    empty_folder(current_machine().files(), folder, true);
+    empty_folder(current_machine().files(), folder, true, true);
 }
 
 } // namespace tavrine

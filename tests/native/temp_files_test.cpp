@@ -170,25 +170,50 @@ TEST_F(TreeDeletion, links_inside_a_temp_folder_are_never_followed_nor_touched) 
     }
 }
 
-TEST_F(TreeDeletion, a_folder_swapped_for_a_link_after_its_parent_was_listed_is_not_entered) {
+// Another user swaps a folder of a shared temp folder for a junction to someone's documents,
+// once just after the walk listed the parent, once while the walk is inside the folder.
+TEST_F(TreeDeletion, a_folder_swapped_for_a_link_during_the_walk_never_leads_it_out) {
     const std::string t = kTemp;
     const std::string documents = "C:\\Users\\ana\\Documents";
     files().add_file(documents + "\\thesis.docx", 100);
-    files().add_folder(t + "\\swap");
+    files().add_file(documents + "\\inner\\notes.txt", 100);
+    files().add_folder(t + "\\early");
+    files().add_file(t + "\\late\\inner\\notes.txt");
+    files().add_file(t + "\\late\\thesis.docx");
     files().add_file(t + "\\zz.tmp");
-    bool swapped = false;
+    bool early_swapped = false;
+    bool late_refused = false;
     files().on_listed([&](std::string_view folder) {
-        if (!swapped && folder == t) {
-            swapped = true;
-            files().add_link(t + "\\swap", documents);
+        if (folder == t && !early_swapped) {
+            early_swapped = files().replace_with_link(t + "\\early", documents);
+        }
+        if (folder == t + "\\late\\inner") {
+            late_refused = !files().replace_with_link(t + "\\late", documents);
         }
     });
 
     clean_temp_files();
 
-    EXPECT_TRUE(swapped);
+    EXPECT_TRUE(early_swapped) << "nothing holds a folder the walk has not reached";
+    EXPECT_TRUE(late_refused) << "the walk holds the folders it is inside";
     EXPECT_TRUE(files().exists(documents + "\\thesis.docx"));
-    EXPECT_TRUE(gone(t + "\\zz.tmp"));
+    EXPECT_TRUE(files().exists(documents + "\\inner\\notes.txt"));
+    EXPECT_TRUE(files().files_below(t).empty()) << "late, and everything else, emptied as usual";
+    EXPECT_EQ(files().pinned_count(), 0u);
+}
+
+TEST_F(TreeDeletion, a_firefox_cache2_that_is_a_link_is_left_alone) {
+    const std::string profiles = "C:\\Users\\ana\\AppData\\Roaming\\Mozilla\\Firefox\\Profiles";
+    const std::string documents = "C:\\Users\\ana\\Documents";
+    files().add_file(documents + "\\thesis.docx", 100);
+    files().add_file(profiles + "\\abc.default\\prefs.js");
+    files().add_link(profiles + "\\abc.default\\cache2", documents);
+    files().add_file(profiles + "\\def.default\\cache2\\entries\\x");
+
+    clean_browser_caches();
+
+    EXPECT_TRUE(files().exists(documents + "\\thesis.docx"));
+    EXPECT_TRUE(gone(profiles + "\\def.default\\cache2\\entries\\x"));
 }
 
 TEST_F(TreeDeletion, a_cache_root_reached_through_the_walk_of_a_link_is_not_emptied) {

@@ -87,6 +87,25 @@ TEST_F(RealFiles, a_link_made_from_the_host_is_listed_as_a_reparse_point) {
     ASSERT_NE(entry, entries->end());
     EXPECT_NE(entry->attributes & kFileAttributeReparsePoint, 0u);
     EXPECT_NE(entry->attributes & kFileAttributeDirectory, 0u);
+    EXPECT_FALSE(files().pin_folder(path.string(), false)) << "a link is refused where links are";
+    EXPECT_TRUE(files().pin_folder(path.string(), true)) << "and followed where they may be";
+}
+
+TEST_F(RealFiles, a_pinned_folder_stays_where_it_is_until_let_go) {
+    fs::create_directories(root() / "pinned" / "inner");
+    write(root() / "plain.txt");
+    std::error_code error;
+    {
+        const FolderPinPtr pin = files().pin_folder((root() / "pinned").string(), false);
+        ASSERT_TRUE(pin);
+        fs::rename(root() / "pinned", root() / "moved", error);
+        EXPECT_TRUE(error) << "renamed while pinned";
+        EXPECT_TRUE(fs::is_directory(root() / "pinned" / "inner"));
+        EXPECT_FALSE(files().pin_folder((root() / "plain.txt").string(), false)) << "a file is no folder";
+        EXPECT_FALSE(files().pin_folder((root() / "missing").string(), true));
+    }
+    fs::rename(root() / "pinned", root() / "moved", error);
+    EXPECT_FALSE(error) << error.message();
 }
 
 TEST_F(RealFiles, environment_expands_into_260_bytes_or_not_at_all) {
