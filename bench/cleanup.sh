@@ -5,12 +5,9 @@
 # Build it with the Windows build first:
 #   cmake --build build/windows --target tavrine-bench-cleanup && bash bench/cleanup.sh [rounds]
 set -euo pipefail
-self="$(realpath "${BASH_SOURCE[0]}")"
-cd "$(dirname "$self")/.."
-source scripts/wine-lib.sh
-# It deletes files as root: run with the host read-only, like the tests.
-wine_sandbox_enter "$self" "$@"
-wine_sandbox_ensure
+source "$(dirname "${BASH_SOURCE[0]}")/../scripts/wine-lib.sh"
+# It deletes files as root: this re-runs it with the host read-only, like the tests.
+wine_sandbox_ensure "$@"
 
 [[ -f "$TAVRINE_BIN/tavrine-bench-cleanup.exe" ]] || {
     echo "bench: tavrine-bench-cleanup.exe is missing (cmake --build build/windows --target tavrine-bench-cleanup)" >&2

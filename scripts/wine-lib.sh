@@ -3,8 +3,10 @@
 # variables and functions. Then either
 #   wine_sandbox_up      build a fresh prefix, start Xvfb, copy the binaries in (the owner:
 #                        scripts/test-wine.sh, scripts/run-plan.sh); stops everything at exit
-#   wine_sandbox_ensure  use the sandbox a parent script already set up (TAVRINE_WINE_READY=1),
-#                        or bring one up when the script runs on its own
+#   wine_sandbox_ensure [ARGS...]
+#                        use the sandbox a parent script already set up (TAVRINE_WINE_READY=1),
+#                        or, when the script runs on its own, re-run it with ARGS in the
+#                        read-only namespace and bring one up there
 #
 # Why so careful: the programs under test delete files, rewrite the registry and run commands,
 # and CI runs them as root. A fresh Wine prefix maps the host's root as Z: and links the user
@@ -68,8 +70,12 @@ wine_sandbox_enter() {
     local script="$1"
     shift
     _tw_check_root
+    if [[ "${_tw_sealed_here:-}" == 1 ]]; then
+        return 0
+    fi
     if [[ "${TAVRINE_SEALED:-}" == 1 ]]; then
         _tw_seal_mounts
+        _tw_sealed_here=1
         return 0
     fi
     if [[ "$(id -u)" -ne 0 ]] || ! command -v unshare >/dev/null || ! unshare --mount true 2>/dev/null; then
@@ -267,6 +273,9 @@ wine_sandbox_ensure() {
         _tw_check_links || _tw_die "the sandbox is not sealed any more; refusing to run anything in it"
         return 0
     fi
+    # On its own, a script first re-runs itself (with the arguments given here) in the
+    # read-only namespace, as an owner does.
+    wine_sandbox_enter "$(realpath "$0")" "$@"
     wine_sandbox_up
     _tw_owns_sandbox=1
 }

@@ -10,10 +10,10 @@
 # shipped TavrineOptimiser.exe does not. Build them with the Windows build (targets
 # TavrineOptimiserBench and imgui_example_dx11), then: bash bench/startup/run.sh
 set -euo pipefail
-cd "$(dirname "${BASH_SOURCE[0]}")/../.."
 RUNS="${RUNS:-5}"
-source scripts/wine-lib.sh
-wine_sandbox_ensure
+source "$(dirname "${BASH_SOURCE[0]}")/../../scripts/wine-lib.sh"
+wine_sandbox_ensure "$@"
+cd "$TAVRINE_ROOT"
 
 for exe in TavrineOptimiserBench.exe imgui_example_dx11.exe; do
     [[ -f "$TAVRINE_BIN/$exe" ]] || {

@@ -53,7 +53,7 @@ echo deep >"$check/nested/a/b/deep.tmp"
 echo ro >"$check/readonly.txt"
 echo shader >"$check/NVIDIA/DXCache/cache.bin"
 echo canary >"$outside/canary.txt"
-ln -s ../../../../tavrine-cleanup-outside "$check/docs-link"
+ln -s "$(realpath --relative-to="$check" "$outside")" "$check/docs-link"
 [[ "$(realpath "$check/docs-link")" == "$(realpath "$outside")" ]] ||
     { echo "  FAIL  the link does not lead to the canary folder"; exit 1; }
 win_cmd attrib +r "$check_win\\readonly.txt" >/dev/null

@@ -29,28 +29,33 @@ cp "$TAVRINE_BIN/tavrine-test-sleeper.exe" "$scratch/$game"
 (cd "$TAVRINE_BIN" && exec wine "C:\\tavrine\\netcode-scratch\\$game" 120000 "C:\\tavrine\\netcode-scratch\\$game.marker" \
     >/dev/null 2>&1) &
 game_pid=$!
-for _ in $(seq 100); do
-    pgrep -f "netcode-scratch\\\\$game" >/dev/null && break
-    sleep 0.1
-done
 win_reg add "$made_interface" /f >/dev/null
 win_reg delete "$made_interface" /v TcpAckFrequency /f >/dev/null 2>&1 || true
 
-set +e
-plan="$(win_run tavrine-cli.exe plan netcode --arm "Prioritize exe" --target TAVRINE-GAME.EXE)"
-plan_code=$?
-set -e
+# The plan is run until it sees the game with its path: the host process shows up before
+# Windows can read its image, and a loaded machine can take a while.
+full_path="-AppPathNameMatchCondition 'C:\\tavrine\\netcode-scratch\\$game'"
+for _ in $(seq 20); do
+    set +e
+    plan="$(win_run tavrine-cli.exe plan netcode --arm "Prioritize exe" --target TAVRINE-GAME.EXE)"
+    plan_code=$?
+    set -e
+    [[ "$plan" == *"$full_path"* ]] && break
+    sleep 0.5
+done
 expect_eq "plan netcode exits 0" 0 "$plan_code"
-expect_contains "the QoS policy names the game's full path" \
-    "-AppPathNameMatchCondition 'C:\\tavrine\\netcode-scratch\\$game'" "$plan"
-expect_contains "the game is clamped first" "$game above normal" "$plan"
+expect_contains "the QoS policy names the game's full path" "$full_path" "$plan"
+expect_contains "the game is clamped" "$game above normal" "$plan"
+clamp_line="$(grep -n -m1 "$game above normal" <<<"$plan" | cut -d: -f1)"
+qos_line="$(grep -n -m1 "New-NetQosPolicy" <<<"$plan" | cut -d: -f1)"
+expect_eq "the clamp comes before the QoS policy" yes "$([[ -n "$clamp_line" && -n "$qos_line" && "$clamp_line" -lt "$qos_line" ]] && echo yes || echo no)"
 expect_contains "plan writes the made interface" \
     "SET DWORD ${made_interface} TcpAckFrequency = 1" "$plan"
 expect_eq "plan wrote nothing" "absent" \
     "$(win_reg_value "$made_interface" TcpAckFrequency >/dev/null && echo present || echo absent)"
 
 set +e
-applied="$(win_run tavrine-cli.exe apply netcode)"
+applied="$(win_run tavrine-cli.exe apply netcode --arm "Prioritize exe" --target "$game")"
 apply_code=$?
 set -e
 expect_eq "apply netcode exits 0" 0 "$apply_code"
