@@ -107,7 +107,8 @@ bool FakeFiles::delete_file(std::string_view path) {
 
 class FakeFolderPin final : public FolderPin {
 public:
-    FakeFolderPin(FakeFiles& files, std::string path) : files_(files), path_(std::move(path)) {}
+    FakeFolderPin(FakeFiles& files, std::string path, std::string listed_as)
+        : files_(files), path_(std::move(path)), listed_as_(std::move(listed_as)) {}
     ~FakeFolderPin() override {
         Lock lock(files_.owner_.lock());
         files_.pinned_.erase(files_.pinned_.find(path_));
@@ -115,9 +116,12 @@ public:
     FakeFolderPin(const FakeFolderPin&) = delete;
     FakeFolderPin& operator=(const FakeFolderPin&) = delete;
 
+    std::optional<std::vector<FolderEntry>> list() override { return files_.list_folder(listed_as_); }
+
 private:
     FakeFiles& files_;
-    std::string path_;
+    std::string path_;      // what is pinned
+    std::string listed_as_; // the path the pin was asked for, as the listing hook sees it
 };
 
 FolderPinPtr FakeFiles::pin_folder(std::string_view folder, bool follow_link) {
@@ -129,7 +133,7 @@ FolderPinPtr FakeFiles::pin_folder(std::string_view folder, bool follow_link) {
         return nullptr;
     }
     pinned_.insert(resolved);
-    return std::make_unique<FakeFolderPin>(*this, std::move(resolved));
+    return std::make_unique<FakeFolderPin>(*this, std::move(resolved), std::string(folder));
 }
 
 std::size_t FakeFiles::pinned_count() const {

@@ -52,6 +52,9 @@ enum class SeekPenalty : std::uint8_t {
 class FolderPin {
 public:
     virtual ~FolderPin() = default;
+    // The folder's entries as list_folder gives them, read through the open handle
+    // (GetFileInformationByHandleEx, FileIdBothDirectoryInfo): no second lookup of the path.
+    virtual std::optional<std::vector<FolderEntry>> list() = 0;
 };
 using FolderPinPtr = std::unique_ptr<FolderPin>;
 

@@ -129,8 +129,8 @@ public:
 
 // [SECTION] Machine and the current backend ----------------------------------------------
 
-class Processes; // platform/processes.h
-class Files;     // platform/files.h
+class Processes;   // platform/processes.h
+class Files;       // platform/files.h
 class SystemState; // platform/system_state.h
 
 class Machine {

@@ -117,10 +117,15 @@ std::optional<std::vector<FolderEntry>> RecordingFiles::list_folder(std::string_
     if (!listing) {
         return listing;
     }
+    return note_listing(folder, std::move(*listing));
+}
+
+std::vector<FolderEntry> RecordingFiles::note_listing(std::string_view folder,
+                                                      std::vector<FolderEntry> listing) {
     std::lock_guard<std::mutex> lock(mutex_);
     std::vector<FolderEntry> seen;
-    seen.reserve(listing->size());
-    for (FolderEntry& entry : *listing) {
+    seen.reserve(listing.size());
+    for (FolderEntry& entry : listing) {
         if ((entry.attributes & kFileAttributeDirectory) == 0) {
             const std::string id = ascii_lowered(std::string(folder) + "\\" + entry.name);
             if (deleted_.count(id) != 0) {
@@ -131,6 +136,33 @@ std::optional<std::vector<FolderEntry>> RecordingFiles::list_folder(std::string_
         seen.push_back(std::move(entry));
     }
     return seen;
+}
+
+class RecordingFolderPin final : public FolderPin {
+public:
+    RecordingFolderPin(RecordingFiles& files, FolderPinPtr inner, std::string folder)
+        : files_(files), inner_(std::move(inner)), folder_(std::move(folder)) {}
+
+    std::optional<std::vector<FolderEntry>> list() override {
+        std::optional<std::vector<FolderEntry>> listing = inner_->list();
+        if (!listing) {
+            return listing;
+        }
+        return files_.note_listing(folder_, std::move(*listing));
+    }
+
+private:
+    RecordingFiles& files_;
+    FolderPinPtr inner_;
+    std::string folder_;
+};
+
+FolderPinPtr RecordingFiles::pin_folder(std::string_view folder, bool follow_link) {
+    FolderPinPtr inner = inner_.pin_folder(folder, follow_link);
+    if (!inner) {
+        return nullptr;
+    }
+    return std::make_unique<RecordingFolderPin>(*this, std::move(inner), std::string(folder));
 }
 
 void RecordingFiles::shell_open(std::string_view path) {

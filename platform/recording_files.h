@@ -43,10 +43,9 @@ public:
     bool set_attributes(std::string_view path, std::uint32_t attributes) override;
     bool delete_file(std::string_view path) override;
     std::optional<std::vector<FolderEntry>> list_folder(std::string_view folder) override;
-    // Opening a folder changes nothing: the real one is pinned, as a run would.
-    FolderPinPtr pin_folder(std::string_view folder, bool follow_link) override {
-        return inner_.pin_folder(folder, follow_link);
-    }
+    // Opening a folder changes nothing: the real one is pinned, as a run would; its listings
+    // are noted like list_folder's.
+    FolderPinPtr pin_folder(std::string_view folder, bool follow_link) override;
     std::optional<std::string> expand_environment(std::string_view text) override {
         return inner_.expand_environment(text);
     }
@@ -56,6 +55,10 @@ public:
     void shell_open(std::string_view path) override;
 
 private:
+    friend class RecordingFolderPin;
+    // Notes the files of a listing (their sizes, for the plan) and hides those already deleted.
+    std::vector<FolderEntry> note_listing(std::string_view folder, std::vector<FolderEntry> listing);
+
     RecordingMachine& plan_;
     Files& inner_;
     // Files met in listings, by lower-cased path, with their sizes: what a deletion frees.

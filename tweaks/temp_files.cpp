@@ -41,7 +41,7 @@ void empty_folder(Files& files, std::string_view folder, bool keep_shader_caches
     if (!pin) {
         return;
     }
-    const std::optional<std::vector<FolderEntry>> entries = files.list_folder(folder);
+    const std::optional<std::vector<FolderEntry>> entries = pin->list();
     if (!entries) {
         return;
     }

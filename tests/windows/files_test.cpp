@@ -96,8 +96,24 @@ TEST_F(RealFiles, a_pinned_folder_stays_where_it_is_until_let_go) {
     write(root() / "plain.txt");
     std::error_code error;
     {
+        write(root() / "pinned" / "b.txt", "123");
         const FolderPinPtr pin = files().pin_folder((root() / "pinned").string(), false);
         ASSERT_TRUE(pin);
+        // Listing through the pin gives what listing by path gives.
+        const auto by_pin = pin->list();
+        const auto by_path = files().list_folder((root() / "pinned").string());
+        ASSERT_TRUE(by_pin.has_value());
+        ASSERT_TRUE(by_path.has_value());
+        const auto summary = [](const std::vector<FolderEntry>& entries) {
+            std::vector<std::string> lines;
+            for (const FolderEntry& e : entries) {
+                lines.push_back(e.name + " " + std::to_string(e.attributes) + " " + std::to_string(e.size));
+            }
+            std::sort(lines.begin(), lines.end());
+            return lines;
+        };
+        EXPECT_EQ(summary(*by_pin), summary(*by_path));
+        EXPECT_EQ(by_pin->size(), 4u) << ". .. b.txt inner";
         fs::rename(root() / "pinned", root() / "moved", error);
         EXPECT_TRUE(error) << "renamed while pinned";
         EXPECT_TRUE(fs::is_directory(root() / "pinned" / "inner"));
