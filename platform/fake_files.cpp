@@ -124,12 +124,12 @@ private:
     std::string listed_as_; // the path the pin was asked for, as the listing hook sees it
 };
 
-FolderPinPtr FakeFiles::pin_folder(std::string_view folder, bool follow_link) {
+FolderPinPtr FakeFiles::pin_folder(std::string_view folder) {
     Lock lock(owner_.lock());
-    std::string resolved = resolve(folder, follow_link);
+    std::string resolved = resolve(folder, false);
     auto it = entries_.find(resolved);
     if (it == entries_.end() || (it->second.attributes & kFileAttributeDirectory) == 0 ||
-        (!follow_link && (it->second.attributes & kFileAttributeReparsePoint) != 0)) {
+        (it->second.attributes & kFileAttributeReparsePoint) != 0) {
         return nullptr;
     }
     pinned_.insert(resolved);

@@ -71,10 +71,9 @@ public:
     // them; nullopt when the listing cannot start.
     virtual std::optional<std::vector<FolderEntry>> list_folder(std::string_view folder) = 0;
     // CreateFileA(folder, FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES, read and write sharing but
-    // no delete sharing, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, plus
-    // FILE_FLAG_OPEN_REPARSE_POINT unless `follow_link`), then the attributes of what was
-    // opened: null unless it is a folder and, without `follow_link`, not a reparse point.
-    virtual FolderPinPtr pin_folder(std::string_view folder, bool follow_link) = 0;
+    // no delete sharing, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT),
+    // then the attributes of what was opened: null unless it is a folder and not a reparse point.
+    virtual FolderPinPtr pin_folder(std::string_view folder) = 0;
     // ExpandEnvironmentStringsA into kMaxPath bytes; nullopt when it fails or does not fit.
     // A variable that is not set stays in the text as "%NAME%", as Windows leaves it.
     virtual std::optional<std::string> expand_environment(std::string_view text) = 0;

@@ -157,8 +157,8 @@ private:
     std::string folder_;
 };
 
-FolderPinPtr RecordingFiles::pin_folder(std::string_view folder, bool follow_link) {
-    FolderPinPtr inner = inner_.pin_folder(folder, follow_link);
+FolderPinPtr RecordingFiles::pin_folder(std::string_view folder) {
+    FolderPinPtr inner = inner_.pin_folder(folder);
     if (!inner) {
         return nullptr;
     }

@@ -45,7 +45,7 @@ public:
     std::optional<std::vector<FolderEntry>> list_folder(std::string_view folder) override;
     // Opening a folder changes nothing: the real one is pinned, as a run would; its listings
     // are noted like list_folder's.
-    FolderPinPtr pin_folder(std::string_view folder, bool follow_link) override;
+    FolderPinPtr pin_folder(std::string_view folder) override;
     std::optional<std::string> expand_environment(std::string_view text) override {
         return inner_.expand_environment(text);
     }

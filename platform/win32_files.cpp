@@ -117,14 +117,13 @@ std::optional<std::vector<FolderEntry>> Win32Files::list_folder(std::string_view
     return entries;
 }
 
-FolderPinPtr Win32Files::pin_folder(std::string_view folder, bool follow_link) {
+FolderPinPtr Win32Files::pin_folder(std::string_view folder) {
     const std::string text(folder);
     // FILE_LIST_DIRECTORY makes the open take part in sharing checks (an attributes-only
     // handle would not); leaving out FILE_SHARE_DELETE is what refuses renames meanwhile.
-    const DWORD flags = FILE_FLAG_BACKUP_SEMANTICS | (follow_link ? 0 : FILE_FLAG_OPEN_REPARSE_POINT);
-    win32::UniqueFileHandle handle(CreateFileA(text.c_str(), FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES,
-                                               FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                                               flags, nullptr));
+    win32::UniqueFileHandle handle(CreateFileA(
+        text.c_str(), FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+        OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
     if (!handle) {
         return nullptr;
     }
@@ -133,18 +132,14 @@ FolderPinPtr Win32Files::pin_folder(std::string_view folder, bool follow_link) {
         return nullptr;
     }
     const DWORD attributes = information.dwFileAttributes;
-    if ((attributes & FILE_ATTRIBUTE_DIRECTORY) == 0 ||
-        (!follow_link && (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0)) {
+    if ((attributes & FILE_ATTRIBUTE_DIRECTORY) == 0 || (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
         return nullptr;
     }
     // The path asked as well: some file systems (and Wine, for a host symbolic link) open what
     // a link leads to even with FILE_FLAG_OPEN_REPARSE_POINT, and say so only here.
-    if (!follow_link) {
-        const DWORD path_attributes = GetFileAttributesA(text.c_str());
-        if (path_attributes == INVALID_FILE_ATTRIBUTES ||
-            (path_attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
-            return nullptr;
-        }
+    const DWORD path_attributes = GetFileAttributesA(text.c_str());
+    if (path_attributes == INVALID_FILE_ATTRIBUTES || (path_attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
+        return nullptr;
     }
     return std::make_unique<Win32FolderPin>(std::move(handle));
 }

@@ -10,7 +10,7 @@ public:
     bool set_attributes(std::string_view path, std::uint32_t attributes) override;
     bool delete_file(std::string_view path) override;
     std::optional<std::vector<FolderEntry>> list_folder(std::string_view folder) override;
-    FolderPinPtr pin_folder(std::string_view folder, bool follow_link) override;
+    FolderPinPtr pin_folder(std::string_view folder) override;
     std::optional<std::string> expand_environment(std::string_view text) override;
     std::uint32_t logical_drives() override;
     DriveType drive_type(std::string_view root) override;

@@ -139,9 +139,8 @@ void clean_firefox_caches() {
         char cache[kMaxPath];
         const int length =
             std::snprintf(cache, sizeof cache, "%s\\%s\\cache2", profiles->c_str(), entry.name.c_str());
-        // "cache2" was not listed, only named: it is refused when it is a link, like a listed entry.
         if (length > 0 && static_cast<std::size_t>(length) < sizeof cache) {
-            delete_files_in_tree(cache, RootLink::Refuse);
+            delete_files_in_tree(cache);
         }
     }
 }

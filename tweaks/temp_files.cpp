@@ -28,7 +28,7 @@ bool join_fits(std::string_view folder, std::string_view name, std::string& out)
     return true;
 }
 
-void empty_folder(Files& files, std::string_view folder, bool keep_shader_caches, bool follow_link) {
+void empty_folder(Files& files, std::string_view folder, bool keep_shader_caches) {
     // The listing pattern "folder\*" has to fit the same buffer.
     if (folder.size() + 2 + 1 > kMaxPath) {
         return;
@@ -36,8 +36,10 @@ void empty_folder(Files& files, std::string_view folder, bool keep_shader_caches
     // Held until the whole subtree is done. Every deletion below goes by path, through this
     // folder and the ones above it; pinned, none of them can be swapped for a junction
     // meanwhile (another user can write to a shared temp folder, and this runs as
-    // administrator). A folder that has become a link since its parent was listed is refused.
-    const FolderPinPtr pin = files.pin_folder(folder, follow_link);
+    // administrator). A folder that is a link is refused: the one this walk starts from too,
+    // since a junction planted there by a program without administrator rights would turn
+    // this walk against folders only administrators may change.
+    const FolderPinPtr pin = files.pin_folder(folder);
     if (!pin) {
         return;
     }
@@ -63,7 +65,7 @@ void empty_folder(Files& files, std::string_view folder, bool keep_shader_caches
             if (keep_shader_caches && is_shader_cache_folder(entry.name)) {
                 continue;
             }
-            empty_folder(files, path, keep_shader_caches, false);
+            empty_folder(files, path, keep_shader_caches);
             continue;
         }
         // Only a read-only file needs its attributes reset before it can be deleted; leaving
@@ -87,12 +89,12 @@ bool is_shader_cache_folder(std::string_view name) {
     return false;
 }
 
-void delete_files_in_tree(std::string_view folder, RootLink root_link) {
+void delete_files_in_tree(std::string_view folder) {
     if (folder.empty()) {
         return;
     }
     plan_note(("empty " + std::string(folder) + " of files; folders and links stay").c_str());
-    empty_folder(current_machine().files(), folder, false, root_link == RootLink::Follow);
+    empty_folder(current_machine().files(), folder, false);
 }
 
 void delete_temp_tree(std::string_view folder) {
@@ -100,7 +102,7 @@ void delete_temp_tree(std::string_view folder) {
         return;
     }
     plan_note(("empty " + std::string(folder) + " of files; folders, links and shader caches stay").c_str());
-    empty_folder(current_machine().files(), folder, true, true);
+    empty_folder(current_machine().files(), folder, true);
 }
 
 } // namespace tavrine

@@ -6,17 +6,12 @@
 
 namespace tavrine {
 
-// Whether `folder` itself may be a link to the folder meant: yes for the fixed places the
-// clean-up names (a user may have moved a cache with a junction), no for a folder built from
-// a listing.
-enum class RootLink : bool { Refuse, Follow };
-
 // Deletes every file below `folder`, depth first, leaving the folders. Read-only files are
 // made writable first; files that refuse (in use) stay. A junction or symbolic link met on
 // the way is left as it is and never followed: it may lead anywhere, the user's documents
-// included. Each folder is pinned while its subtree is walked, so none can be swapped for a
-// link meanwhile.
-void delete_files_in_tree(std::string_view folder, RootLink root_link = RootLink::Follow);
+// included; so is `folder` itself when it is one. Each folder is pinned while its subtree is
+// walked, so none can be swapped for a link meanwhile.
+void delete_files_in_tree(std::string_view folder);
 
 // As `delete_files_in_tree`, but a sub-folder whose name marks a shader cache is left whole.
 void delete_temp_tree(std::string_view folder);

@@ -202,6 +202,18 @@ TEST_F(TreeDeletion, a_folder_swapped_for_a_link_during_the_walk_never_leads_it_
     EXPECT_EQ(files().pinned_count(), 0u);
 }
 
+TEST_F(TreeDeletion, a_temp_folder_that_is_itself_a_link_is_left_alone) {
+    // Planted by a program without administrator rights, a junction at %TEMP% would lead this
+    // administrator's walk into a system folder.
+    files().add_file("C:\\Windows\\System32\\drivers\\disk.sys");
+    files().set_environment("TEMP", "C:\\Users\\ana\\Temp");
+    files().add_link("C:\\Users\\ana\\Temp", "C:\\Windows\\System32");
+
+    clean_temp_files();
+
+    EXPECT_TRUE(files().exists("C:\\Windows\\System32\\drivers\\disk.sys"));
+}
+
 TEST_F(TreeDeletion, a_firefox_cache2_that_is_a_link_is_left_alone) {
     const std::string profiles = "C:\\Users\\ana\\AppData\\Roaming\\Mozilla\\Firefox\\Profiles";
     const std::string documents = "C:\\Users\\ana\\Documents";

@@ -87,8 +87,7 @@ TEST_F(RealFiles, a_link_made_from_the_host_is_listed_as_a_reparse_point) {
     ASSERT_NE(entry, entries->end());
     EXPECT_NE(entry->attributes & kFileAttributeReparsePoint, 0u);
     EXPECT_NE(entry->attributes & kFileAttributeDirectory, 0u);
-    EXPECT_FALSE(files().pin_folder(path.string(), false)) << "a link is refused where links are";
-    EXPECT_TRUE(files().pin_folder(path.string(), true)) << "and followed where they may be";
+    EXPECT_FALSE(files().pin_folder(path.string())) << "a link is never pinned, so never walked";
 }
 
 TEST_F(RealFiles, a_pinned_folder_stays_where_it_is_until_let_go) {
@@ -97,7 +96,7 @@ TEST_F(RealFiles, a_pinned_folder_stays_where_it_is_until_let_go) {
     std::error_code error;
     {
         write(root() / "pinned" / "b.txt", "123");
-        const FolderPinPtr pin = files().pin_folder((root() / "pinned").string(), false);
+        const FolderPinPtr pin = files().pin_folder((root() / "pinned").string());
         ASSERT_TRUE(pin);
         // Listing through the pin gives what listing by path gives.
         const auto by_pin = pin->list();
@@ -117,8 +116,8 @@ TEST_F(RealFiles, a_pinned_folder_stays_where_it_is_until_let_go) {
         fs::rename(root() / "pinned", root() / "moved", error);
         EXPECT_TRUE(error) << "renamed while pinned";
         EXPECT_TRUE(fs::is_directory(root() / "pinned" / "inner"));
-        EXPECT_FALSE(files().pin_folder((root() / "plain.txt").string(), false)) << "a file is no folder";
-        EXPECT_FALSE(files().pin_folder((root() / "missing").string(), true));
+        EXPECT_FALSE(files().pin_folder((root() / "plain.txt").string())) << "a file is no folder";
+        EXPECT_FALSE(files().pin_folder((root() / "missing").string()));
     }
     fs::rename(root() / "pinned", root() / "moved", error);
     EXPECT_FALSE(error) << error.message();
