@@ -115,6 +115,10 @@ bool RecordingMachine::set_automatic_and_start(std::string_view name) {
     return true;
 }
 
+std::optional<ServiceState> RecordingMachine::query_service(std::string_view name) {
+    return inner_.services().query_service(name);
+}
+
 CommandOutcome RecordingMachine::run_hidden(std::string_view command, std::uint32_t wait_ms) {
     record(describe_run(command, wait_ms));
     return {true, 1};
@@ -124,6 +128,16 @@ bool RecordingMachine::system_parameters(std::uint32_t action, std::uint32_t par
                                          const SpiArgument& argument, std::uint32_t flags) {
     record(describe_spi(action, param, argument, flags));
     return true;
+}
+
+std::optional<std::vector<std::uint32_t>>
+RecordingMachine::read_parameters(std::uint32_t action, std::uint32_t param,
+                                  std::vector<std::uint32_t> buffer) {
+    return inner_.system_settings().read_parameters(action, param, std::move(buffer));
+}
+
+std::optional<std::string> RecordingMachine::active_power_scheme() {
+    return inner_.system_settings().active_power_scheme();
 }
 
 bool RecordingMachine::enable_debug_privilege() {
