@@ -122,6 +122,11 @@ std::string describe_write_file(std::string_view path, std::size_t bytes) {
            (bytes == 1 ? " byte)" : " bytes)");
 }
 
+std::string describe_append_file(std::string_view path, std::size_t bytes) {
+    return "APPEND FILE " + std::string(path) + " (" + std::to_string(bytes) +
+           (bytes == 1 ? " byte)" : " bytes)");
+}
+
 std::string describe_copy_file(std::string_view from, std::string_view to) {
     return "COPY FILE " + std::string(from) + " -> " + std::string(to);
 }

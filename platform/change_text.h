@@ -23,6 +23,7 @@ std::string describe_set_attributes(std::string_view path, std::uint32_t attribu
 std::string describe_delete_file(std::string_view path, std::uint64_t size);
 std::string describe_shell_open(std::string_view path);
 std::string describe_write_file(std::string_view path, std::size_t bytes);
+std::string describe_append_file(std::string_view path, std::size_t bytes);
 std::string describe_copy_file(std::string_view from, std::string_view to);
 std::string describe_create_folders(std::string_view folder);
 
