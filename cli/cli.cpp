@@ -1,6 +1,7 @@
 #include "cli/cli.h"
 
 #include "cli/cli_options.h"
+#include "cli/history_command.h"
 #include "engine/pipeline.h"
 #include "engine/run_status.h"
 #include "platform/recording_machine.h"
@@ -21,7 +22,10 @@ void print_usage(std::ostream& err) {
            "                  [--everything] [--target GAME.exe]\n"
            "  plan   print every change a run would make, in order, without changing anything\n"
            "  apply  make the changes (needs administrator rights)\n"
-           "  --target names the game executable \"Prioritize exe\" and the game clamp act on\n";
+           "  --target names the game executable \"Prioritize exe\" and the game clamp act on\n"
+           "       tavrine-cli history | plan undo [ID] | apply undo [ID]\n"
+           "  history     list past runs and how many of their changes can be undone\n"
+           "  undo        put back what a run changed (default: the last run not yet undone)\n";
 }
 
 void print_known_labels(std::ostream& err) {
@@ -95,6 +99,9 @@ int apply(const CliOptions& options, std::ostream& out, std::ostream& err) {
 } // namespace
 
 int run_cli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    if (is_history_command(args)) {
+        return run_history_command(args, out, err);
+    }
     const CliParse parsed = parse_cli(args);
     if (!parsed.options) {
         err << "tavrine-cli: " << parsed.error << "\n";

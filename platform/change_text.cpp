@@ -105,6 +105,12 @@ std::string describe_set_automatic_and_start(std::string_view service) {
     return "SERVICE " + std::string(service) + " auto+start";
 }
 
+std::string describe_set_start_type_and_start(std::string_view service, std::uint32_t start_type) {
+    const char* name = start_type_name(start_type);
+    return "SERVICE " + std::string(service) + " " + (name != nullptr ? name : std::to_string(start_type)) +
+           "+start";
+}
+
 std::string describe_set_attributes(std::string_view path, std::uint32_t attributes) {
     return "SET ATTRIBUTES " + std::string(path) + " = " + hex(attributes);
 }

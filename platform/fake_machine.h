@@ -72,6 +72,7 @@ public:
     explicit FakeServices(FakeMachine& owner) : owner_(owner) {}
     bool stop_and_set_start_type(std::string_view name, std::uint32_t start_type) override;
     bool set_automatic_and_start(std::string_view name) override;
+    bool set_start_type_and_start(std::string_view name, std::uint32_t start_type) override;
     std::optional<ServiceState> query_service(std::string_view name) override;
 
     void add(std::string_view name, FakeService service);

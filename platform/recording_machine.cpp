@@ -115,6 +115,11 @@ bool RecordingMachine::set_automatic_and_start(std::string_view name) {
     return true;
 }
 
+bool RecordingMachine::set_start_type_and_start(std::string_view name, std::uint32_t start_type) {
+    record(describe_set_start_type_and_start(name, start_type));
+    return true;
+}
+
 std::optional<ServiceState> RecordingMachine::query_service(std::string_view name) {
     return inner_.services().query_service(name);
 }

@@ -39,6 +39,7 @@ public:
     // Services
     bool stop_and_set_start_type(std::string_view name, std::uint32_t start_type) override;
     bool set_automatic_and_start(std::string_view name) override;
+    bool set_start_type_and_start(std::string_view name, std::uint32_t start_type) override;
     std::optional<ServiceState> query_service(std::string_view name) override;
     // Commands
     CommandOutcome run_hidden(std::string_view command, std::uint32_t wait_ms) override;
