@@ -204,7 +204,10 @@ std::optional<ServiceSnapshot> parse_service(std::string_view text) {
 std::string format_words(const std::vector<std::uint32_t>& words) {
     std::string text = "{";
     for (std::size_t i = 0; i < words.size(); ++i) {
-        text += (i == 0 ? "" : ",") + std::to_string(words[i]);
+        if (i != 0) {
+            text += ',';
+        }
+        text += std::to_string(words[i]);
     }
     return text + "}";
 }
