@@ -5,6 +5,8 @@
 
 #include <dxgi1_4.h>
 
+#include <utility>
+
 namespace tavrine::win32 {
 
 namespace {

@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <pdh.h>
+#include <pdhmsg.h>
 
 namespace tavrine::win32 {
 
