@@ -132,11 +132,13 @@ settings_bottom() {
     pointer_to $((wx + 1210)) $((wy + 690))
     sleep 0.8
 }
-# switch_on FILE Y: the switch at the end of the row at Y shows the accent.
+# switch_on FILE Y: the switch at the end of the row at Y shows its violet track (an off
+# switch is grey).
 switch_on() {
-    local x
+    local x r g b
     for x in $(seq $((wx + 1130)) 4 $((wx + 1180))); do
-        is_accent "$(pixel_at "$1" "$x" "$2")" && return 0
+        read -r r g b <<<"$(pixel_at "$1" "$x" "$2")"
+        [[ -n "$r" ]] && ((b >= 150 && b > r + 50 && r > g)) && return 0
     done
     return 1
 }
