@@ -11,6 +11,7 @@
 #include "engine/history.h"
 #include "engine/modules.h"
 #include "engine/run_status.h"
+#include "overlays/hud_window_win32.h"
 
 #ifdef TAVRINE_BENCH_PROBE
 #include "app/bench_probe_win32.h"
@@ -223,6 +224,7 @@ int run_shell() {
     ImGui_ImplDX11_Init(graphics().device, graphics().context);
 
     const ShellLinks& links = shell_links();
+    set_hud_window(&win32_hud_window());
     apply_profile_preset(static_cast<std::int32_t>(ProfilePresetIndex::Competitive));
     set_history_enabled(true); // every run keeps the history its undo needs
     if (links.load_settings) {
