@@ -91,6 +91,7 @@ public:
     Processes& processes() override { return processes_; }
     Files& files() override { return files_; }
     SystemState& system_state() override { return inner_.system_state(); }
+    Sensors& sensors() override { return inner_.sensors(); }
     void note(std::string_view text) override { inner_.note(text); }
 
     // Registry

@@ -40,6 +40,7 @@ public:
     Processes& processes() override { return fake_.processes(); }
     Files& files() override { return fake_.files(); }
     SystemState& system_state() override { return fake_.system_state(); }
+    Sensors& sensors() override { return fake_.sensors(); }
 
     RegistryKeyPtr create_key(Hive hive, std::string_view sub_key) override {
         return wrap(fake_.registry().create_key(hive, sub_key));
