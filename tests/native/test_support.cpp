@@ -3,6 +3,7 @@
 #include "engine/pipeline.h"
 #include "engine/run_status.h"
 #include "engine/target_exe.h"
+#include "engine/worker_gate.h"
 
 #include <chrono>
 #include <thread>
@@ -11,7 +12,7 @@ namespace tavrine::test {
 
 bool wait_for_worker(int timeout_ms) {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeout_ms);
-    while (pipeline_worker_active()) {
+    while (active_worker() != WorkerKind::None) {
         if (std::chrono::steady_clock::now() > deadline) {
             return false;
         }
@@ -38,7 +39,7 @@ void reset_engine_state() {
 
 EngineTest::~EngineTest() {
     // A worker left running would outlive the fake it writes to.
-    EXPECT_TRUE(wait_for_worker()) << "a pipeline worker was still running at the end of the test";
+    EXPECT_TRUE(wait_for_worker()) << "a worker was still running at the end of the test";
     reset_engine_state();
 }
 
