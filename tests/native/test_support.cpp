@@ -4,6 +4,7 @@
 #include "engine/run_status.h"
 #include "engine/target_exe.h"
 #include "engine/worker_gate.h"
+#include "games/deploy.h"
 
 #include <chrono>
 #include <thread>
@@ -35,6 +36,10 @@ void reset_engine_state() {
     status.status_message.set("");
     target_exe().set("");
     selected_title().store(kNoTitle);
+    DeployStatus& deploy = deploy_status();
+    deploy.stage.store(0);
+    deploy.stage_count.store(kDeployStageCount);
+    deploy.status_text.set("");
 }
 
 EngineTest::~EngineTest() {

@@ -6,6 +6,7 @@
 #include "engine/restore_point_job.h"
 #include "engine/run_status.h"
 #include "engine/worker_gate.h"
+#include "games/deploy.h"
 #include "tests/native/test_support.h"
 
 #include <gtest/gtest.h>
@@ -78,6 +79,39 @@ TEST_F(HeldWorker, a_path_run_is_refused_while_a_restore_point_is_being_made) {
     EXPECT_EQ(active_worker(), WorkerKind::RestorePoint);
     release_and_finish();
     EXPECT_EQ(fake.commands().texts().size(), 2u) << "only the restore point's two commands ran";
+}
+
+TEST_F(HeldWorker, a_deploy_is_refused_while_a_path_run_worker_outlives_run_in_progress) {
+    build_and_start_run(PathKind::Frames);
+    wait_until_parked();
+    run_status().run_in_progress.store(false); // a page change
+    const test::StatusSnapshot before = test::StatusSnapshot::take();
+    EXPECT_FALSE(start_deploy(0));
+    EXPECT_EQ(test::StatusSnapshot::take(), before);
+    EXPECT_EQ(deploy_status().stage.load(), 0);
+    release_and_finish();
+    EXPECT_EQ(run_status().last_path.load(), PathKind::Frames);
+}
+
+TEST_F(HeldWorker, a_path_run_is_refused_while_a_deploy_thread_is_alive_and_the_deploy_ends_shown) {
+    ASSERT_TRUE(start_deploy(5));
+    wait_until_parked();
+    EXPECT_EQ(active_worker(), WorkerKind::Deploy);
+    EXPECT_FALSE(start_deploy(5));
+    run_status().run_in_progress.store(false);
+    run_status().deploy_in_progress.store(false); // "Done" on an old overlay clears both
+    build_and_start_run(PathKind::Latency);
+    EXPECT_NE(run_status().last_path.load(), PathKind::Latency);
+    release_and_finish();
+
+    const test::StatusSnapshot after = test::StatusSnapshot::take();
+    EXPECT_EQ(after.completed, 7);
+    EXPECT_EQ(after.total, 7);
+    EXPECT_FALSE(after.running);
+    EXPECT_FALSE(after.deploying);
+    EXPECT_TRUE(after.veil);
+    EXPECT_EQ(deploy_status().stage.load(), 7);
+    EXPECT_EQ(deploy_status().status_text.get(), "League of Legends optimised \xE2\x80\x94 launch the game");
 }
 
 TEST(WorkerGate, a_ticket_gives_the_gate_back_when_it_is_dropped) {
