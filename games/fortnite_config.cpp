@@ -115,6 +115,8 @@ bool write_whole_file(std::string_view path, std::string_view bytes) {
 IniFileOutcome edit_ini_file(std::string_view path, std::span<const IniEdit> edits) {
     std::optional<ConfigFile> file = read_config_file(path);
     if (!file) {
+        const std::string note = std::string(path) + " is left as it is: too big, or it cannot be read";
+        plan_note(note.c_str());
         return IniFileOutcome::LeftAlone;
     }
     apply_ini_edits(file->text, edits);
@@ -137,7 +139,9 @@ void apply_fortnite_performance_config() {
     Files& files = current_machine().files();
     const std::optional<std::string> root = files.expand_environment(kConfigRoot);
     if (!root || root->empty() || !is_absolute(*root) || !is_folder(*root)) {
-        return; // not installed for this user: nothing at all is changed
+        plan_note("Fortnite is not installed for this user (no %LOCALAPPDATA%\\FortniteGame): nothing of its "
+                  "configuration is changed");
+        return;
     }
     const std::string config = joined(*root, "Saved\\Config");
     files.create_folders(config);
