@@ -50,8 +50,11 @@ void draw_page_content(ShellState& state, int page) {
     case kGamesPage:
         draw_games_page(state);
         break;
+    case kSettingsPage:
+        draw_settings_page(state);
+        break;
     default:
-        break; // Crosshair and Settings: their header only, for now
+        break; // Crosshair: its header only, for now
     }
 }
 
