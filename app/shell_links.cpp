@@ -2,18 +2,32 @@
 
 #include "app/pages/completion_overlay.h"
 #include "app/pages/system_sampler.h"
+#include "overlays/crosshair.h"
 
 namespace tavrine {
 
+namespace {
+
+void load_settings() {
+    load_crosshair_settings();
+}
+
+void save_and_close_overlays() {
+    save_crosshair_settings();
+    destroy_crosshair_overlay();
+}
+
+} // namespace
+
 const ShellLinks& shell_links() {
     static constexpr ShellLinks links{
-        .load_settings = nullptr,
-        .save_and_close_overlays = nullptr,
-        .update_crosshair_overlay = nullptr,
+        .load_settings = load_settings,
+        .save_and_close_overlays = save_and_close_overlays,
+        .update_crosshair_overlay = update_crosshair_overlay,
         .update_hud_overlay = nullptr,
-        .toggle_crosshair_overlay = nullptr,
+        .toggle_crosshair_overlay = toggle_crosshair_overlay,
         .toggle_hud = nullptr,
-        .crosshair_needs_animation = nullptr,
+        .crosshair_needs_animation = crosshair_needs_animation,
         .is_first_launch = nullptr,
         .detect_once = nullptr,
         .draw_first_launch = nullptr,

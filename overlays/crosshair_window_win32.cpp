@@ -28,7 +28,7 @@ public:
         if (bits_) {
             return true;
         }
-        ScreenDc screen;
+        win32::ScreenDc screen;
         dc_.reset(CreateCompatibleDC(screen.get()));
         if (!dc_) {
             return false;

@@ -72,7 +72,7 @@ TEST(CrosshairFile, FileOfTwentyFiveValuesResetsOpacityAndRecoilAndKeepsTheTail)
     settings.sensitivity = 2.5f;
     settings.ads_sway = 0.7f;
     std::string text = first_values(24) + "1\n"; // value 25: centre on primary monitor
-    text.replace(0, 1, "1");                     // enabled
+    text[0] = '1';                               // enabled
     parse_crosshair_settings(text, settings);
     EXPECT_TRUE(settings.enabled);
     EXPECT_EQ(settings.opacity, 92);
