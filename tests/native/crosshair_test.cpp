@@ -1,8 +1,10 @@
 // The crosshair: its settings file, presets, motion model and the shapes each style draws.
 
+#include "engine/app_data_folder.h"
 #include "overlays/crosshair.h"
 #include "overlays/crosshair_motion.h"
 #include "overlays/crosshair_shapes.h"
+#include "tests/native/test_support.h"
 
 #include <gtest/gtest.h>
 
@@ -111,6 +113,50 @@ TEST(CrosshairFile, FileWithCarriageReturnsOrGarbageNeverThrows) {
     EXPECT_EQ(settings.style, 2);
     parse_crosshair_settings(std::string("\0\xff 99999999999999999999 -inf nan", 32), settings);
     EXPECT_EQ(settings.opacity, 92);
+}
+
+// On the fake machine, with the process-wide record back at its defaults around each test.
+class CrosshairSettingsFile : public test::EngineTest {
+protected:
+    CrosshairSettingsFile() : saved_(crosshair_settings()) { crosshair_settings() = CrosshairSettings{}; }
+    ~CrosshairSettingsFile() override { crosshair_settings() = saved_; }
+    std::string file(const char* folder) {
+        const auto entry = fake.files().entry(std::string(kRoaming) + "\\" + folder + "\\crosshair.cfg");
+        return entry ? entry->content : std::string();
+    }
+    static constexpr const char* kRoaming = "C:\\Users\\Player\\AppData\\Roaming";
+
+private:
+    CrosshairSettings saved_;
+};
+
+TEST_F(CrosshairSettingsFile, ZoltCopyIsReadAndTheNextSaveGoesToTavrineLeavingItAlone) {
+    const std::string legacy = "0\r\n6\r\n300\r\n";
+    fake.files().add_text_file(std::string(kRoaming) + "\\Zolt\\crosshair.cfg", legacy);
+    load_crosshair_settings();
+    EXPECT_EQ(crosshair_settings().style, 6);
+    EXPECT_EQ(crosshair_settings().length, 300);
+    save_crosshair_settings();
+    const std::vector<std::string> ours = lines_of(file("Tavrine"));
+    ASSERT_EQ(ours.size(), 29u);
+    EXPECT_EQ(ours[2], "300\r");
+    EXPECT_EQ(file("Zolt"), legacy);
+}
+
+TEST_F(CrosshairSettingsFile, PresetsAndTheToggleSaveAtOnceAndAFailedSaveKeepsTheOldFile) {
+    load_crosshair_settings(); // nothing there: the defaults stand
+    EXPECT_EQ(format_crosshair_settings(crosshair_settings()),
+              format_crosshair_settings(CrosshairSettings{}));
+    apply_crosshair_preset(1);
+    EXPECT_EQ(lines_of(file("Tavrine"))[1], "1\r");
+    toggle_crosshair_overlay();
+    EXPECT_EQ(lines_of(file("Tavrine"))[0], "1\r");
+    EXPECT_TRUE(crosshair_needs_animation()); // shown, with the recoil reaction on
+    const std::string before = file("Tavrine");
+    fake.files().fail_writes(true);
+    toggle_crosshair_overlay();
+    EXPECT_EQ(file("Tavrine"), before);
+    EXPECT_FALSE(crosshair_needs_animation());
 }
 
 // ---- Presets ----
