@@ -114,27 +114,23 @@ if wait_until 5 line_is 1 1; then :; fi
 expect_eq "crosshair.cfg holds 29 lines" "29" "$lines"
 expect_eq "line 1 (enabled) after F8" "1" "$(cfg_line 1)"
 
-# The Crosshair page: its "Dot" preset button found by its label.
+# The Crosshair page. The "Dot" preset is the second ghost button (72 x 28, 6 apart) of the
+# first line, right of the 240-pixel preview: its centre at (612, 138) in the window. Its label
+# is read first, so a moved layout fails here rather than pressing something else.
 click_at $((wx + 100)) $((wy + 514))
 pointer_to $((wx + 1210)) $((wy + 690))
 sleep 0.8
 shot "$TAVRINE_ARTIFACTS/crosshair-page.png"
-convert "$TAVRINE_ARTIFACTS/crosshair-page.png" -crop "700x300+$((wx + 500))+$((wy + 60))" +repage -resize 300% \
-    -colorspace Gray -negate "$work/controls.png"
-dot="$(tesseract "$work/controls.png" stdout --psm 11 tsv 2>/dev/null |
-    awk -F'\t' '$12 == "Dot" { printf "%d %d\n", $7 + $9 / 2, $8 + $10 / 2; exit }')"
-if [[ -n "$dot" ]]; then
-    read -r dx dy <<<"$dot"
-    click_at $((wx + 500 + dx / 3)) $((wy + 60 + dy / 3))
-    pointer_to $((wx + 1210)) $((wy + 690))
-    if wait_until 5 line_is 2 1; then :; fi
-    expect_eq "line 2 (style) after the Dot preset" "1" "$(cfg_line 2)"
-    sleep 0.5
-    shot "$TAVRINE_ARTIFACTS/crosshair-page-dot.png"
-else
-    echo "  FAIL  no \"Dot\" button found on the Crosshair page"
-    _tw_failures=$((_tw_failures + 1))
-fi
+convert "$TAVRINE_ARTIFACTS/crosshair-page.png" -crop "60x22+$((wx + 582))+$((wy + 128))" +repage -resize 400% \
+    -colorspace Gray -negate "$work/dot.png"
+label="$(tesseract "$work/dot.png" stdout --psm 7 2>/dev/null | tr -d '\n')"
+expect_eq "the second preset button reads Dot" "Dot" "$label"
+click_at $((wx + 612)) $((wy + 138))
+pointer_to $((wx + 1210)) $((wy + 690))
+if wait_until 5 line_is 2 1; then :; fi
+expect_eq "line 2 (style) after the Dot preset" "1" "$(cfg_line 2)"
+sleep 0.5
+shot "$TAVRINE_ARTIFACTS/crosshair-page-dot.png"
 
 # F8 again: the overlay goes away and the switch is saved off.
 press_key F8
