@@ -8,6 +8,7 @@
 #include "engine/modules.h"
 #include "engine/run_status.h"
 #include "overlays/crosshair.h"
+#include "overlays/hud.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -142,9 +143,9 @@ void draw_main_screen(ShellState& state, ImVec2 o) {
         }
         ImGui::EndChild();
     } else {
-        // The overlays are not built into this program yet, so neither can be on.
         draw_list->AddText(font_or_current(fonts.font_small), 11.5f, ImVec2(o.x + 240, o.y + 682),
-                           color_with_alpha(kMuted, 0.75f), footer_hint(false, crosshair_settings().enabled));
+                           color_with_alpha(kMuted, 0.75f),
+                           footer_hint(hud_settings().enabled, crosshair_settings().enabled));
     }
 }
 

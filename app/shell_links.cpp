@@ -2,31 +2,20 @@
 
 #include "app/pages/completion_overlay.h"
 #include "app/pages/system_sampler.h"
+#include "app/shell_settings.h"
 #include "overlays/crosshair.h"
+#include "overlays/hud.h"
 
 namespace tavrine {
 
-namespace {
-
-void load_settings() {
-    load_crosshair_settings();
-}
-
-void save_and_close_overlays() {
-    save_crosshair_settings();
-    destroy_crosshair_overlay();
-}
-
-} // namespace
-
 const ShellLinks& shell_links() {
     static constexpr ShellLinks links{
-        .load_settings = load_settings,
+        .load_settings = load_saved_settings,
         .save_and_close_overlays = save_and_close_overlays,
         .update_crosshair_overlay = update_crosshair_overlay,
-        .update_hud_overlay = nullptr,
+        .update_hud_overlay = update_hud_overlay,
         .toggle_crosshair_overlay = toggle_crosshair_overlay,
-        .toggle_hud = nullptr,
+        .toggle_hud = toggle_hud,
         .crosshair_needs_animation = crosshair_needs_animation,
         .is_first_launch = nullptr,
         .detect_once = nullptr,
