@@ -53,8 +53,11 @@ void draw_page_content(ShellState& state, int page) {
     case kSettingsPage:
         draw_settings_page(state);
         break;
+    case kCrosshairPage:
+        draw_crosshair_page(state);
+        break;
     default:
-        break; // Crosshair: its header only, for now
+        break;
     }
 }
 
