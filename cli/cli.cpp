@@ -1,5 +1,6 @@
 #include "cli/cli.h"
 
+#include "cli/cli_deploy.h"
 #include "cli/cli_options.h"
 #include "cli/history_command.h"
 #include "engine/pipeline.h"
@@ -23,6 +24,8 @@ void print_usage(std::ostream& err) {
            "  plan   print every change a run would make, in order, without changing anything\n"
            "  apply  make the changes (needs administrator rights)\n"
            "  --target names the game executable \"Prioritize exe\" and the game clamp act on\n"
+           "       tavrine-cli titles | plan deploy <title> | apply deploy <title>\n"
+           "  a title's stack and its seven deploy stages; a title is its name (any case) or index\n"
            "       tavrine-cli history | plan undo [ID] | apply undo [ID]\n"
            "  history     list past runs and how many of their changes can be undone\n"
            "  undo        put back what a run changed (default: the last run not yet undone)\n";
@@ -101,6 +104,9 @@ int apply(const CliOptions& options, std::ostream& out, std::ostream& err) {
 int run_cli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
     if (is_history_command(args)) {
         return run_history_command(args, out, err);
+    }
+    if (const std::optional<int> code = run_title_cli(args, out, err)) {
+        return *code;
     }
     const CliParse parsed = parse_cli(args);
     if (!parsed.options) {

@@ -1,6 +1,6 @@
 #include "engine/history_undo.h"
 
-#include "engine/run_status.h"
+#include "engine/worker_gate.h"
 #include "platform/change_text.h"
 #include "platform/machine.h"
 #include "platform/read_back.h"
@@ -168,9 +168,9 @@ UndoTarget find_undo_target(const std::optional<std::string>& id) {
 
 UndoRun apply_undo(const std::optional<std::string>& id) {
     UndoRun run;
-    const RunStatus& status = run_status();
-    // run_in_progress stays set until a page has shown the result; the worker is what counts.
-    if (status.worker_active.load() || status.deploy_in_progress.load()) {
+    // An undo is a run: it goes through the same one-worker gate, on the calling thread.
+    const WorkerTicket ticket = admit_worker(WorkerKind::Pipeline);
+    if (!ticket) {
         run.error = "a run is in progress; undo when it has finished";
         return run;
     }
