@@ -39,10 +39,13 @@ xdotool type --delay 80 fort
 pointer_to $((wx + 1210)) $((wy + 690))
 sleep 0.8
 shot "$TAVRINE_ARTIFACTS/games-search.png"
-# The first two rows of tiles, all three columns: only Fortnite's is left.
-text="$(ocr "$TAVRINE_ARTIFACTS/games-search.png" $((wx + 240)) $((wy + 130)) 960 200)"
-expect_contains "search \"fort\" shows Fortnite" "Fortnite" "$text"
-expect_eq "search \"fort\" shows one tile" 1 "$(grep -o Optimise <<<"$text" | wc -l)"
+# The first row of tiles across all three columns, read line by line: the names, then the
+# buttons. Only Fortnite's tile is left.
+names="$(ocr "$TAVRINE_ARTIFACTS/games-search.png" $((wx + 240)) $((wy + 156)) 960 26 7)"
+buttons="$(ocr "$TAVRINE_ARTIFACTS/games-search.png" $((wx + 240)) $((wy + 194)) 960 22 7)"
+expect_contains "search \"fort\" shows Fortnite" "Fortnite" "$names"
+expect_not_contains "search \"fort\" hides Counter-Strike 2" "Counter" "$names"
+expect_eq "search \"fort\" shows one tile" 1 "$(grep -o Optimise <<<"$buttons" | wc -l)"
 
 # Its "Optimise" (the first tile's button), then the completion card.
 click_at $((wx + 396)) $((wy + 205))
