@@ -442,7 +442,8 @@ TEST(CrosshairShapes, HugeSizesStayHugeButBoundedAndHugeRingsVanish) {
     EXPECT_EQ(box_of(arms.items[0]).x1, 180.0 + 4 + 300); // a length of 300 is drawn at 300
     s.length = INT_MAX;
     s.gap = INT_MIN;
-    for (const CrosshairShape& shape : overlay_shapes(s).shapes()) {
+    const CrosshairShapeList huge = overlay_shapes(s); // kept alive: shapes() views into it
+    for (const CrosshairShape& shape : huge.shapes()) {
         const Box b = box_of(shape);
         EXPECT_LE(std::max({std::abs(b.x0), std::abs(b.x1), std::abs(b.y0), std::abs(b.y1)}), 5000.0);
     }
