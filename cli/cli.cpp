@@ -1,6 +1,7 @@
 #include "cli/cli.h"
 
 #include "cli/cli_options.h"
+#include "cli/cli_status.h"
 #include "engine/pipeline.h"
 #include "engine/run_status.h"
 #include "platform/recording_machine.h"
@@ -19,8 +20,11 @@ void print_usage(std::ostream& err) {
     err << "usage: tavrine-cli plan|apply <all|latency|frames|netcode|cleanup|cpu>\n"
            "                  [--preset casual|competitive|streamer] [--arm LABEL]... [--disarm LABEL]...\n"
            "                  [--everything] [--target GAME.exe]\n"
-           "  plan   print every change a run would make, in order, without changing anything\n"
+           "       tavrine-cli status [PATH] [--json] [options as above]\n"
+           "  plan   print every change a run would make, in order, without changing anything;\n"
+           "         a change already in place is marked (already)\n"
            "  apply  make the changes (needs administrator rights)\n"
+           "  status say per module whether it is applied on this machine (every path by default)\n"
            "  --target names the game executable \"Prioritize exe\" and the game clamp act on\n";
 }
 
@@ -41,13 +45,18 @@ int plan(const CliOptions& options, std::ostream& out) {
         << " steps; nothing below has been changed\n";
     std::size_t printed = 0;
     for (std::size_t i = 0; i < steps.size(); ++i) {
-        out << "# [" << (i + 1) << "/" << steps.size() << "] " << shown_label(steps[i].label) << "\n";
         if (steps[i].job) {
             steps[i].job();
         }
-        const std::vector<std::string> lines = recorder.lines();
+        // The heading counts what the step would still change, so it follows the step.
+        const std::vector<PlanLine> lines = recorder.plan_lines();
+        const int to_change = tally(lines, printed).still_to_change();
+        out << "# [" << (i + 1) << "/" << steps.size() << "] " << shown_label(steps[i].label) << "  ("
+            << to_change << " to change)\n";
         for (; printed < lines.size(); ++printed) {
-            out << lines[printed] << "\n";
+            if (lines[printed].shown) {
+                out << shown_text(lines[printed]) << "\n";
+            }
         }
     }
     return 0;
@@ -108,6 +117,9 @@ int run_cli(const std::vector<std::string>& args, std::ostream& out, std::ostrea
     apply_cli_arms(*parsed.options);
     if (parsed.options->command == CliOptions::Command::Plan) {
         return plan(*parsed.options, out);
+    }
+    if (parsed.options->command == CliOptions::Command::Status) {
+        return print_status(*parsed.options, out);
     }
     return apply(*parsed.options, out, err);
 }

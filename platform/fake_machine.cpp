@@ -2,6 +2,7 @@
 
 #include "platform/change_text.h"
 #include "platform/command_line.h"
+#include "platform/read_back.h"
 #include "platform/registry_path.h"
 
 #include <cstring>
@@ -318,6 +319,15 @@ bool FakeServices::set_automatic_and_start(std::string_view name) {
     return true;
 }
 
+std::optional<ServiceState> FakeServices::query_service(std::string_view name) {
+    Lock lock(owner_.mutex_);
+    auto it = table_.find(name);
+    if (it == table_.end()) {
+        return ServiceState{.exists = false};
+    }
+    return ServiceState{.exists = true, .start_type = it->second.start_type, .running = it->second.running};
+}
+
 void FakeServices::add(std::string_view name, FakeService service) {
     Lock lock(owner_.mutex_);
     table_[std::string(name)] = service;
@@ -350,6 +360,9 @@ CommandOutcome FakeCommands::run_hidden(std::string_view command, std::uint32_t 
     if (script.duration_ms > wait_ms) {
         return {true, kStillActive};
     }
+    if (const auto scheme = power_scheme_activated_by(command); scheme && script.exit_code == 0) {
+        owner_.settings_.set_active_power_scheme(*scheme);
+    }
     return {true, script.exit_code};
 }
 
@@ -380,7 +393,31 @@ bool FakeSystemSettings::system_parameters(std::uint32_t action, std::uint32_t p
     Lock lock(owner_.mutex_);
     log_.push_back({action, param, argument, flags});
     owner_.journal_.push_back(describe_spi(action, param, argument, flags));
+    if (const std::optional<SpiReadBack> read = spi_read_back(action, param, argument)) {
+        stored_[read->action] = read->expected;
+    }
     return true;
+}
+
+std::optional<std::vector<std::uint32_t>>
+FakeSystemSettings::read_parameters(std::uint32_t action, std::uint32_t /*param*/,
+                                    std::vector<std::uint32_t> buffer) {
+    Lock lock(owner_.mutex_);
+    auto it = stored_.find(action);
+    if (it == stored_.end() || it->second.size() != buffer.size()) {
+        return std::nullopt;
+    }
+    return it->second;
+}
+
+std::optional<std::string> FakeSystemSettings::active_power_scheme() {
+    Lock lock(owner_.mutex_);
+    return active_scheme_;
+}
+
+void FakeSystemSettings::set_active_power_scheme(std::string_view guid) {
+    Lock lock(owner_.mutex_);
+    active_scheme_ = ascii_lowered(guid);
 }
 
 std::vector<SpiCall> FakeSystemSettings::log() const {

@@ -72,6 +72,7 @@ public:
     explicit FakeServices(FakeMachine& owner) : owner_(owner) {}
     bool stop_and_set_start_type(std::string_view name, std::uint32_t start_type) override;
     bool set_automatic_and_start(std::string_view name) override;
+    std::optional<ServiceState> query_service(std::string_view name) override;
 
     void add(std::string_view name, FakeService service);
     std::optional<FakeService> get(std::string_view name) const;
@@ -120,11 +121,19 @@ public:
     explicit FakeSystemSettings(FakeMachine& owner) : owner_(owner) {}
     bool system_parameters(std::uint32_t action, std::uint32_t param, const SpiArgument& argument,
                            std::uint32_t flags) override;
+    // Reads back what a set call with a known get action stored; nothing before one.
+    std::optional<std::vector<std::uint32_t>> read_parameters(std::uint32_t action, std::uint32_t param,
+                                                              std::vector<std::uint32_t> buffer) override;
+    // Set by a test, or by a "powercfg /s GUID" command that exits 0; unknown until then.
+    std::optional<std::string> active_power_scheme() override;
+    void set_active_power_scheme(std::string_view guid);
     std::vector<SpiCall> log() const;
 
 private:
     FakeMachine& owner_;
     std::vector<SpiCall> log_;
+    std::map<std::uint32_t, std::vector<std::uint32_t>> stored_; // by get action
+    std::optional<std::string> active_scheme_;
 };
 
 class FakeSecurity final : public Security {

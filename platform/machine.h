@@ -71,6 +71,15 @@ public:
 
 // [SECTION] Services ------------------------------------------------------------------------
 
+// What the service manager says of one service, for telling whether a change is already made.
+struct ServiceState {
+    bool exists = true;           // false: no such service, so a change to it changes nothing
+    std::uint32_t start_type = 0; // SERVICE_BOOT_START (0) .. SERVICE_DISABLED (4)
+    bool running = false;         // anything but SERVICE_STOPPED
+};
+
+inline constexpr std::uint32_t kServiceAutoStart = 2;
+
 class Services {
 public:
     virtual ~Services() = default;
@@ -79,6 +88,9 @@ public:
     virtual bool stop_and_set_start_type(std::string_view name, std::uint32_t start_type) = 0;
     // Start type automatic, then a start request (a refusal because it already runs is fine).
     virtual bool set_automatic_and_start(std::string_view name) = 0;
+    // QueryServiceConfigA and QueryServiceStatus. nullopt when the state cannot be read (no
+    // access, or a backend that cannot tell); a missing service reads as exists == false.
+    virtual std::optional<ServiceState> query_service(std::string_view /*name*/) { return std::nullopt; }
 };
 
 // [SECTION] Commands ------------------------------------------------------------------------
@@ -113,6 +125,16 @@ public:
     virtual ~SystemSettings() = default;
     virtual bool system_parameters(std::uint32_t action, std::uint32_t param, const SpiArgument& argument,
                                    std::uint32_t flags) = 0;
+    // A SPI_GET action reading into `buffer` (a record's size already in its first word where
+    // the action wants one); the buffer as the call left it, nullopt when the call fails.
+    virtual std::optional<std::vector<std::uint32_t>> read_parameters(std::uint32_t /*action*/,
+                                                                      std::uint32_t /*param*/,
+                                                                      std::vector<std::uint32_t> /*buffer*/) {
+        return std::nullopt;
+    }
+    // PowerGetActiveScheme: the active power scheme's GUID in lower case, without braces;
+    // nullopt when it cannot be read.
+    virtual std::optional<std::string> active_power_scheme() { return std::nullopt; }
 };
 
 // [SECTION] Security and optional entry points --------------------------------------------
@@ -154,6 +176,12 @@ Machine& current_machine();
 // which on Windows is the real machine and elsewhere an empty fake.
 Machine* set_current_machine(Machine* machine);
 
+// Installs `machine` (not owned) for the calling thread only, over whatever is installed for
+// the process; null removes it. Returns the previous override of this thread (null for none).
+// A reader on a background thread (the module states) previews through this, so a pipeline
+// worker on another thread never writes through its recorder, and it never sees theirs.
+Machine* set_thread_machine(Machine* machine);
+
 // Installs a backend for one scope and puts the previous one back when the scope ends.
 class ScopedMachine {
 public:
@@ -161,6 +189,18 @@ public:
     ~ScopedMachine() { set_current_machine(previous_); }
     ScopedMachine(const ScopedMachine&) = delete;
     ScopedMachine& operator=(const ScopedMachine&) = delete;
+
+private:
+    Machine* previous_;
+};
+
+// The same for the calling thread only.
+class ScopedThreadMachine {
+public:
+    explicit ScopedThreadMachine(Machine& machine) : previous_(set_thread_machine(&machine)) {}
+    ~ScopedThreadMachine() { set_thread_machine(previous_); }
+    ScopedThreadMachine(const ScopedThreadMachine&) = delete;
+    ScopedThreadMachine& operator=(const ScopedThreadMachine&) = delete;
 
 private:
     Machine* previous_;

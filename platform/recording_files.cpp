@@ -86,7 +86,9 @@ bool RecordingFiles::set_attributes(std::string_view path, std::uint32_t attribu
     if (listed && attributes == kFileAttributeNormal) {
         plan_.record_read_only_cleared();
     } else {
-        plan_.record(describe_set_attributes(path, attributes));
+        const bool holds = inner_.attributes(path) == attributes;
+        plan_.record(describe_set_attributes(path, attributes),
+                     holds ? PlanMark::Already : PlanMark::Changes);
     }
     return true;
 }

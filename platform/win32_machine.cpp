@@ -6,6 +6,7 @@
 #include "platform/win32_processes.h"
 #include "platform/win32_system_state.h"
 
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -168,6 +169,38 @@ public:
         StartServiceA(service.get(), 0, nullptr); // already running is fine
         return changed != FALSE;
     }
+
+    std::optional<ServiceState> query_service(std::string_view name) override {
+        UniqueServiceHandle manager(OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT));
+        if (!manager) {
+            return std::nullopt;
+        }
+        const std::string service_name(name);
+        UniqueServiceHandle service(
+            OpenServiceA(manager.get(), service_name.c_str(), SERVICE_QUERY_CONFIG | SERVICE_QUERY_STATUS));
+        if (!service) {
+            if (GetLastError() == ERROR_SERVICE_DOES_NOT_EXIST) {
+                return ServiceState{.exists = false};
+            }
+            return std::nullopt;
+        }
+        // The first call only asks for the size: the record is followed by its strings.
+        DWORD needed = 0;
+        QueryServiceConfigA(service.get(), nullptr, 0, &needed);
+        if (needed == 0) {
+            return std::nullopt;
+        }
+        std::vector<std::uint8_t> buffer(needed);
+        auto* config = reinterpret_cast<QUERY_SERVICE_CONFIGA*>(buffer.data());
+        SERVICE_STATUS status{};
+        if (!QueryServiceConfigA(service.get(), config, needed, &needed) ||
+            !QueryServiceStatus(service.get(), &status)) {
+            return std::nullopt;
+        }
+        return ServiceState{.exists = true,
+                            .start_type = config->dwStartType,
+                            .running = status.dwCurrentState != SERVICE_STOPPED};
+    }
 };
 
 // [SECTION] Commands ------------------------------------------------------------------------
@@ -222,6 +255,36 @@ public:
             break;
         }
         return SystemParametersInfoA(action, param, pointer, flags) != FALSE;
+    }
+
+    std::optional<std::vector<std::uint32_t>> read_parameters(std::uint32_t action, std::uint32_t param,
+                                                              std::vector<std::uint32_t> buffer) override {
+        if (buffer.empty() || !SystemParametersInfoA(action, param, buffer.data(), 0)) {
+            return std::nullopt;
+        }
+        return buffer;
+    }
+
+    std::optional<std::string> active_power_scheme() override {
+        // powrprof.dll is looked up at each call, like every other optional entry point.
+        using GetActiveScheme = DWORD(WINAPI*)(HKEY, GUID**);
+        win32::UniqueModule powrprof(LoadLibraryA("powrprof.dll"));
+        if (!powrprof) {
+            return std::nullopt;
+        }
+        const auto get_active = reinterpret_cast<GetActiveScheme>(
+            reinterpret_cast<void*>(GetProcAddress(powrprof.get(), "PowerGetActiveScheme")));
+        GUID* scheme = nullptr;
+        if (get_active == nullptr || get_active(nullptr, &scheme) != ERROR_SUCCESS || scheme == nullptr) {
+            return std::nullopt;
+        }
+        char text[40];
+        std::snprintf(text, sizeof text, "%08lx-%04x-%04x-%02x%02x-%02x%02x%02x%02x%02x%02x",
+                      static_cast<unsigned long>(scheme->Data1), scheme->Data2, scheme->Data3,
+                      scheme->Data4[0], scheme->Data4[1], scheme->Data4[2], scheme->Data4[3],
+                      scheme->Data4[4], scheme->Data4[5], scheme->Data4[6], scheme->Data4[7]);
+        LocalFree(scheme);
+        return std::string(text);
     }
 };
 

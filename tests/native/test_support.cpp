@@ -1,5 +1,6 @@
 #include "tests/native/test_support.h"
 
+#include "engine/module_state_board.h"
 #include "engine/pipeline.h"
 #include "engine/run_status.h"
 #include "engine/target_exe.h"
@@ -11,7 +12,7 @@ namespace tavrine::test {
 
 bool wait_for_worker(int timeout_ms) {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeout_ms);
-    while (pipeline_worker_active()) {
+    while (pipeline_worker_active() || module_state_worker_active()) {
         if (std::chrono::steady_clock::now() > deadline) {
             return false;
         }

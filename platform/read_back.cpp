@@ -1,0 +1,119 @@
+#include "platform/read_back.h"
+
+#include "platform/ascii.h"
+
+namespace tavrine {
+
+namespace {
+
+struct SpiPair {
+    std::uint32_t set;
+    std::uint32_t get;
+    enum class Shape : std::uint8_t {
+        Param,   // the value travels in uiParam; the get writes one word
+        Pointer, // the value travels in pvParam itself; the get writes one word
+        Record,  // a record of words, its size in uiParam and its first word
+    } shape;
+};
+
+// clang-format off
+constexpr SpiPair kSpiPairs[] = {
+    {0x0004, 0x0003, SpiPair::Shape::Record},  // SPI_SETMOUSE: the three words, no size
+    {0x0071, 0x0070, SpiPair::Shape::Pointer}, // SPI_SETMOUSESPEED
+    {0x000B, 0x000A, SpiPair::Shape::Param},   // SPI_SETKEYBOARDSPEED
+    {0x0017, 0x0016, SpiPair::Shape::Param},   // SPI_SETKEYBOARDDELAY
+    {0x0033, 0x0032, SpiPair::Shape::Record},  // SPI_SETFILTERKEYS
+    {0x0035, 0x0034, SpiPair::Shape::Record},  // SPI_SETTOGGLEKEYS
+    {0x003B, 0x003A, SpiPair::Shape::Record},  // SPI_SETSTICKYKEYS
+    {0x0049, 0x0048, SpiPair::Shape::Record},  // SPI_SETANIMATION
+    {0x1003, 0x1002, SpiPair::Shape::Pointer}, // SPI_SETMENUANIMATION
+    {0x1005, 0x1004, SpiPair::Shape::Pointer}, // SPI_SETCOMBOBOXANIMATION
+    {0x1025, 0x1024, SpiPair::Shape::Pointer}, // SPI_SETDROPSHADOW
+    {0x103F, 0x103E, SpiPair::Shape::Pointer}, // SPI_SETUIEFFECTS
+    {0x1043, 0x1042, SpiPair::Shape::Pointer}, // SPI_SETCLIENTAREAANIMATION
+};
+// clang-format on
+
+bool is_guid(std::string_view text) {
+    if (text.size() != 36) {
+        return false;
+    }
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        const bool dash = i == 8 || i == 13 || i == 18 || i == 23;
+        const bool hex = (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
+        if (dash ? c != '-' : !hex) {
+            return false;
+        }
+    }
+    return true;
+}
+
+std::vector<std::string_view> words_of(std::string_view text) {
+    std::vector<std::string_view> words;
+    std::size_t at = 0;
+    while (at < text.size()) {
+        const std::size_t start = text.find_first_not_of(' ', at);
+        if (start == std::string_view::npos) {
+            break;
+        }
+        const std::size_t end = text.find(' ', start);
+        words.push_back(text.substr(start, end == std::string_view::npos ? text.npos : end - start));
+        at = end == std::string_view::npos ? text.size() : end;
+    }
+    return words;
+}
+
+} // namespace
+
+std::optional<SpiReadBack> spi_read_back(std::uint32_t action, std::uint32_t param,
+                                         const SpiArgument& argument) {
+    for (const SpiPair& pair : kSpiPairs) {
+        if (pair.set != action) {
+            continue;
+        }
+        SpiReadBack read;
+        read.action = pair.get;
+        switch (pair.shape) {
+        case SpiPair::Shape::Param:
+            read.expected = {param};
+            break;
+        case SpiPair::Shape::Pointer:
+            if (argument.kind == SpiArgument::Kind::Words) {
+                return std::nullopt;
+            }
+            read.expected = {
+                static_cast<std::uint32_t>(argument.kind == SpiArgument::Kind::Value ? argument.value : 0)};
+            break;
+        case SpiPair::Shape::Record:
+            if (argument.kind != SpiArgument::Kind::Words || argument.words.empty()) {
+                return std::nullopt;
+            }
+            read.param = param;
+            read.expected = argument.words;
+            break;
+        }
+        read.buffer.assign(read.expected.size(), 0);
+        if (pair.shape == SpiPair::Shape::Record && param != 0) {
+            read.buffer[0] = read.expected[0]; // cbSize
+        }
+        return read;
+    }
+    return std::nullopt;
+}
+
+std::optional<std::string> power_scheme_activated_by(std::string_view command) {
+    const std::vector<std::string_view> words = words_of(command);
+    if (words.size() != 3 || !iequals(words[0], "powercfg")) {
+        return std::nullopt;
+    }
+    const std::string_view option = words[1];
+    const bool activates = iequals(option, "/s") || iequals(option, "-s") || iequals(option, "/setactive") ||
+                           iequals(option, "-setactive");
+    if (!activates || !is_guid(words[2])) {
+        return std::nullopt;
+    }
+    return ascii_lowered(words[2]);
+}
+
+} // namespace tavrine

@@ -1,0 +1,33 @@
+#pragma once
+// How a change can be read back, so that a preview can tell a change that is already made
+// from one that is still to make. Shared by the recorder (which asks) and the fake machine
+// (which answers as Windows would).
+
+#include "platform/machine.h"
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tavrine {
+
+// The SPI_GET call matching one SPI_SET call, and what it returns once the set is made.
+struct SpiReadBack {
+    std::uint32_t action = 0;
+    std::uint32_t param = 0;
+    std::vector<std::uint32_t> buffer;   // passed in: a record's size in its first word
+    std::vector<std::uint32_t> expected; // read back when the setting is in place
+};
+
+// Only for the set actions whose get action reads exactly what the set wrote; nullopt for
+// the rest, which a preview cannot check.
+std::optional<SpiReadBack> spi_read_back(std::uint32_t action, std::uint32_t param,
+                                         const SpiArgument& argument);
+
+// The scheme GUID (lower case) a "powercfg /s GUID" or "/setactive GUID" command makes active;
+// nullopt for any other command, SCHEME_CURRENT included (it re-applies, changes no scheme).
+std::optional<std::string> power_scheme_activated_by(std::string_view command);
+
+} // namespace tavrine
