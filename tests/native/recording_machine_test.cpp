@@ -1,4 +1,5 @@
 #include "engine/primitives.h"
+#include "platform/files.h"
 #include "platform/recording_machine.h"
 #include "tests/native/test_support.h"
 #include "tweaks/latency.h"
@@ -63,6 +64,23 @@ TEST_F(Recording, no_write_command_service_or_setting_reaches_the_inner_machine)
     EXPECT_EQ(fake.registry().key_count(), keys);
 }
 
+TEST_F(Recording, file_writes_and_copies_are_recorded_and_seen_by_later_reads_of_the_plan_only) {
+    fake.files().add_text_file("C:\\Game\\a.ini", "old");
+    RecordingMachine recorder(fake);
+    Files& files = recorder.files();
+    EXPECT_TRUE(files.copy_file("C:\\Game\\a.ini", "C:\\Game\\a.ini.bak", true));
+    EXPECT_TRUE(files.write_file_whole("C:\\Game\\a.ini", "new"));
+    EXPECT_TRUE(files.create_folders("C:\\Game\\Sub"));
+    EXPECT_EQ(files.read_file("C:\\Game\\a.ini"), "new");
+    EXPECT_FALSE(files.copy_file("C:\\Game\\a.ini", "C:\\Game\\a.ini.bak", true)); // the backup is there now
+    EXPECT_EQ(recorder.lines(), (std::vector<std::string>{"COPY FILE C:\\Game\\a.ini -> C:\\Game\\a.ini.bak",
+                                                          "WRITE FILE C:\\Game\\a.ini (3 bytes)",
+                                                          "CREATE FOLDER C:\\Game\\Sub"}));
+    EXPECT_TRUE(fake.journal().empty());
+    EXPECT_EQ(fake.files().read_file("C:\\Game\\a.ini"), "old");
+    EXPECT_FALSE(fake.files().exists("C:\\Game\\a.ini.bak"));
+}
+
 TEST_F(Recording, a_delete_is_recorded_only_when_the_value_is_there) {
     fake.registry().put_dword("HKLM\\SYSTEM\\CurrentControlSet\\Services\\usbxhci\\Parameters",
                               "ThreadPriority", 31);
@@ -113,6 +131,15 @@ TEST_F(Recording, services_settings_and_the_power_scheme_are_read_back) {
         power, "RUN powercfg /s e9a42b02-d5df-448d-aa00-03f14749eb61  [waits up to 15 s] (already)"));
     EXPECT_FALSE(contains(power, "RUN powercfg /s 8c5e7fda-e8bf-4a96-9a85-a6e23a8c635c  [waits up to 15 s]"))
         << "the switch would succeed, so its fall-back does not run";
+}
+
+TEST_F(Recording, a_file_write_of_the_content_already_there_is_marked_already) {
+    fake.files().add_text_file("C:\\Game\\a.ini", "same");
+    RecordingMachine recorder(fake);
+    recorder.files().write_file_whole("C:\\Game\\a.ini", "same");
+    recorder.files().write_file_whole("C:\\Game\\b.ini", "new");
+    EXPECT_EQ(recorder.lines(), (std::vector<std::string>{"WRITE FILE C:\\Game\\a.ini (4 bytes) (already)",
+                                                          "WRITE FILE C:\\Game\\b.ini (3 bytes)"}));
 }
 
 TEST_F(Recording, a_recorder_installed_for_one_thread_is_not_seen_by_another) {
