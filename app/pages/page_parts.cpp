@@ -36,7 +36,11 @@ void module_grid(std::span<const ModuleRowText> rows) {
 }
 
 void refresh_module_states(ShellState& state, std::optional<PathKind> shown_path) {
-    const bool running = pipeline_worker_active() || run_status().deploy_in_progress.load();
+    // run_in_progress stays set until a frame has seen the last step counted, so even a run
+    // shorter than a frame is seen here once before it ends.
+    const RunStatus& status = run_status();
+    const bool running =
+        pipeline_worker_active() || status.run_in_progress.load() || status.deploy_in_progress.load();
     const int path = shown_path ? static_cast<int>(*shown_path) : -1;
     const bool opened = path != state.module_states_path;
     const bool run_ended = state.module_states_run_seen && !running;

@@ -191,7 +191,8 @@ TEST_F(MainScreen, a_path_page_reads_its_module_states_when_it_opens_and_again_a
     click(kDockButton);
     ASSERT_TRUE(worker_parked());
     release_worker();
-    frame(); // the page sees the run has ended
+    frame(); // the last step counted: the run is over
+    frame(); // and the page asks again
     ASSERT_TRUE(test::wait_for_worker());
     EXPECT_EQ(notifications()->kind, ModuleStateKind::Applied);
 }
