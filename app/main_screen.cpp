@@ -7,6 +7,7 @@
 #include "app/widgets.h"
 #include "engine/modules.h"
 #include "engine/run_status.h"
+#include "overlays/hud.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -141,9 +142,8 @@ void draw_main_screen(ShellState& state, ImVec2 o) {
         }
         ImGui::EndChild();
     } else {
-        // The overlays are not built into this program yet, so neither can be on.
         draw_list->AddText(font_or_current(fonts.font_small), 11.5f, ImVec2(o.x + 240, o.y + 682),
-                           color_with_alpha(kMuted, 0.75f), footer_hint(false, false));
+                           color_with_alpha(kMuted, 0.75f), footer_hint(hud_settings().enabled, false));
     }
 }
 

@@ -2,17 +2,19 @@
 
 #include "app/pages/completion_overlay.h"
 #include "app/pages/system_sampler.h"
+#include "app/shell_settings.h"
+#include "overlays/hud.h"
 
 namespace tavrine {
 
 const ShellLinks& shell_links() {
     static constexpr ShellLinks links{
-        .load_settings = nullptr,
-        .save_and_close_overlays = nullptr,
+        .load_settings = load_saved_settings,
+        .save_and_close_overlays = save_and_close_overlays,
         .update_crosshair_overlay = nullptr,
-        .update_hud_overlay = nullptr,
+        .update_hud_overlay = update_hud_overlay,
         .toggle_crosshair_overlay = nullptr,
-        .toggle_hud = nullptr,
+        .toggle_hud = toggle_hud,
         .crosshair_needs_animation = nullptr,
         .is_first_launch = nullptr,
         .detect_once = nullptr,

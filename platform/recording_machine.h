@@ -60,6 +60,8 @@ public:
     Processes& processes() override { return processes_; }
     Files& files() override { return files_; }
     SystemState& system_state() override { return system_state_; }
+    // Sensors only read: they pass straight through.
+    Sensors& sensors() override { return inner_.sensors(); }
     void note(std::string_view text) override;
 
     // Every shown line so far as a plan prints it; a run of file deletions still open is
