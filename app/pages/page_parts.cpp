@@ -4,8 +4,8 @@
 #include "engine/module_state_board.h"
 #include "engine/pipeline.h"
 #include "engine/run_status.h"
-
 #include "process/running_exes.h"
+
 #include <memory>
 #include <string>
 
