@@ -58,8 +58,16 @@ std::string utf16_with_bom(std::string_view ascii) {
     return bytes;
 }
 
+// The system's temporary folder first: an ordinary user may create files there but cannot
+// change or replace one the administrator wrote, so the definition cannot be swapped between
+// writing it and schtasks reading it (in the user's %TEMP% any program of that user could).
 std::optional<std::string> task_file_path() {
-    std::optional<std::string> folder = current_machine().files().temp_folder();
+    Files& files = current_machine().files();
+    std::optional<std::string> folder = files.expand_environment("%SystemRoot%\\Temp");
+    const std::optional<std::uint32_t> attributes = folder ? files.attributes(*folder) : std::nullopt;
+    if (!attributes || (*attributes & kFileAttributeDirectory) == 0) {
+        folder = files.temp_folder();
+    }
     if (!folder || folder->empty() || !path_fits_task(*folder)) {
         return std::nullopt;
     }

@@ -56,9 +56,20 @@ private:
     HGDIOBJ previous_;
 };
 
+// The primary screen's size, asked once and then kept from WM_DISPLAYCHANGE: every redraw
+// needs it, and under Wine each GetSystemMetrics is a round trip costing about a millisecond.
+struct ScreenSize {
+    int width = 0;
+    int height = 0;
+};
+ScreenSize screen_size;
+
 // Never activated, never hit: every click goes to the window below.
 LRESULT CALLBACK overlay_procedure(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
     switch (message) {
+    case WM_DISPLAYCHANGE:
+        screen_size = {LOWORD(lparam), HIWORD(lparam)};
+        return 0;
     case WM_PAINT:
         ValidateRect(hwnd, nullptr); // the content is pushed with UpdateLayeredWindow
         return 0;
@@ -112,14 +123,15 @@ public:
             window_class.lpszClassName = kClassName;
             class_registered_ = RegisterClassExA(&window_class) != 0;
         }
+        screen_size = {GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
         hwnd_ = CreateWindowExA(
             WS_EX_TOPMOST | WS_EX_TRANSPARENT | WS_EX_TOOLWINDOW | WS_EX_LAYERED | WS_EX_NOACTIVATE,
             kClassName, "", WS_POPUP, 0, 0, 340, 240, nullptr, nullptr, instance, nullptr);
         return hwnd_ != nullptr;
     }
 
-    int screen_width() override { return GetSystemMetrics(SM_CXSCREEN); }
-    int screen_height() override { return GetSystemMetrics(SM_CYSCREEN); }
+    int screen_width() override { return screen_size.width; }
+    int screen_height() override { return screen_size.height; }
 
     void present(const HudPanel& panel) override {
         if (panel.width <= 0 || panel.height <= 0) {

@@ -49,10 +49,13 @@ void hud_card() {
     gap_after_item(4);
     ImGui::SetNextItemWidth(280);
     shown_change(ImGui::Combo("HUD corner", &hud.corner, kCorners, 4));
+    ImGui::SetNextItemWidth(280);
     shown_change(ImGui::SliderInt("HUD opacity", &hud.opacity, 30, 100, "%d%%"));
+    ImGui::SetNextItemWidth(280);
     if (ImGui::SliderInt("HUD poll (ms)", &hud.poll_ms, 400, 2000, "%d")) {
         save_hud_settings();
     }
+    ImGui::SetNextItemWidth(280);
     shown_change(ImGui::SliderFloat("HUD scale", &hud.scale, 0.75f, 1.5f, "%.2f"));
 }
 
@@ -72,6 +75,7 @@ void app_card(ShellState& state) {
     }
     gap_after_item(6);
     ImGui::TextUnformatted("Surface opacity");
+    ImGui::SetNextItemWidth(280);
     ImGui::SliderInt("##opacity", &state.surface_opacity, 70, 100, "%d%%");
 }
 

@@ -10,9 +10,9 @@ namespace tavrine {
 namespace {
 
 constexpr const char* kExe = "C:\\Games & Tools\\Tavrine\\TavrineOptimiser.exe";
-constexpr const char* kTaskXml = "C:\\Users\\Player\\AppData\\Local\\Temp\\TavrineOptimiser-logon-task.xml";
+constexpr const char* kTaskXml = "C:\\Windows\\Temp\\TavrineOptimiser-logon-task.xml";
 constexpr const char* kCreate =
-    "schtasks /create /xml \"C:\\Users\\Player\\AppData\\Local\\Temp\\TavrineOptimiser-logon-task.xml\" "
+    "schtasks /create /xml \"C:\\Windows\\Temp\\TavrineOptimiser-logon-task.xml\" "
     "/tn TavrineOptimiser /f";
 
 class StartWithWindows : public test::EngineTest {
@@ -21,7 +21,8 @@ protected:
         fake.processes().add(
             FakeProcess{.pid = 4242, .exe_name = "TavrineOptimiser.exe", .image_path = kExe});
         fake.processes().set_current_process_id(4242);
-        fake.files().add_folder("C:\\Users\\Player\\AppData\\Local\\Temp");
+        fake.files().set_environment("SystemRoot", "C:\\Windows");
+        fake.files().add_folder("C:\\Windows\\Temp");
         fake.registry().put_string(kRunKeyPath, "DunmarrowOptimiser", "C:\\Old\\Dunmarrow.exe");
         fake.registry().put_string(kRunKeyPath, "TavrineOptimiser", "C:\\Old\\TavrineOptimiser.exe");
     }
@@ -87,7 +88,6 @@ TEST_F(StartWithWindows, the_entry_exists_for_the_task_file_or_either_run_value)
     fake.registry().put_string(kRunKeyPath, "DunmarrowOptimiser", "C:\\Old\\Dunmarrow.exe");
     EXPECT_TRUE(startup_entry_exists());
     set_start_with_windows(false);
-    fake.files().set_environment("SystemRoot", "C:\\Windows");
     fake.files().add_file("C:\\Windows\\System32\\Tasks\\TavrineOptimiser");
     EXPECT_TRUE(startup_entry_exists());
 }
