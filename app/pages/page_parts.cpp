@@ -2,8 +2,8 @@
 
 #include "app/widgets.h"
 #include "engine/module_state_board.h"
-#include "engine/pipeline.h"
 #include "engine/run_status.h"
+#include "engine/worker_gate.h"
 #include "process/running_exes.h"
 
 #include <memory>
@@ -39,8 +39,8 @@ void refresh_module_states(ShellState& state, std::optional<PathKind> shown_path
     // run_in_progress stays set until a frame has seen the last step counted, so even a run
     // shorter than a frame is seen here once before it ends.
     const RunStatus& status = run_status();
-    const bool running =
-        pipeline_worker_active() || status.run_in_progress.load() || status.deploy_in_progress.load();
+    const bool running = active_worker() != WorkerKind::None || status.run_in_progress.load() ||
+                         status.deploy_in_progress.load();
     const int path = shown_path ? static_cast<int>(*shown_path) : -1;
     const bool opened = path != state.module_states_path;
     const bool run_ended = state.module_states_run_seen && !running;

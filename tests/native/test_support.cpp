@@ -4,6 +4,8 @@
 #include "engine/pipeline.h"
 #include "engine/run_status.h"
 #include "engine/target_exe.h"
+#include "engine/worker_gate.h"
+#include "games/deploy.h"
 
 #include <chrono>
 #include <thread>
@@ -12,7 +14,7 @@ namespace tavrine::test {
 
 bool wait_for_worker(int timeout_ms) {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeout_ms);
-    while (pipeline_worker_active() || module_state_worker_active()) {
+    while (active_worker() != WorkerKind::None || module_state_worker_active()) {
         if (std::chrono::steady_clock::now() > deadline) {
             return false;
         }
@@ -35,11 +37,15 @@ void reset_engine_state() {
     status.status_message.set("");
     target_exe().set("");
     selected_title().store(kNoTitle);
+    DeployStatus& deploy = deploy_status();
+    deploy.stage.store(0);
+    deploy.stage_count.store(kDeployStageCount);
+    deploy.status_text.set("");
 }
 
 EngineTest::~EngineTest() {
     // A worker left running would outlive the fake it writes to.
-    EXPECT_TRUE(wait_for_worker()) << "a pipeline worker was still running at the end of the test";
+    EXPECT_TRUE(wait_for_worker()) << "a worker was still running at the end of the test";
     reset_engine_state();
 }
 
