@@ -8,6 +8,7 @@
 #include "app/shell_state.h"
 #include "app/theme.h"
 #include "app/window_win32.h"
+#include "engine/history.h"
 #include "engine/modules.h"
 #include "engine/run_status.h"
 #include "overlays/hud_window_win32.h"
@@ -225,6 +226,7 @@ int run_shell() {
     const ShellLinks& links = shell_links();
     set_hud_window(&win32_hud_window());
     apply_profile_preset(static_cast<std::int32_t>(ProfilePresetIndex::Competitive));
+    set_history_enabled(true); // every run keeps the history its undo needs
     if (links.load_settings) {
         links.load_settings();
     }

@@ -3,6 +3,7 @@
 #include "cli/cli_deploy.h"
 #include "cli/cli_options.h"
 #include "cli/cli_status.h"
+#include "cli/history_command.h"
 #include "engine/pipeline.h"
 #include "engine/run_status.h"
 #include "platform/recording_machine.h"
@@ -28,7 +29,10 @@ void print_usage(std::ostream& err) {
            "  status say per module whether it is applied on this machine (every path by default)\n"
            "  --target names the game executable \"Prioritize exe\" and the game clamp act on\n"
            "       tavrine-cli titles | plan deploy <title> | apply deploy <title>\n"
-           "  a title's stack and its seven deploy stages; a title is its name (any case) or index\n";
+           "  a title's stack and its seven deploy stages; a title is its name (any case) or index\n"
+           "       tavrine-cli history | plan undo [ID] | apply undo [ID]\n"
+           "  history     list past runs and how many of their changes can be undone\n"
+           "  undo        put back what a run changed (default: the last run not yet undone)\n";
 }
 
 void print_known_labels(std::ostream& err) {
@@ -107,6 +111,9 @@ int apply(const CliOptions& options, std::ostream& out, std::ostream& err) {
 } // namespace
 
 int run_cli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    if (is_history_command(args)) {
+        return run_history_command(args, out, err);
+    }
     if (const std::optional<int> code = run_title_cli(args, out, err)) {
         return *code;
     }

@@ -1,8 +1,10 @@
 #include "cli/cli.h"
+#include "engine/history.h"
 
 #include <iostream>
 
 int main(int argc, char** argv) {
     const std::vector<std::string> args(argv + 1, argv + argc);
+    tavrine::set_history_enabled(true); // every real run and undo keeps its history
     return tavrine::run_cli(args, std::cout, std::cerr);
 }

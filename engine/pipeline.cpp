@@ -1,5 +1,6 @@
 #include "engine/pipeline.h"
 
+#include "engine/history.h"
 #include "engine/run_status.h"
 #include "engine/worker_gate.h"
 #include "process/cull.h"
@@ -26,13 +27,23 @@ bool known_path(PathKind path) {
 
 std::vector<ModuleStep> build_step_list(PathKind path) {
     std::vector<ModuleStep> steps;
+    const ModuleArms& arms = module_arms();
+    const auto runs = [&](const ModuleInfo& info) {
+        return known_path(path) && info.routine != nullptr && path_covers(path, info.block) &&
+               arms.armed(info.module);
+    };
+    // The checkpoint must hold the machine as it was before this run, so it comes before any
+    // change, "Audio stability" included.
+    const ModuleInfo& checkpoint = module_info(Module::RestorePoint);
+    if (runs(checkpoint)) {
+        steps.push_back({checkpoint.step_label, checkpoint.routine});
+    }
     steps.push_back({kAudioStabilityLabel, restore_sane_defaults});
     if (!known_path(path)) {
         return steps;
     }
-    const ModuleArms& arms = module_arms();
     for (const ModuleInfo& info : module_table()) {
-        if (info.routine != nullptr && path_covers(path, info.block) && arms.armed(info.module)) {
+        if (info.module != Module::RestorePoint && runs(info)) {
             steps.push_back({info.step_label, info.routine});
         }
     }
@@ -44,6 +55,7 @@ std::vector<ModuleStep> build_step_list(PathKind path) {
 
 void run_steps(std::vector<ModuleStep> steps) {
     RunStatus& status = run_status();
+    HistoryRun history(history_name(status.last_path.load()));
     for (ModuleStep& step : steps) {
         std::function<void()> job = std::move(step.job);
         status.current_label.exchange(shown_label(step.label));
@@ -52,6 +64,7 @@ void run_steps(std::vector<ModuleStep> steps) {
         }
         status.completed_steps.fetch_add(1);
     }
+    history.finish(); // the history is closed before the run shows as done
     status.current_label.exchange("Done");
 }
 

@@ -105,6 +105,12 @@ std::string describe_set_automatic_and_start(std::string_view service) {
     return "SERVICE " + std::string(service) + " auto+start";
 }
 
+std::string describe_set_start_type_and_start(std::string_view service, std::uint32_t start_type) {
+    const char* name = start_type_name(start_type);
+    return "SERVICE " + std::string(service) + " " + (name != nullptr ? name : std::to_string(start_type)) +
+           "+start";
+}
+
 std::string describe_set_attributes(std::string_view path, std::uint32_t attributes) {
     return "SET ATTRIBUTES " + std::string(path) + " = " + hex(attributes);
 }
@@ -119,6 +125,11 @@ std::string describe_shell_open(std::string_view path) {
 
 std::string describe_write_file(std::string_view path, std::size_t bytes) {
     return "WRITE FILE " + std::string(path) + " (" + std::to_string(bytes) +
+           (bytes == 1 ? " byte)" : " bytes)");
+}
+
+std::string describe_append_file(std::string_view path, std::size_t bytes) {
+    return "APPEND FILE " + std::string(path) + " (" + std::to_string(bytes) +
            (bytes == 1 ? " byte)" : " bytes)");
 }
 

@@ -385,6 +385,28 @@ bool FakeFiles::write_file_whole(std::string_view path, std::string_view bytes) 
     return true;
 }
 
+bool FakeFiles::append_file(std::string_view path, std::string_view bytes) {
+    Lock lock(owner_.lock());
+    const std::string key = resolve(path, true);
+    auto folder = entries_.find(std::string(parent_of(key)));
+    if (writes_fail_ || folder == entries_.end() ||
+        (folder->second.attributes & kFileAttributeDirectory) == 0) {
+        return false;
+    }
+    auto it = entries_.find(key);
+    if (it != entries_.end() &&
+        ((it->second.attributes & (kFileAttributeDirectory | kFileAttributeReadOnly)) != 0 ||
+         it->second.unreadable)) {
+        return false;
+    }
+    FakeFile& file = entries_[key];
+    file.attributes = file.attributes == 0 ? kFileAttributeArchive : file.attributes;
+    file.content.append(bytes);
+    file.size = file.content.size();
+    owner_.add_to_journal(describe_append_file(path, bytes.size()));
+    return true;
+}
+
 bool FakeFiles::copy_file(std::string_view from, std::string_view to, bool fail_if_exists) {
     Lock lock(owner_.lock());
     auto source = entries_.find(resolve(from, true));

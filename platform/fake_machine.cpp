@@ -319,6 +319,18 @@ bool FakeServices::set_automatic_and_start(std::string_view name) {
     return true;
 }
 
+bool FakeServices::set_start_type_and_start(std::string_view name, std::uint32_t start_type) {
+    Lock lock(owner_.mutex_);
+    auto it = table_.find(name);
+    if (it == table_.end()) {
+        return false;
+    }
+    it->second.start_type = start_type;
+    it->second.running = start_type != 4; // a disabled service refuses to start
+    owner_.journal_.push_back(describe_set_start_type_and_start(name, start_type));
+    return true;
+}
+
 std::optional<ServiceState> FakeServices::query_service(std::string_view name) {
     Lock lock(owner_.mutex_);
     auto it = table_.find(name);
@@ -418,6 +430,11 @@ std::optional<std::string> FakeSystemSettings::active_power_scheme() {
 void FakeSystemSettings::set_active_power_scheme(std::string_view guid) {
     Lock lock(owner_.mutex_);
     active_scheme_ = ascii_lowered(guid);
+}
+
+void FakeSystemSettings::put_parameters(std::uint32_t get_action, std::vector<std::uint32_t> words) {
+    Lock lock(owner_.mutex_);
+    stored_[get_action] = std::move(words);
 }
 
 std::vector<SpiCall> FakeSystemSettings::log() const {

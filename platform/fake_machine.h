@@ -73,6 +73,7 @@ public:
     explicit FakeServices(FakeMachine& owner) : owner_(owner) {}
     bool stop_and_set_start_type(std::string_view name, std::uint32_t start_type) override;
     bool set_automatic_and_start(std::string_view name) override;
+    bool set_start_type_and_start(std::string_view name, std::uint32_t start_type) override;
     std::optional<ServiceState> query_service(std::string_view name) override;
 
     void add(std::string_view name, FakeService service);
@@ -128,6 +129,8 @@ public:
     // Set by a test, or by a "powercfg /s GUID" command that exits 0; unknown until then.
     std::optional<std::string> active_power_scheme() override;
     void set_active_power_scheme(std::string_view guid);
+    // Seeds what a get action reads before any set call, as a user's own settings.
+    void put_parameters(std::uint32_t get_action, std::vector<std::uint32_t> words);
     std::vector<SpiCall> log() const;
 
 private:

@@ -97,6 +97,10 @@ public:
     // target is either the new content whole or what it was before; never a truncated file.
     // The target's read-only attribute is not overridden: such a target stays as it was.
     virtual bool write_file_whole(std::string_view path, std::string_view bytes) = 0;
+    // Opens `path` for appending (created when missing), writes `bytes` at its end and flushes
+    // them to the disk before returning, so a line written this way outlives a crash right
+    // after. The run history is its one user: each line must be on disk before its change.
+    virtual bool append_file(std::string_view path, std::string_view bytes) = 0;
     // CopyFileA.
     virtual bool copy_file(std::string_view from, std::string_view to, bool fail_if_exists) = 0;
     // Creates `folder` and every missing folder above it; true when it exists afterwards.

@@ -89,6 +89,11 @@ public:
     virtual bool stop_and_set_start_type(std::string_view name, std::uint32_t start_type) = 0;
     // Start type automatic, then a start request (a refusal because it already runs is fine).
     virtual bool set_automatic_and_start(std::string_view name) = 0;
+    // Any start type, then a start request: how an undo puts back a service that ran without
+    // being set to start automatically (one started on demand or by a trigger).
+    virtual bool set_start_type_and_start(std::string_view /*name*/, std::uint32_t /*start_type*/) {
+        return false;
+    }
     // QueryServiceConfigA and QueryServiceStatus. nullopt when the state cannot be read (no
     // access, or a backend that cannot tell); a missing service reads as exists == false.
     virtual std::optional<ServiceState> query_service(std::string_view /*name*/) { return std::nullopt; }

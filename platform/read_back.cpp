@@ -102,6 +102,31 @@ std::optional<SpiReadBack> spi_read_back(std::uint32_t action, std::uint32_t par
     return std::nullopt;
 }
 
+std::optional<SpiSetCall> spi_put_back(std::uint32_t action, std::uint32_t param,
+                                       const std::vector<std::uint32_t>& previous) {
+    for (const SpiPair& pair : kSpiPairs) {
+        if (pair.set != action || previous.empty()) {
+            continue;
+        }
+        SpiSetCall call{param, {}};
+        switch (pair.shape) {
+        case SpiPair::Shape::Param:
+            call.param = previous[0];
+            break;
+        case SpiPair::Shape::Pointer:
+            call.argument.kind = SpiArgument::Kind::Value;
+            call.argument.value = previous[0];
+            break;
+        case SpiPair::Shape::Record:
+            call.argument.kind = SpiArgument::Kind::Words;
+            call.argument.words = previous;
+            break;
+        }
+        return call;
+    }
+    return std::nullopt;
+}
+
 std::optional<std::string> power_scheme_activated_by(std::string_view command) {
     const std::vector<std::string_view> words = words_of(command);
     if (words.size() != 3 || !iequals(words[0], "powercfg")) {

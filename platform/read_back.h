@@ -26,6 +26,15 @@ struct SpiReadBack {
 std::optional<SpiReadBack> spi_read_back(std::uint32_t action, std::uint32_t param,
                                          const SpiArgument& argument);
 
+// The set call that puts back what the matching get call read before a set: the same action,
+// with `previous` where that action carries its value. nullopt for actions without a get.
+struct SpiSetCall {
+    std::uint32_t param = 0;
+    SpiArgument argument;
+};
+std::optional<SpiSetCall> spi_put_back(std::uint32_t action, std::uint32_t param,
+                                       const std::vector<std::uint32_t>& previous);
+
 // The scheme GUID (lower case) a "powercfg /s GUID" or "/setactive GUID" command makes active;
 // nullopt for any other command, SCHEME_CURRENT included (it re-applies, changes no scheme).
 std::optional<std::string> power_scheme_activated_by(std::string_view command);

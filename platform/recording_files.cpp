@@ -222,6 +222,11 @@ bool RecordingFiles::write_file_whole(std::string_view path, std::string_view by
     return true;
 }
 
+bool RecordingFiles::append_file(std::string_view /*path*/, std::string_view /*bytes*/) {
+    // Only the run history appends, and a preview keeps no history: nothing to write down.
+    return false;
+}
+
 bool RecordingFiles::copy_file(std::string_view from, std::string_view to, bool fail_if_exists) {
     if (fail_if_exists && attributes(to)) {
         return false;

@@ -234,6 +234,15 @@ bool RecordingMachine::set_automatic_and_start(std::string_view name) {
     return true;
 }
 
+bool RecordingMachine::set_start_type_and_start(std::string_view name, std::uint32_t start_type) {
+    record(describe_set_start_type_and_start(name, start_type));
+    return true;
+}
+
+std::optional<ServiceState> RecordingMachine::query_service(std::string_view name) {
+    return inner_.services().query_service(name);
+}
+
 CommandOutcome RecordingMachine::run_hidden(std::string_view command, std::uint32_t wait_ms) {
     // Switching to the scheme already active changes nothing and would succeed: the plan says
     // so, and a routine's fall-back for a failed switch is not shown.
@@ -261,6 +270,16 @@ bool RecordingMachine::system_parameters(std::uint32_t action, std::uint32_t par
     }
     record(describe_spi(action, param, argument, flags), mark);
     return true;
+}
+
+std::optional<std::vector<std::uint32_t>>
+RecordingMachine::read_parameters(std::uint32_t action, std::uint32_t param,
+                                  std::vector<std::uint32_t> buffer) {
+    return inner_.system_settings().read_parameters(action, param, std::move(buffer));
+}
+
+std::optional<std::string> RecordingMachine::active_power_scheme() {
+    return inner_.system_settings().active_power_scheme();
 }
 
 bool RecordingMachine::enable_debug_privilege() {

@@ -82,11 +82,16 @@ public:
     // Services
     bool stop_and_set_start_type(std::string_view name, std::uint32_t start_type) override;
     bool set_automatic_and_start(std::string_view name) override;
+    bool set_start_type_and_start(std::string_view name, std::uint32_t start_type) override;
+    std::optional<ServiceState> query_service(std::string_view name) override;
     // Commands
     CommandOutcome run_hidden(std::string_view command, std::uint32_t wait_ms) override;
     // System settings
     bool system_parameters(std::uint32_t action, std::uint32_t param, const SpiArgument& argument,
                            std::uint32_t flags) override;
+    std::optional<std::vector<std::uint32_t>> read_parameters(std::uint32_t action, std::uint32_t param,
+                                                              std::vector<std::uint32_t> buffer) override;
+    std::optional<std::string> active_power_scheme() override;
     // Security
     bool enable_debug_privilege() override;
     bool is_elevated() override;

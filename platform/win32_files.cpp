@@ -286,6 +286,16 @@ bool Win32Files::write_file_whole(std::string_view path, std::string_view bytes)
     return true;
 }
 
+bool Win32Files::append_file(std::string_view path, std::string_view bytes) {
+    const std::string target(path);
+    win32::UniqueFileHandle file(CreateFileA(target.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr,
+                                             OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) {
+        return false;
+    }
+    return write_all(file.get(), bytes) && FlushFileBuffers(file.get());
+}
+
 bool Win32Files::copy_file(std::string_view from, std::string_view to, bool fail_if_exists) {
     const std::string source(from);
     const std::string target(to);

@@ -171,6 +171,25 @@ public:
         return changed != FALSE;
     }
 
+    bool set_start_type_and_start(std::string_view name, std::uint32_t start_type) override {
+        UniqueServiceHandle manager(OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT));
+        if (!manager) {
+            return false;
+        }
+        const std::string service_name(name);
+        UniqueServiceHandle service(
+            OpenServiceA(manager.get(), service_name.c_str(),
+                         SERVICE_CHANGE_CONFIG | SERVICE_QUERY_STATUS | SERVICE_START));
+        if (!service) {
+            return false;
+        }
+        const BOOL changed =
+            ChangeServiceConfigA(service.get(), SERVICE_NO_CHANGE, start_type, SERVICE_NO_CHANGE, nullptr,
+                                 nullptr, nullptr, nullptr, nullptr, nullptr, nullptr);
+        StartServiceA(service.get(), 0, nullptr); // already running is fine
+        return changed != FALSE;
+    }
+
     std::optional<ServiceState> query_service(std::string_view name) override {
         UniqueServiceHandle manager(OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT));
         if (!manager) {

@@ -34,10 +34,10 @@ void run_path(PathKind path) {
 
 // [SECTION] Building the list
 
-TEST_F(Pipeline, everything_armed_on_path_all_gives_38_steps_in_block_order) {
+TEST_F(Pipeline, everything_armed_on_path_all_gives_38_steps_checkpoint_first_then_block_order) {
     arm_everything(true);
     const std::vector<std::string> expected = {
-        "Audio stability",
+        "Restore point", "Audio stability",
         // Latency
         "Power plan", "Input delay", "Mouse accel", "USB", "Game Mode", "Notifications", "Sticky keys",
         "Timer", "Power lock", "Game clamp",
@@ -47,8 +47,8 @@ TEST_F(Pipeline, everything_armed_on_path_all_gives_38_steps_in_block_order) {
         // Netcode
         "Network stack", "Wi-Fi", "Flush DNS", "Prioritize exe", "Nagle",
         // Cleanup
-        "Restore point", "Temp files", "Browser cache", "Windows pass", "Bloat apps", "Drive TRIM",
-        "Windows Update", "Telemetry", "Hibernate",
+        "Temp files", "Browser cache", "Windows pass", "Bloat apps", "Drive TRIM", "Windows Update",
+        "Telemetry", "Hibernate",
         // CPU cull
         "CPU cull"};
     EXPECT_EQ(labels(build_step_list(PathKind::All)), expected);
@@ -62,9 +62,36 @@ TEST_F(Pipeline, audio_stability_opens_every_path_even_with_nothing_armed) {
         EXPECT_STREQ(steps[0].label, "Audio stability");
     }
     arm_everything(true);
+    module_arms().set(Module::RestorePoint, false);
     for (int path = 0; path <= 5; ++path) {
         EXPECT_STREQ(build_step_list(static_cast<PathKind>(path)).front().label, "Audio stability");
     }
+}
+
+TEST_F(Pipeline, an_armed_restore_point_is_made_before_any_change_of_the_run) {
+    arm_everything(false);
+    module_arms().set(Module::RestorePoint, true);
+    module_arms().set(Module::MouseAccel, true);
+    run_path(PathKind::All);
+    const std::vector<std::string> journal = fake.journal();
+    const auto first = [&](const std::string& prefix) {
+        for (std::size_t i = 0; i < journal.size(); ++i) {
+            if (journal[i].rfind(prefix, 0) == 0) {
+                return i;
+            }
+        }
+        return journal.size();
+    };
+    const std::size_t checkpoint =
+        first("RUN powershell -ExecutionPolicy Unrestricted -NoProfile Checkpoint-Computer");
+    ASSERT_LT(checkpoint, journal.size());
+    // The restore point's own registry preparation comes first; every other change after it.
+    for (std::size_t i = 0; i < checkpoint; ++i) {
+        EXPECT_TRUE(journal[i].find("SystemRestore") != std::string::npos ||
+                    journal[i].find("Enable-ComputerRestore") != std::string::npos)
+            << journal[i];
+    }
+    EXPECT_LT(checkpoint, first("SET SZ HKCU\\Control Panel\\Mouse"));
 }
 
 TEST_F(Pipeline, each_path_takes_only_its_own_block) {

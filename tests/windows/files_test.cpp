@@ -155,6 +155,13 @@ TEST_F(RealFiles, whole_file_writes_replace_the_target_or_leave_it_and_leave_no_
     EXPECT_EQ(files().read_file(target), std::string("se\0cond", 7));
     ASSERT_TRUE(files().set_attributes(target, kFileAttributeNormal));
 
+    // Appends add at the end and create a missing file; the history lines rely on both.
+    const std::string log = (folder / "history.txt").string();
+    ASSERT_TRUE(files().append_file(log, "one\n"));
+    ASSERT_TRUE(files().append_file(log, "two\n"));
+    EXPECT_EQ(files().read_file(log), "one\ntwo\n");
+    ASSERT_TRUE(files().delete_file(log));
+
     const std::string copy = (folder / "settings.bak").string();
     ASSERT_TRUE(files().copy_file(target, copy, true));
     EXPECT_FALSE(files().copy_file(target, copy, true));

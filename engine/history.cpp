@@ -1,0 +1,274 @@
+#include "engine/history.h"
+
+#include "engine/run_status.h"
+#include "platform/files.h"
+#include "platform/journaling_machine.h"
+#include "platform/machine.h"
+#include "platform/read_back.h"
+
+#include <algorithm>
+#include <atomic>
+#include <cctype>
+#include <chrono>
+#include <ctime>
+#include <map>
+
+namespace tavrine {
+
+namespace {
+
+std::atomic<bool> g_history_enabled{false};
+
+// Larger than any run writes (a full "All" run is a few hundred lines); beyond it a file is
+// not ours.
+constexpr std::size_t kMaxHistoryBytes = 8u << 20;
+constexpr std::string_view kExtension = ".txt";
+
+constexpr const char* kNotRecorded =
+    "This run is not recorded for undo: its history file could not be written";
+
+struct Stamp {
+    std::string file;  // "20261208-103245"
+    std::string shown; // "2026-12-08 10:32:45"
+};
+
+Stamp now_stamp() {
+    const std::time_t now = std::chrono::system_clock::to_time_t(std::chrono::system_clock::now());
+    std::tm local{};
+#ifdef _WIN32
+    localtime_s(&local, &now);
+#else
+    localtime_r(&now, &local);
+#endif
+    char file[32];
+    char shown[32];
+    std::strftime(file, sizeof file, "%Y%m%d-%H%M%S", &local);
+    std::strftime(shown, sizeof shown, "%Y-%m-%d %H:%M:%S", &local);
+    return {file, shown};
+}
+
+bool ends_with_extension(std::string_view name) {
+    if (name.size() <= kExtension.size()) {
+        return false;
+    }
+    std::string tail(name.substr(name.size() - kExtension.size()));
+    std::transform(tail.begin(), tail.end(), tail.begin(), [](unsigned char c) { return std::tolower(c); });
+    return tail == kExtension;
+}
+
+// Checks what the line parser cannot see alone: a system parameter must be one whose value
+// can be read back, or the undo could never tell what it would change.
+std::string check_record(const JournalRecord& record) {
+    if (const auto* spi = std::get_if<SpiRecord>(&record)) {
+        if (!spi_read_back(spi->action, spi->param, spi->argument)) {
+            return "a system parameter line names a setting that cannot be read back";
+        }
+    }
+    return {};
+}
+
+} // namespace
+
+void set_history_enabled(bool enabled) {
+    g_history_enabled.store(enabled);
+}
+
+bool history_enabled() {
+    return g_history_enabled.load();
+}
+
+std::string history_folder() {
+    Files& files = current_machine().files();
+    if (const std::optional<std::string> roaming = files.roaming_folder()) {
+        return *roaming + "\\Tavrine\\history";
+    }
+    if (const std::optional<std::string> temp = files.temp_folder()) {
+        return *temp + "\\TavrineHistory";
+    }
+    return {};
+}
+
+const char* history_name(PathKind path) {
+    switch (path) {
+    case PathKind::Latency:
+        return "latency";
+    case PathKind::Frames:
+        return "frames";
+    case PathKind::Netcode:
+        return "netcode";
+    case PathKind::Cleanup:
+        return "cleanup";
+    case PathKind::CpuCull:
+        return "cpu";
+    case PathKind::All:
+        break;
+    }
+    return "all";
+}
+
+// [SECTION] One run's history --------------------------------------------------------------------
+
+HistoryRun::HistoryRun(std::string_view what, std::string_view undoes) {
+    if (!history_enabled()) {
+        return;
+    }
+    Machine& machine = current_machine();
+    Files& files = machine.files();
+    const std::string folder = history_folder();
+    if (folder.empty() || !files.create_folders(folder)) {
+        run_status().status_message.set(kNotRecorded);
+        return;
+    }
+    const Stamp stamp = now_stamp();
+    const std::string base = stamp.file + "-" + std::string(what);
+    std::string path;
+    // Two runs within one second get their own files.
+    for (int n = 1; n < 100 && path.empty(); ++n) {
+        const std::string id = n == 1 ? base : base + "-" + std::to_string(n);
+        const std::string candidate = folder + "\\" + id + std::string(kExtension);
+        if (!files.attributes(candidate)) {
+            id_ = id;
+            path = candidate;
+        }
+    }
+    const JournalHeader header{stamp.shown, std::string(what), std::string(undoes)};
+    if (path.empty() || !files.append_file(path, format_header(header) + "\r\n")) {
+        id_.clear();
+        run_status().status_message.set(kNotRecorded);
+        return;
+    }
+    journal_ = std::make_unique<JournalingMachine>(machine, path);
+    scope_ = std::make_unique<ScopedThreadMachine>(*journal_);
+}
+
+bool HistoryRun::finish() {
+    if (!journal_ || finished_) {
+        return !journal_ || journal_->intact();
+    }
+    finished_ = true;
+    scope_.reset();
+    journal_->finish();
+    if (!journal_->intact()) {
+        run_status().status_message.set(kNotRecorded);
+        return false;
+    }
+    return true;
+}
+
+HistoryRun::~HistoryRun() {
+    finish();
+}
+
+// [SECTION] Reading history back ---------------------------------------------------------------
+
+HistoryParse parse_history(std::string_view text) {
+    if (text.size() > kMaxHistoryBytes) {
+        return {std::nullopt, "the file is larger than any history the program writes"};
+    }
+    std::vector<std::string_view> lines;
+    while (!text.empty()) {
+        const std::size_t end = text.find('\n');
+        if (end == std::string_view::npos) {
+            break; // cut short while it was written: its change was never made
+        }
+        std::string_view line = text.substr(0, end);
+        if (!line.empty() && line.back() == '\r') {
+            line.remove_suffix(1);
+        }
+        lines.push_back(line);
+        text.remove_prefix(end + 1);
+    }
+    if (lines.empty()) {
+        return {std::nullopt, "line 1: the file is empty"};
+    }
+    HistoryFile file;
+    const std::optional<JournalHeader> header = parse_header(lines[0]);
+    if (!header) {
+        return {std::nullopt, "line 1: not a history header"};
+    }
+    file.header = *header;
+    for (std::size_t i = 1; i < lines.size(); ++i) {
+        const std::string where = "line " + std::to_string(i + 1) + ": ";
+        if (file.ended || file.incomplete) {
+            return {std::nullopt, where + "a line after the end of the run"};
+        }
+        if (lines[i] == kJournalEnd) {
+            file.ended = true;
+            continue;
+        }
+        if (lines[i] == kJournalIncomplete) {
+            file.incomplete = true;
+            continue;
+        }
+        RecordParse parsed = parse_record(lines[i]);
+        if (!parsed.record) {
+            return {std::nullopt, where + parsed.error};
+        }
+        if (const std::string problem = check_record(*parsed.record); !problem.empty()) {
+            return {std::nullopt, where + problem};
+        }
+        file.records.push_back(std::move(*parsed.record));
+    }
+    return {std::move(file), {}};
+}
+
+int HistoryEntry::undoable() const {
+    if (!file) {
+        return 0;
+    }
+    return static_cast<int>(
+        std::count_if(file->records.begin(), file->records.end(),
+                      [](const JournalRecord& r) { return !std::holds_alternative<CannotRecord>(r); }));
+}
+
+int HistoryEntry::cannot() const {
+    return file ? static_cast<int>(file->records.size()) - undoable() : 0;
+}
+
+std::vector<HistoryEntry> list_history() {
+    std::vector<HistoryEntry> entries;
+    Files& files = current_machine().files();
+    const std::string folder = history_folder();
+    const auto listing = folder.empty() ? std::nullopt : files.list_folder(folder);
+    if (!listing) {
+        return entries;
+    }
+    for (const FolderEntry& item : *listing) {
+        if ((item.attributes & kFileAttributeDirectory) != 0 || !ends_with_extension(item.name)) {
+            continue;
+        }
+        HistoryEntry entry;
+        entry.id = item.name.substr(0, item.name.size() - kExtension.size());
+        entry.path = folder + "\\" + item.name;
+        const std::optional<std::uint64_t> size = files.file_size(entry.path);
+        const std::optional<std::string> text =
+            size && *size <= kMaxHistoryBytes ? files.read_file(entry.path) : std::nullopt;
+        if (!text) {
+            entry.error = size && *size > kMaxHistoryBytes
+                              ? "the file is larger than any history the program writes"
+                              : "the file cannot be read";
+        } else {
+            HistoryParse parsed = parse_history(*text);
+            entry.file = std::move(parsed.file);
+            entry.error = std::move(parsed.error);
+        }
+        entries.push_back(std::move(entry));
+    }
+    // The time leads every name, so name order is time order.
+    std::sort(entries.begin(), entries.end(),
+              [](const HistoryEntry& a, const HistoryEntry& b) { return a.id < b.id; });
+    // An undo takes its run back unless it was itself undone; newest first settles that.
+    std::map<std::string, std::string> undone_by;
+    for (auto it = entries.rbegin(); it != entries.rend(); ++it) {
+        if (auto found = undone_by.find(it->id); found != undone_by.end()) {
+            it->undone_by = found->second;
+            continue;
+        }
+        if (it->file && !it->file->header.undoes.empty()) {
+            undone_by.emplace(it->file->header.undoes, it->id);
+        }
+    }
+    return entries;
+}
+
+} // namespace tavrine

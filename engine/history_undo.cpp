@@ -1,0 +1,192 @@
+#include "engine/history_undo.h"
+
+#include "engine/worker_gate.h"
+#include "platform/change_text.h"
+#include "platform/machine.h"
+#include "platform/read_back.h"
+
+namespace tavrine {
+
+namespace {
+
+enum class Step : std::uint8_t { Restored, ChangedSince, Failed };
+
+ValueState current_value(Machine& machine, const RegistryRecord& record) {
+    const RegistryKeyPtr key = machine.registry().open_key(record.hive, record.sub_key, KeyAccess::Read);
+    const std::optional<RegistryValue> value = key ? key->query_value(record.name) : std::nullopt;
+    return value ? ValueState{true, value->type, value->data} : ValueState{};
+}
+
+Step undo_registry(Machine& machine, const RegistryRecord& record) {
+    const ValueState now = current_value(machine, record);
+    if (now == record.put_back) {
+        return Step::Restored;
+    }
+    if (!(now == record.left)) {
+        machine.note("changed since the run, left alone: " + key_display_path(record.hive, record.sub_key) +
+                     " " + record.name);
+        return Step::ChangedSince;
+    }
+    if (!record.put_back.present) {
+        const RegistryKeyPtr key =
+            machine.registry().open_key(record.hive, record.sub_key, KeyAccess::SetValue);
+        return key && key->delete_value(record.name) ? Step::Restored : Step::Failed;
+    }
+    const RegistryKeyPtr key = machine.registry().create_key(record.hive, record.sub_key);
+    const ValueState& value = record.put_back;
+    return key && key->set_value(record.name, value.type, value.data.data(),
+                                 static_cast<std::uint32_t>(value.data.size()))
+               ? Step::Restored
+               : Step::Failed;
+}
+
+Step undo_service(Machine& machine, const ServiceRecord& record) {
+    const std::optional<ServiceState> state = machine.services().query_service(record.name);
+    if (!state || !state->exists) {
+        machine.note("cannot read the service, left alone: " + record.name);
+        return Step::ChangedSince;
+    }
+    const ServiceSnapshot now{state->start_type, state->running};
+    if (now == record.put_back) {
+        return Step::Restored;
+    }
+    // The running state drifts by itself (triggers, stop still pending); the start type is
+    // what tells whether somebody changed the service since.
+    if (now.start_type != record.left.start_type) {
+        machine.note("changed since the run, left alone: service " + record.name);
+        return Step::ChangedSince;
+    }
+    Services& services = machine.services();
+    const ServiceSnapshot& put = record.put_back;
+    bool done = false;
+    if (!put.running) {
+        done = services.stop_and_set_start_type(record.name, put.start_type);
+    } else if (put.start_type == kServiceAutoStart) {
+        done = services.set_automatic_and_start(record.name);
+    } else {
+        done = services.set_start_type_and_start(record.name, put.start_type);
+    }
+    return done ? Step::Restored : Step::Failed;
+}
+
+Step undo_spi(Machine& machine, const SpiRecord& record) {
+    // Parsing made sure this action has a matching get.
+    const std::optional<SpiReadBack> read = spi_read_back(record.action, record.param, record.argument);
+    const auto now = read ? machine.system_settings().read_parameters(read->action, read->param, read->buffer)
+                          : std::nullopt;
+    if (now && *now == read->expected) {
+        return Step::Restored;
+    }
+    if (!now || *now != record.left) {
+        machine.note("changed since the run, left alone: " +
+                     describe_spi(record.action, record.param, record.argument, record.flags));
+        return Step::ChangedSince;
+    }
+    return machine.system_settings().system_parameters(record.action, record.param, record.argument,
+                                                       record.flags)
+               ? Step::Restored
+               : Step::Failed;
+}
+
+std::string counted(int count, const char* one, const char* many) {
+    return std::to_string(count) + " " + (count == 1 ? one : many);
+}
+
+} // namespace
+
+UndoOutcome undo_records(const HistoryFile& file) {
+    UndoOutcome outcome;
+    for (auto it = file.records.rbegin(); it != file.records.rend(); ++it) {
+        Machine& machine = current_machine();
+        Step step = Step::Restored;
+        if (const auto* registry = std::get_if<RegistryRecord>(&*it)) {
+            step = undo_registry(machine, *registry);
+        } else if (const auto* service = std::get_if<ServiceRecord>(&*it)) {
+            step = undo_service(machine, *service);
+        } else if (const auto* spi = std::get_if<SpiRecord>(&*it)) {
+            step = undo_spi(machine, *spi);
+        } else {
+            machine.note("cannot be undone: " + std::get<CannotRecord>(*it).text);
+            ++outcome.cannot;
+            continue;
+        }
+        switch (step) {
+        case Step::Restored:
+            ++outcome.restored;
+            break;
+        case Step::ChangedSince:
+            ++outcome.changed_since;
+            break;
+        case Step::Failed:
+            ++outcome.failed;
+            break;
+        }
+    }
+    return outcome;
+}
+
+std::string undo_summary(const UndoOutcome& outcome) {
+    std::string text = counted(outcome.restored, "change restored", "changes restored") + " · " +
+                       std::to_string(outcome.changed_since) + " changed since, left alone · " +
+                       std::to_string(outcome.cannot) + " cannot be undone";
+    if (outcome.failed > 0) {
+        text += " · " + std::to_string(outcome.failed) + " refused by the system";
+    }
+    return text;
+}
+
+UndoTarget find_undo_target(const std::optional<std::string>& id) {
+    const std::vector<HistoryEntry> entries = list_history();
+    const HistoryEntry* chosen = nullptr;
+    for (auto it = entries.rbegin(); it != entries.rend() && chosen == nullptr; ++it) {
+        if (id) {
+            if (it->id == *id) {
+                chosen = &*it;
+            }
+        } else if (it->undone_by.empty() && !(it->file && !it->file->header.undoes.empty())) {
+            chosen = &*it; // a damaged newest run is chosen too, and refused below
+        }
+    }
+    if (chosen == nullptr) {
+        return {std::nullopt,
+                id ? "no run in the history has the id " + *id : "there is no run left to undo"};
+    }
+    if (!chosen->file) {
+        return {std::nullopt,
+                "the history of " + chosen->id + " is damaged (" + chosen->error + "); nothing was changed"};
+    }
+    if (chosen->file->incomplete) {
+        return {std::nullopt,
+                "the history of " + chosen->id +
+                    " is not whole (a line could not be written during the run), so it cannot be undone"};
+    }
+    if (!chosen->undone_by.empty()) {
+        return {std::nullopt, chosen->id + " was already undone by " + chosen->undone_by};
+    }
+    return {*chosen, {}};
+}
+
+UndoRun apply_undo(const std::optional<std::string>& id) {
+    UndoRun run;
+    // An undo is a run: it goes through the same one-worker gate, on the calling thread.
+    const WorkerTicket ticket = admit_worker(WorkerKind::Pipeline);
+    if (!ticket) {
+        run.error = "a run is in progress; undo when it has finished";
+        return run;
+    }
+    UndoTarget target = find_undo_target(id);
+    if (!target.entry) {
+        run.error = std::move(target.error);
+        return run;
+    }
+    run.undone_id = target.entry->id;
+    HistoryRun history("undo", run.undone_id);
+    run.history_id = history.id();
+    run.outcome = undo_records(*target.entry->file);
+    if (!history.finish()) {
+        run.history_id.clear();
+    }
+    return run;
+}
+
+} // namespace tavrine

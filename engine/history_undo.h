@@ -1,0 +1,43 @@
+#pragma once
+// Undo: a run's history replayed backwards through the current machine. Each line is put back
+// only while the machine still holds what the run left; a value somebody changed since is left
+// as they set it. Installed over a recorder, the same code is the preview of an undo.
+
+#include "engine/history.h"
+
+#include <optional>
+#include <string>
+
+namespace tavrine {
+
+struct UndoOutcome {
+    int restored = 0;      // put back, or already as they were before the run
+    int changed_since = 0; // changed by somebody else since the run (or unreadable): left alone
+    int cannot = 0;        // changes the run could not record for undo
+    int failed = 0;        // a put-back the system refused
+};
+
+// Replays `file`'s lines in reverse order through current_machine().
+UndoOutcome undo_records(const HistoryFile& file);
+
+// "12 changes restored · 2 changed since, left alone · 5 cannot be undone".
+std::string undo_summary(const UndoOutcome& outcome);
+
+// The entry an undo takes back: the one named by `id`, else the newest run that is not an undo
+// and not undone yet. Refuses (with `error`) a damaged, incomplete or already undone entry.
+struct UndoTarget {
+    std::optional<HistoryEntry> entry;
+    std::string error;
+};
+UndoTarget find_undo_target(const std::optional<std::string>& id);
+
+// The whole undo as a run of its own, with its own history entry (so it can be undone too).
+struct UndoRun {
+    std::string error; // nothing was changed when set
+    std::string undone_id;
+    std::string history_id; // the undo's own history entry; empty when not recorded
+    UndoOutcome outcome;
+};
+UndoRun apply_undo(const std::optional<std::string>& id);
+
+} // namespace tavrine

@@ -1,0 +1,490 @@
+#include "platform/journal_record.h"
+
+#include "platform/change_text.h"
+#include "platform/registry_path.h"
+
+#include <cstdio>
+#include <cstring>
+
+namespace tavrine {
+
+namespace {
+
+constexpr std::string_view kHeaderMagic = "TAVRINE HISTORY 1";
+constexpr const char* kStartTypeNames[] = {"boot", "system", "automatic", "manual", "disabled"};
+
+std::vector<std::string_view> split_tabs(std::string_view line) {
+    std::vector<std::string_view> fields;
+    for (;;) {
+        const std::size_t tab = line.find('\t');
+        fields.push_back(line.substr(0, tab));
+        if (tab == std::string_view::npos) {
+            return fields;
+        }
+        line.remove_prefix(tab + 1);
+    }
+}
+
+bool consume(std::string_view& text, std::string_view prefix) {
+    if (text.substr(0, prefix.size()) != prefix) {
+        return false;
+    }
+    text.remove_prefix(prefix.size());
+    return true;
+}
+
+// Plain decimal digits only, no sign or spaces, within 32 bits.
+std::optional<std::uint32_t> parse_u32(std::string_view text) {
+    if (text.empty() || text.size() > 10) {
+        return std::nullopt;
+    }
+    std::uint64_t value = 0;
+    for (const char c : text) {
+        if (c < '0' || c > '9') {
+            return std::nullopt;
+        }
+        value = value * 10 + static_cast<std::uint64_t>(c - '0');
+    }
+    if (value > 0xFFFFFFFFull) {
+        return std::nullopt;
+    }
+    return static_cast<std::uint32_t>(value);
+}
+
+std::optional<std::uint32_t> parse_hex_u32(std::string_view text) {
+    if (!consume(text, "0x") || text.empty() || text.size() > 8) {
+        return std::nullopt;
+    }
+    std::uint32_t value = 0;
+    for (const char c : text) {
+        const int digit = c >= '0' && c <= '9' ? c - '0' : c >= 'A' && c <= 'F' ? c - 'A' + 10 : -1;
+        if (digit < 0) {
+            return std::nullopt;
+        }
+        value = value * 16 + static_cast<std::uint32_t>(digit);
+    }
+    return value;
+}
+
+std::string hex_u32(std::uint32_t value) {
+    char buffer[16];
+    std::snprintf(buffer, sizeof buffer, "0x%X", value);
+    return buffer;
+}
+
+std::string hex_bytes(const std::vector<std::uint8_t>& data) {
+    static constexpr char kDigits[] = "0123456789abcdef";
+    std::string text;
+    for (const std::uint8_t byte : data) {
+        text += kDigits[byte >> 4];
+        text += kDigits[byte & 0xF];
+    }
+    return text;
+}
+
+std::optional<std::vector<std::uint8_t>> parse_hex_bytes(std::string_view text) {
+    if (text.size() % 2 != 0) {
+        return std::nullopt;
+    }
+    const auto digit = [](char c) {
+        return c >= '0' && c <= '9' ? c - '0' : c >= 'a' && c <= 'f' ? c - 'a' + 10 : -1;
+    };
+    std::vector<std::uint8_t> bytes;
+    for (std::size_t i = 0; i < text.size(); i += 2) {
+        const int high = digit(text[i]);
+        const int low = digit(text[i + 1]);
+        if (high < 0 || low < 0) {
+            return std::nullopt;
+        }
+        bytes.push_back(static_cast<std::uint8_t>(high * 16 + low));
+    }
+    return bytes;
+}
+
+std::vector<std::uint8_t> dword_bytes(std::uint32_t value) {
+    std::vector<std::uint8_t> data(4);
+    std::memcpy(data.data(), &value, 4);
+    return data;
+}
+
+// A REG_SZ whose bytes are exactly a text and one terminator reads as that text; anything
+// else (no terminator, inner zeros) is kept byte for byte.
+std::optional<std::string> plain_text(const ValueState& value) {
+    if (value.type != kRegSz || value.data.empty() || value.data.back() != 0) {
+        return std::nullopt;
+    }
+    std::string text(value.data.begin(), value.data.end() - 1);
+    if (text.find('\0') != std::string::npos) {
+        return std::nullopt;
+    }
+    return text;
+}
+
+bool is_dword(const ValueState& value) {
+    return value.type == kRegDword && value.data.size() == 4;
+}
+
+std::uint32_t dword_of(const ValueState& value) {
+    std::uint32_t result = 0;
+    std::memcpy(&result, value.data.data(), 4);
+    return result;
+}
+
+// "DWORD 2", "SZ text", "TYPE 3:0a0b" or "ABSENT".
+std::string format_value(const ValueState& value) {
+    if (!value.present) {
+        return "ABSENT";
+    }
+    if (is_dword(value)) {
+        return "DWORD " + std::to_string(dword_of(value));
+    }
+    if (const auto text = plain_text(value)) {
+        return "SZ " + escape_field(*text);
+    }
+    return "TYPE " + std::to_string(value.type) + ":" + hex_bytes(value.data);
+}
+
+std::optional<ValueState> parse_typed_data(std::string_view text) {
+    const std::size_t colon = text.find(':');
+    if (colon == std::string_view::npos) {
+        return std::nullopt;
+    }
+    const auto type = parse_u32(text.substr(0, colon));
+    const auto data = parse_hex_bytes(text.substr(colon + 1));
+    if (!type || !data) {
+        return std::nullopt;
+    }
+    return ValueState{true, *type, *data};
+}
+
+std::optional<ValueState> parse_value(std::string_view text) {
+    if (text == "ABSENT") {
+        return ValueState{};
+    }
+    if (consume(text, "DWORD ")) {
+        const auto value = parse_u32(text);
+        return value ? std::optional<ValueState>(ValueState{true, kRegDword, dword_bytes(*value)})
+                     : std::nullopt;
+    }
+    if (consume(text, "SZ ")) {
+        auto unescaped = unescape_field(text);
+        if (!unescaped || unescaped->find('\0') != std::string::npos) {
+            return std::nullopt;
+        }
+        std::vector<std::uint8_t> data(unescaped->begin(), unescaped->end());
+        data.push_back(0);
+        return ValueState{true, kRegSz, std::move(data)};
+    }
+    if (consume(text, "TYPE ")) {
+        return parse_typed_data(text);
+    }
+    return std::nullopt;
+}
+
+std::string format_service(const ServiceSnapshot& state) {
+    const char* start = state.start_type < 5 ? kStartTypeNames[state.start_type] : "?";
+    return std::string(start) + (state.running ? "+running" : "+stopped");
+}
+
+std::optional<ServiceSnapshot> parse_service(std::string_view text) {
+    const std::size_t plus = text.find('+');
+    if (plus == std::string_view::npos) {
+        return std::nullopt;
+    }
+    const std::string_view start = text.substr(0, plus);
+    const std::string_view state = text.substr(plus + 1);
+    for (std::uint32_t type = 0; type < 5; ++type) {
+        if (start == kStartTypeNames[type] && (state == "running" || state == "stopped")) {
+            return ServiceSnapshot{type, state == "running"};
+        }
+    }
+    return std::nullopt;
+}
+
+std::string format_words(const std::vector<std::uint32_t>& words) {
+    std::string text = "{";
+    for (std::size_t i = 0; i < words.size(); ++i) {
+        if (i != 0) {
+            text += ',';
+        }
+        text += std::to_string(words[i]);
+    }
+    return text + "}";
+}
+
+// "{1,2,3}": at least one word, at most the largest record the program passes.
+std::optional<std::vector<std::uint32_t>> parse_words(std::string_view text) {
+    if (!consume(text, "{") || text.empty() || text.back() != '}') {
+        return std::nullopt;
+    }
+    text.remove_suffix(1);
+    std::vector<std::uint32_t> words;
+    for (;;) {
+        const std::size_t comma = text.find(',');
+        const auto word = parse_u32(text.substr(0, comma));
+        if (!word || words.size() == 16) {
+            return std::nullopt;
+        }
+        words.push_back(*word);
+        if (comma == std::string_view::npos) {
+            return words;
+        }
+        text.remove_prefix(comma + 1);
+    }
+}
+
+std::string format_argument(const SpiArgument& argument) {
+    switch (argument.kind) {
+    case SpiArgument::Kind::Null:
+        return "pv null";
+    case SpiArgument::Kind::Value:
+        return "pv " + std::to_string(argument.value);
+    case SpiArgument::Kind::Words:
+        break;
+    }
+    return "pv " + format_words(argument.words);
+}
+
+std::optional<SpiArgument> parse_argument(std::string_view text) {
+    if (!consume(text, "pv ")) {
+        return std::nullopt;
+    }
+    SpiArgument argument;
+    if (text == "null") {
+        return argument;
+    }
+    if (!text.empty() && text.front() == '{') {
+        auto words = parse_words(text);
+        if (!words) {
+            return std::nullopt;
+        }
+        argument.kind = SpiArgument::Kind::Words;
+        argument.words = std::move(*words);
+        return argument;
+    }
+    const auto value = parse_u32(text);
+    if (!value) {
+        return std::nullopt;
+    }
+    argument.kind = SpiArgument::Kind::Value;
+    argument.value = *value;
+    return argument;
+}
+
+std::optional<std::uint32_t> parse_labelled(std::string_view text, std::string_view label) {
+    return consume(text, label) ? parse_u32(text) : std::nullopt;
+}
+
+RecordParse refuse(std::string error) {
+    return {std::nullopt, std::move(error)};
+}
+
+RecordParse parse_registry(std::string_view verb, const std::vector<std::string_view>& fields) {
+    const bool deletes = verb == "DELETE";
+    if (fields.size() != (deletes ? 4u : 5u)) {
+        return refuse("a registry line has the wrong number of fields");
+    }
+    const auto key = unescape_field(fields[1]);
+    const auto name = unescape_field(fields[2]);
+    if (!key || !name || key->empty()) {
+        return refuse("a registry line names no valid key");
+    }
+    const std::size_t slash = key->find('\\');
+    const std::string prefix = key->substr(0, slash);
+    if (slash == std::string::npos || !(prefix == "HKLM" || prefix == "HKCU" || prefix == "HKU")) {
+        return refuse("a registry key must start with HKLM\\, HKCU\\ or HKU\\");
+    }
+    ParsedRegistryPath parsed;
+    if (!parse_registry_path(key->c_str(), parsed) || parsed.sub_key.empty()) {
+        return refuse("a registry line names no valid key");
+    }
+    RegistryRecord record{parsed.hive, std::string(parsed.sub_key), *name, {}, {}};
+    std::string_view left = fields.back();
+    if (!consume(left, "left ")) {
+        return refuse("a registry line does not say what the run left");
+    }
+    const auto left_value = parse_value(left);
+    if (!left_value) {
+        return refuse("a registry line's left state is not a value");
+    }
+    record.left = *left_value;
+    if (!deletes) {
+        std::optional<ValueState> put_back;
+        if (verb == "SET DWORD") {
+            const auto value = parse_u32(fields[3]);
+            put_back = value ? std::optional<ValueState>(ValueState{true, kRegDword, dword_bytes(*value)})
+                             : std::nullopt;
+        } else if (verb == "SET SZ") {
+            put_back = parse_value("SZ " + std::string(fields[3]));
+        } else {
+            put_back = parse_typed_data(fields[3]);
+        }
+        if (!put_back) {
+            return refuse("a registry line's value does not match its kind");
+        }
+        record.put_back = *put_back;
+    }
+    return {JournalRecord(std::move(record)), {}};
+}
+
+RecordParse parse_service_line(const std::vector<std::string_view>& fields) {
+    if (fields.size() != 4) {
+        return refuse("a service line has the wrong number of fields");
+    }
+    const auto name = unescape_field(fields[1]);
+    // The service manager's limit, and no separators: a name, never a path.
+    const bool plain =
+        name && !name->empty() && name->size() <= 256 && name->find_first_of("\\/") == std::string::npos;
+    std::string_view left = fields[3];
+    const auto put_back = parse_service(fields[2]);
+    const auto left_state = consume(left, "left ") ? parse_service(left) : std::nullopt;
+    if (!plain || !put_back || !left_state) {
+        return refuse("a service line is malformed");
+    }
+    return {JournalRecord(ServiceRecord{*name, *put_back, *left_state}), {}};
+}
+
+RecordParse parse_spi_line(const std::vector<std::string_view>& fields) {
+    if (fields.size() != 6) {
+        return refuse("a system parameter line has the wrong number of fields");
+    }
+    const auto action = parse_hex_u32(fields[1]);
+    const auto param = parse_labelled(fields[2], "param ");
+    const auto argument = parse_argument(fields[3]);
+    const auto flags = parse_labelled(fields[4], "flags ");
+    std::string_view left = fields[5];
+    const auto left_words = consume(left, "left ") ? parse_words(left) : std::nullopt;
+    if (!action || !param || !argument || !flags || !left_words) {
+        return refuse("a system parameter line is malformed");
+    }
+    return {JournalRecord(SpiRecord{*action, *param, *argument, *flags, *left_words}), {}};
+}
+
+} // namespace
+
+std::string escape_field(std::string_view text) {
+    static constexpr char kDigits[] = "0123456789ABCDEF";
+    std::string out;
+    out.reserve(text.size());
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte < 0x20 || byte == 0x7F || c == '%') {
+            out += '%';
+            out += kDigits[byte >> 4];
+            out += kDigits[byte & 0xF];
+        } else {
+            out += c;
+        }
+    }
+    return out;
+}
+
+std::optional<std::string> unescape_field(std::string_view text) {
+    std::string out;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const auto byte = static_cast<unsigned char>(text[i]);
+        if (byte < 0x20 || byte == 0x7F) {
+            return std::nullopt; // a raw control byte was never written by us
+        }
+        if (text[i] != '%') {
+            out += text[i];
+            continue;
+        }
+        if (i + 2 >= text.size()) {
+            return std::nullopt;
+        }
+        const auto value = parse_hex_u32("0x" + std::string(text.substr(i + 1, 2)));
+        if (!value) {
+            return std::nullopt;
+        }
+        out += static_cast<char>(*value);
+        i += 2;
+    }
+    return out;
+}
+
+std::string format_record(const JournalRecord& record) {
+    if (const auto* registry = std::get_if<RegistryRecord>(&record)) {
+        const std::string key = escape_field(key_display_path(registry->hive, registry->sub_key));
+        const std::string target = key + "\t" + escape_field(registry->name) + "\t";
+        const std::string left = "left " + format_value(registry->left);
+        const ValueState& value = registry->put_back;
+        if (!value.present) {
+            return "DELETE\t" + target + left;
+        }
+        if (is_dword(value)) {
+            return "SET DWORD\t" + target + std::to_string(dword_of(value)) + "\t" + left;
+        }
+        if (const auto text = plain_text(value)) {
+            return "SET SZ\t" + target + escape_field(*text) + "\t" + left;
+        }
+        return "SET TYPE\t" + target + std::to_string(value.type) + ":" + hex_bytes(value.data) + "\t" + left;
+    }
+    if (const auto* service = std::get_if<ServiceRecord>(&record)) {
+        return "SERVICE\t" + escape_field(service->name) + "\t" + format_service(service->put_back) +
+               "\tleft " + format_service(service->left);
+    }
+    if (const auto* spi = std::get_if<SpiRecord>(&record)) {
+        return "SPI\t" + hex_u32(spi->action) + "\tparam " + std::to_string(spi->param) + "\t" +
+               format_argument(spi->argument) + "\tflags " + std::to_string(spi->flags) + "\tleft " +
+               format_words(spi->left);
+    }
+    return "CANNOT\t" + escape_field(std::get<CannotRecord>(record).text);
+}
+
+RecordParse parse_record(std::string_view line) {
+    const std::vector<std::string_view> fields = split_tabs(line);
+    const std::string_view verb = fields[0];
+    if (verb == "SET DWORD" || verb == "SET SZ" || verb == "SET TYPE" || verb == "DELETE") {
+        return parse_registry(verb, fields);
+    }
+    if (verb == "SERVICE") {
+        return parse_service_line(fields);
+    }
+    if (verb == "SPI") {
+        return parse_spi_line(fields);
+    }
+    if (verb == "CANNOT") {
+        const auto text = fields.size() == 2 ? unescape_field(fields[1]) : std::nullopt;
+        if (!text || text->empty()) {
+            return refuse("a line of what cannot be undone is malformed");
+        }
+        return {JournalRecord(CannotRecord{*text}), {}};
+    }
+    return refuse("unknown kind of line");
+}
+
+std::string format_header(const JournalHeader& header) {
+    std::string line =
+        std::string(kHeaderMagic) + "\t" + escape_field(header.time) + "\t" + escape_field(header.what);
+    if (!header.undoes.empty()) {
+        line += "\tundoes " + escape_field(header.undoes);
+    }
+    return line;
+}
+
+std::optional<JournalHeader> parse_header(std::string_view line) {
+    const std::vector<std::string_view> fields = split_tabs(line);
+    if (fields.size() < 3 || fields.size() > 4 || fields[0] != kHeaderMagic) {
+        return std::nullopt;
+    }
+    JournalHeader header;
+    const auto time = unescape_field(fields[1]);
+    const auto what = unescape_field(fields[2]);
+    if (!time || !what || what->empty()) {
+        return std::nullopt;
+    }
+    header.time = *time;
+    header.what = *what;
+    if (fields.size() == 4) {
+        std::string_view undoes = fields[3];
+        const auto id = consume(undoes, "undoes ") ? unescape_field(undoes) : std::nullopt;
+        if (!id || id->empty()) {
+            return std::nullopt;
+        }
+        header.undoes = *id;
+    }
+    return header;
+}
+
+} // namespace tavrine

@@ -1,0 +1,284 @@
+#include "platform/journaling_machine.h"
+
+#include "platform/change_text.h"
+#include "platform/process_change_text.h"
+#include "platform/read_back.h"
+
+namespace tavrine {
+
+namespace {
+
+using Lock = std::lock_guard<std::mutex>;
+
+ValueState value_state(const std::optional<RegistryValue>& value) {
+    return value ? ValueState{true, value->type, value->data} : ValueState{};
+}
+
+// Writes go through the journal; reads and walks through the key underneath.
+class JournalingKey final : public RegistryKey {
+public:
+    JournalingKey(JournalingMachine& journal, RegistryKeyPtr inner)
+        : journal_(journal), inner_(std::move(inner)) {}
+
+    Hive hive() const override { return inner_->hive(); }
+    const std::string& sub_key() const override { return inner_->sub_key(); }
+    bool set_value(std::string_view name, std::uint32_t type, const std::uint8_t* data,
+                   std::uint32_t size) override {
+        return journal_.journal_set_value(*inner_, name, type, data, size);
+    }
+    std::optional<RegistryValue> query_value(std::string_view name) override {
+        return inner_->query_value(name);
+    }
+    bool delete_value(std::string_view name) override { return journal_.journal_delete_value(*inner_, name); }
+    std::optional<std::string> sub_key_name(std::uint32_t index) override {
+        return inner_->sub_key_name(index);
+    }
+    std::optional<std::string> value_name(std::uint32_t index) override { return inner_->value_name(index); }
+
+private:
+    JournalingMachine& journal_;
+    RegistryKeyPtr inner_;
+};
+
+class JournalingProcessHandle final : public ProcessHandle {
+public:
+    JournalingProcessHandle(JournalingMachine& journal, ProcessHandlePtr inner)
+        : journal_(journal), inner_(std::move(inner)) {}
+
+    std::uint32_t pid() const override { return inner_->pid(); }
+    bool terminate(std::uint32_t exit_code, std::string_view reason) override {
+        journal_.record_cannot(describe_kill(pid(), reason));
+        return inner_->terminate(exit_code, reason);
+    }
+    std::optional<std::uint32_t> exit_code() override { return inner_->exit_code(); }
+    bool wait_for_exit(std::uint32_t wait_ms) override { return inner_->wait_for_exit(wait_ms); }
+    // Priorities, boosts and throttling end with the process: nothing lasting to put back.
+    std::optional<std::uint32_t> priority_class() override { return inner_->priority_class(); }
+    bool set_priority_class(std::uint32_t priority_class) override {
+        return inner_->set_priority_class(priority_class);
+    }
+    bool set_priority_boost(bool disable) override { return inner_->set_priority_boost(disable); }
+    bool set_power_throttling(const PowerThrottlingState& state) override {
+        return inner_->set_power_throttling(state);
+    }
+    bool set_io_priority(std::uint32_t priority) override { return inner_->set_io_priority(priority); }
+    bool empty_working_set() override { return inner_->empty_working_set(); }
+
+private:
+    JournalingMachine& journal_;
+    ProcessHandlePtr inner_;
+};
+
+} // namespace
+
+// [SECTION] Processes and files ----------------------------------------------------------------
+
+ProcessHandlePtr JournalingProcesses::open_process(std::uint32_t pid, std::uint32_t access) {
+    ProcessHandlePtr inner = inner_.open_process(pid, access);
+    if (!inner) {
+        return nullptr;
+    }
+    return std::make_unique<JournalingProcessHandle>(journal_, std::move(inner));
+}
+
+bool JournalingFiles::delete_file(std::string_view path) {
+    // A clean-up deletes thousands of files: they are counted, and written down as one line.
+    const bool deleted = inner_.delete_file(path);
+    if (deleted) {
+        journal_.count_file_deletion();
+    }
+    return deleted;
+}
+
+bool JournalingFiles::write_file_whole(std::string_view path, std::string_view bytes) {
+    journal_.record_cannot(describe_write_file(path, bytes.size()));
+    return inner_.write_file_whole(path, bytes);
+}
+
+bool JournalingFiles::copy_file(std::string_view from, std::string_view to, bool fail_if_exists) {
+    journal_.record_cannot(describe_copy_file(from, to));
+    return inner_.copy_file(from, to, fail_if_exists);
+}
+
+// [SECTION] Journal ----------------------------------------------------------------------------
+
+JournalingMachine::JournalingMachine(Machine& inner, std::string history_path)
+    : inner_(inner), path_(std::move(history_path)), processes_(*this, inner.processes()),
+      files_(*this, inner.files()) {}
+
+bool JournalingMachine::write_line_locked(const std::string& line) {
+    if (!intact_ || finished_) {
+        return false;
+    }
+    if (!inner_.files().append_file(path_, line + "\r\n")) {
+        intact_ = false;
+        // Best effort: a later reader must not take what is there for the whole run.
+        inner_.files().append_file(path_, std::string(kJournalIncomplete) + "\r\n");
+        return false;
+    }
+    return true;
+}
+
+void JournalingMachine::flush_deletions_locked() {
+    if (deleted_files_ == 0) {
+        return;
+    }
+    const std::string line = "DELETE FILES " + std::to_string(deleted_files_) +
+                             (deleted_files_ == 1 ? " file" : " files") + " (removed for good)";
+    deleted_files_ = 0;
+    ++cannot_;
+    write_line_locked(format_record(CannotRecord{line}));
+}
+
+void JournalingMachine::append_locked(const JournalRecord& record) {
+    flush_deletions_locked();
+    if (std::holds_alternative<CannotRecord>(record)) {
+        ++cannot_;
+    } else {
+        ++undoable_;
+    }
+    write_line_locked(format_record(record));
+}
+
+void JournalingMachine::record_cannot(std::string text) {
+    const Lock lock(journal_mutex_);
+    append_locked(CannotRecord{std::move(text)});
+}
+
+void JournalingMachine::count_file_deletion() {
+    const Lock lock(journal_mutex_);
+    ++deleted_files_;
+}
+
+void JournalingMachine::finish() {
+    const Lock lock(journal_mutex_);
+    flush_deletions_locked();
+    write_line_locked(std::string(kJournalEnd));
+    finished_ = true;
+}
+
+bool JournalingMachine::intact() const {
+    const Lock lock(journal_mutex_);
+    return intact_;
+}
+
+int JournalingMachine::undoable_count() const {
+    const Lock lock(journal_mutex_);
+    return undoable_;
+}
+
+int JournalingMachine::cannot_count() const {
+    const Lock lock(journal_mutex_);
+    return cannot_;
+}
+
+// [SECTION] Registry ---------------------------------------------------------------------------
+
+RegistryKeyPtr JournalingMachine::create_key(Hive hive, std::string_view sub_key) {
+    RegistryKeyPtr inner = inner_.registry().create_key(hive, sub_key);
+    return inner ? std::make_unique<JournalingKey>(*this, std::move(inner)) : nullptr;
+}
+
+RegistryKeyPtr JournalingMachine::open_key(Hive hive, std::string_view sub_key, KeyAccess access) {
+    RegistryKeyPtr inner = inner_.registry().open_key(hive, sub_key, access);
+    if (!inner || access == KeyAccess::Read) {
+        return inner; // a key opened to read cannot change anything
+    }
+    return std::make_unique<JournalingKey>(*this, std::move(inner));
+}
+
+bool JournalingMachine::journal_set_value(RegistryKey& key, std::string_view name, std::uint32_t type,
+                                          const std::uint8_t* data, std::uint32_t size) {
+    const Lock lock(journal_mutex_);
+    // A key opened to write may not be allowed to read (KEY_SET_VALUE only): ask another.
+    const RegistryKeyPtr reader = inner_.registry().open_key(key.hive(), key.sub_key(), KeyAccess::Read);
+    const ValueState previous = value_state(reader ? reader->query_value(name) : std::nullopt);
+    const ValueState left{true, type, std::vector<std::uint8_t>(data, data + size)};
+    append_locked(RegistryRecord{key.hive(), key.sub_key(), std::string(name), previous, left});
+    return key.set_value(name, type, data, size);
+}
+
+bool JournalingMachine::journal_delete_value(RegistryKey& key, std::string_view name) {
+    const Lock lock(journal_mutex_);
+    const RegistryKeyPtr reader = inner_.registry().open_key(key.hive(), key.sub_key(), KeyAccess::Read);
+    const std::optional<RegistryValue> previous = reader ? reader->query_value(name) : std::nullopt;
+    if (previous) { // deleting what is not there changes nothing
+        append_locked(
+            RegistryRecord{key.hive(), key.sub_key(), std::string(name), value_state(previous), {}});
+    }
+    return key.delete_value(name);
+}
+
+// [SECTION] Services, commands and system parameters --------------------------------------------
+
+namespace {
+
+// The line for a service change: what to put back, or why it cannot be.
+std::optional<JournalRecord> service_record(Services& services, std::string_view name, ServiceSnapshot left,
+                                            std::string plan_text) {
+    const std::optional<ServiceState> state = services.query_service(name);
+    if (state && !state->exists) {
+        return std::nullopt; // no such service: the change changes nothing
+    }
+    if (!state) {
+        return JournalRecord(CannotRecord{std::move(plan_text)});
+    }
+    return JournalRecord(ServiceRecord{std::string(name), {state->start_type, state->running}, left});
+}
+
+} // namespace
+
+bool JournalingMachine::stop_and_set_start_type(std::string_view name, std::uint32_t start_type) {
+    const Lock lock(journal_mutex_);
+    if (auto record = service_record(inner_.services(), name, {start_type, false},
+                                     describe_stop_and_set_start_type(name, start_type))) {
+        append_locked(*record);
+    }
+    return inner_.services().stop_and_set_start_type(name, start_type);
+}
+
+bool JournalingMachine::set_automatic_and_start(std::string_view name) {
+    const Lock lock(journal_mutex_);
+    if (auto record = service_record(inner_.services(), name, {kServiceAutoStart, true},
+                                     describe_set_automatic_and_start(name))) {
+        append_locked(*record);
+    }
+    return inner_.services().set_automatic_and_start(name);
+}
+
+bool JournalingMachine::set_start_type_and_start(std::string_view name, std::uint32_t start_type) {
+    const Lock lock(journal_mutex_);
+    if (auto record = service_record(inner_.services(), name, {start_type, true},
+                                     describe_set_start_type_and_start(name, start_type))) {
+        append_locked(*record);
+    }
+    return inner_.services().set_start_type_and_start(name, start_type);
+}
+
+CommandOutcome JournalingMachine::run_hidden(std::string_view command, std::uint32_t wait_ms) {
+    // What a command changed cannot be read back, so it is listed as such, before it runs.
+    record_cannot(describe_run(command, wait_ms));
+    return inner_.commands().run_hidden(command, wait_ms);
+}
+
+bool JournalingMachine::system_parameters(std::uint32_t action, std::uint32_t param,
+                                          const SpiArgument& argument, std::uint32_t flags) {
+    const Lock lock(journal_mutex_);
+    std::optional<SpiRecord> record;
+    if (const std::optional<SpiReadBack> read = spi_read_back(action, param, argument)) {
+        const auto previous =
+            inner_.system_settings().read_parameters(read->action, read->param, read->buffer);
+        const auto put_back = previous ? spi_put_back(action, param, *previous) : std::nullopt;
+        if (put_back) {
+            record = SpiRecord{action, put_back->param, put_back->argument, flags, read->expected};
+        }
+    }
+    if (record) {
+        append_locked(*record);
+    } else {
+        append_locked(CannotRecord{describe_spi(action, param, argument, flags)});
+    }
+    return inner_.system_settings().system_parameters(action, param, argument, flags);
+}
+
+} // namespace tavrine

@@ -1,0 +1,155 @@
+#pragma once
+// The history backend: decorates the machine a real run changes. Before each change it reads
+// what is there and appends the line that would put it back to the run's history file, which
+// reaches the disk before the change is made (write-ahead): a run cut short by a crash still
+// leaves the history of what it did. Reads pass straight through; only writes are journalled.
+// Changes whose previous state cannot be read or put back (commands, ended processes, deleted
+// files) are written down as such, never left out.
+
+#include "platform/files.h"
+#include "platform/journal_record.h"
+#include "platform/machine.h"
+#include "platform/processes.h"
+
+#include <mutex>
+#include <string>
+
+namespace tavrine {
+
+class JournalingMachine;
+
+class JournalingProcesses final : public Processes {
+public:
+    JournalingProcesses(JournalingMachine& journal, Processes& inner) : journal_(journal), inner_(inner) {}
+    std::vector<ProcessEntry> list_processes() override { return inner_.list_processes(); }
+    std::vector<ThreadEntry> list_threads() override { return inner_.list_threads(); }
+    std::optional<std::string> image_path(std::uint32_t pid) override { return inner_.image_path(pid); }
+    ProcessHandlePtr open_process(std::uint32_t pid, std::uint32_t access) override;
+    ThreadHandlePtr open_thread(std::uint32_t thread_id, std::uint32_t access) override {
+        return inner_.open_thread(thread_id, access);
+    }
+    ProcessHandlePtr current_process() override { return inner_.current_process(); }
+    std::uint32_t current_process_id() override { return inner_.current_process_id(); }
+    bool is_running(std::uint32_t pid) override { return inner_.is_running(pid); }
+    std::vector<std::uint32_t> process_ids() override { return inner_.process_ids(); }
+    std::optional<std::string> main_module_name(std::uint32_t pid) override {
+        return inner_.main_module_name(pid);
+    }
+
+private:
+    JournalingMachine& journal_;
+    Processes& inner_;
+};
+
+class JournalingFiles final : public Files {
+public:
+    JournalingFiles(JournalingMachine& journal, Files& inner) : journal_(journal), inner_(inner) {}
+    std::optional<std::uint32_t> attributes(std::string_view path) override {
+        return inner_.attributes(path);
+    }
+    bool set_attributes(std::string_view path, std::uint32_t attributes) override {
+        return inner_.set_attributes(path, attributes);
+    }
+    bool delete_file(std::string_view path) override;
+    std::optional<std::vector<FolderEntry>> list_folder(std::string_view folder) override {
+        return inner_.list_folder(folder);
+    }
+    FolderPinPtr pin_folder(std::string_view folder) override { return inner_.pin_folder(folder); }
+    std::optional<std::string> expand_environment(std::string_view text) override {
+        return inner_.expand_environment(text);
+    }
+    std::uint32_t logical_drives() override { return inner_.logical_drives(); }
+    DriveType drive_type(std::string_view root) override { return inner_.drive_type(root); }
+    SeekPenalty seek_penalty(char drive_letter) override { return inner_.seek_penalty(drive_letter); }
+    void shell_open(std::string_view path) override { inner_.shell_open(path); }
+    std::optional<std::string> read_file(std::string_view path) override { return inner_.read_file(path); }
+    std::optional<std::uint64_t> file_size(std::string_view path) override { return inner_.file_size(path); }
+    bool write_file_whole(std::string_view path, std::string_view bytes) override;
+    bool append_file(std::string_view path, std::string_view bytes) override {
+        return inner_.append_file(path, bytes);
+    }
+    bool copy_file(std::string_view from, std::string_view to, bool fail_if_exists) override;
+    bool create_folders(std::string_view folder) override { return inner_.create_folders(folder); }
+    std::optional<std::string> roaming_folder() override { return inner_.roaming_folder(); }
+    std::optional<std::string> temp_folder() override { return inner_.temp_folder(); }
+
+private:
+    JournalingMachine& journal_;
+    Files& inner_;
+};
+
+class JournalingMachine final : public Machine, Registry, Services, Commands, SystemSettings {
+public:
+    // `history_path` is the run's history file, its header already written.
+    JournalingMachine(Machine& inner, std::string history_path);
+
+    Registry& registry() override { return *this; }
+    Services& services() override { return *this; }
+    Commands& commands() override { return *this; }
+    SystemSettings& system_settings() override { return *this; }
+    Security& security() override { return inner_.security(); }
+    Processes& processes() override { return processes_; }
+    Files& files() override { return files_; }
+    SystemState& system_state() override { return inner_.system_state(); }
+    Sensors& sensors() override { return inner_.sensors(); }
+    void note(std::string_view text) override { inner_.note(text); }
+
+    // Registry
+    RegistryKeyPtr create_key(Hive hive, std::string_view sub_key) override;
+    RegistryKeyPtr open_key(Hive hive, std::string_view sub_key, KeyAccess access) override;
+    // Services
+    bool stop_and_set_start_type(std::string_view name, std::uint32_t start_type) override;
+    bool set_automatic_and_start(std::string_view name) override;
+    bool set_start_type_and_start(std::string_view name, std::uint32_t start_type) override;
+    std::optional<ServiceState> query_service(std::string_view name) override {
+        return inner_.services().query_service(name);
+    }
+    // Commands
+    CommandOutcome run_hidden(std::string_view command, std::uint32_t wait_ms) override;
+    // System settings
+    bool system_parameters(std::uint32_t action, std::uint32_t param, const SpiArgument& argument,
+                           std::uint32_t flags) override;
+    std::optional<std::vector<std::uint32_t>> read_parameters(std::uint32_t action, std::uint32_t param,
+                                                              std::vector<std::uint32_t> buffer) override {
+        return inner_.system_settings().read_parameters(action, param, std::move(buffer));
+    }
+    std::optional<std::string> active_power_scheme() override {
+        return inner_.system_settings().active_power_scheme();
+    }
+
+    // For the keys and the other concerns of this journal.
+    bool journal_set_value(RegistryKey& key, std::string_view name, std::uint32_t type,
+                           const std::uint8_t* data, std::uint32_t size);
+    bool journal_delete_value(RegistryKey& key, std::string_view name);
+    // Writes a change that cannot be undone ahead of it.
+    void record_cannot(std::string text);
+    void count_file_deletion();
+
+    // Closes the history: the deletions still counted, then "END" (or, when a line could not
+    // be written, "INCOMPLETE", so the entry is never taken for a whole one).
+    void finish();
+    // False once any line failed to reach the disk.
+    bool intact() const;
+    int undoable_count() const;
+    int cannot_count() const;
+
+private:
+    // Both with journal_mutex_ held.
+    void append_locked(const JournalRecord& record);
+    void flush_deletions_locked();
+    bool write_line_locked(const std::string& line);
+
+    Machine& inner_;
+    std::string path_;
+    // Every line, in order, and the counts: the worker writes, any thread may ask.
+    mutable std::mutex journal_mutex_;
+    bool intact_ = true;
+    bool finished_ = false;
+    int undoable_ = 0;
+    int cannot_ = 0;
+    std::size_t deleted_files_ = 0;
+    JournalingProcesses processes_;
+    JournalingFiles files_;
+};
+
+} // namespace tavrine

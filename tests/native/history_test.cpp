@@ -1,0 +1,390 @@
+// Run history and undo on the fake machine: a run writes each change's previous state ahead
+// of the change, and an undo puts exactly the user's own state back.
+
+#include "cli/cli.h"
+#include "engine/history.h"
+#include "engine/history_undo.h"
+#include "engine/pipeline.h"
+#include "platform/change_text.h"
+#include "platform/read_back.h"
+#include "tests/native/test_support.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <map>
+#include <random>
+#include <set>
+#include <sstream>
+#include <tuple>
+
+namespace tavrine {
+namespace {
+
+constexpr std::string_view kHistoryFolder = "C:\\Users\\Player\\AppData\\Roaming\\Tavrine\\history";
+
+// [SECTION] Seeing what a run touches -----------------------------------------------------------
+
+using ValueId = std::tuple<Hive, std::string, std::string>;
+
+// Forwards to the fake and notes every registry value and service a run writes, deletes
+// included, so the property test seeds exactly those without copying the change tables.
+class TouchSpy final : public Machine, Registry, Services {
+public:
+    explicit TouchSpy(FakeMachine& fake) : fake_(fake) {}
+    Registry& registry() override { return *this; }
+    Services& services() override { return *this; }
+    Commands& commands() override { return fake_.commands(); }
+    SystemSettings& system_settings() override { return fake_.system_settings(); }
+    Security& security() override { return fake_.security(); }
+    Processes& processes() override { return fake_.processes(); }
+    Files& files() override { return fake_.files(); }
+    SystemState& system_state() override { return fake_.system_state(); }
+    Sensors& sensors() override { return fake_.sensors(); }
+
+    RegistryKeyPtr create_key(Hive hive, std::string_view sub_key) override {
+        return wrap(fake_.registry().create_key(hive, sub_key));
+    }
+    RegistryKeyPtr open_key(Hive hive, std::string_view sub_key, KeyAccess access) override {
+        return wrap(fake_.registry().open_key(hive, sub_key, access));
+    }
+    bool stop_and_set_start_type(std::string_view name, std::uint32_t) override { return note_service(name); }
+    bool set_automatic_and_start(std::string_view name) override { return note_service(name); }
+
+    std::set<ValueId> values;
+    std::set<std::string> service_names;
+
+private:
+    class Key final : public RegistryKey {
+    public:
+        Key(TouchSpy& spy, RegistryKeyPtr inner) : spy_(spy), inner_(std::move(inner)) {}
+        Hive hive() const override { return inner_->hive(); }
+        const std::string& sub_key() const override { return inner_->sub_key(); }
+        bool set_value(std::string_view name, std::uint32_t type, const std::uint8_t* data,
+                       std::uint32_t size) override {
+            spy_.values.emplace(hive(), sub_key(), std::string(name));
+            return inner_->set_value(name, type, data, size);
+        }
+        std::optional<RegistryValue> query_value(std::string_view name) override {
+            return inner_->query_value(name);
+        }
+        bool delete_value(std::string_view name) override {
+            spy_.values.emplace(hive(), sub_key(), std::string(name));
+            return inner_->delete_value(name);
+        }
+        std::optional<std::string> sub_key_name(std::uint32_t index) override {
+            return inner_->sub_key_name(index);
+        }
+        std::optional<std::string> value_name(std::uint32_t index) override {
+            return inner_->value_name(index);
+        }
+
+    private:
+        TouchSpy& spy_;
+        RegistryKeyPtr inner_;
+    };
+    RegistryKeyPtr wrap(RegistryKeyPtr inner) {
+        return inner ? std::make_unique<Key>(*this, std::move(inner)) : nullptr;
+    }
+    bool note_service(std::string_view name) {
+        service_names.emplace(name);
+        return false;
+    }
+    FakeMachine& fake_;
+};
+
+// [SECTION] The machine's state, whole ---------------------------------------------------------
+
+// The SPI_GET reads a run's system parameter calls can be checked with.
+std::map<std::uint32_t, SpiReadBack> spi_reads(const std::vector<SpiCall>& calls) {
+    std::map<std::uint32_t, SpiReadBack> reads;
+    for (const SpiCall& call : calls) {
+        if (auto read = spi_read_back(call.action, call.param, call.argument)) {
+            reads.emplace(read->action, *read);
+        }
+    }
+    return reads;
+}
+
+struct MachineState {
+    std::map<std::string, RegistryValue> values; // "HIVE\key|name", every value of every key
+    std::map<std::string, std::pair<std::uint32_t, bool>> services;
+    std::map<std::uint32_t, std::optional<std::vector<std::uint32_t>>> parameters;
+    bool operator==(const MachineState& other) const {
+        return values.size() == other.values.size() &&
+               std::equal(values.begin(), values.end(), other.values.begin(),
+                          [](const auto& a, const auto& b) {
+                              return a.first == b.first && a.second.type == b.second.type &&
+                                     a.second.data == b.second.data;
+                          }) &&
+               services == other.services && parameters == other.parameters;
+    }
+};
+
+void collect_values(RegistryKey& key, const std::string& path, FakeRegistry& registry, MachineState& state) {
+    for (std::uint32_t i = 0;; ++i) {
+        const auto name = key.value_name(i);
+        if (!name) {
+            break;
+        }
+        state.values[path + "|" + *name] = *key.query_value(*name);
+    }
+    for (std::uint32_t i = 0;; ++i) {
+        const auto child = key.sub_key_name(i);
+        if (!child) {
+            break;
+        }
+        const std::string sub = key.sub_key().empty() ? *child : key.sub_key() + "\\" + *child;
+        if (auto opened = registry.open_key(key.hive(), sub, KeyAccess::Read)) {
+            collect_values(*opened, path + "\\" + *child, registry, state);
+        }
+    }
+}
+
+MachineState snapshot(FakeMachine& fake, const std::set<std::string>& services,
+                      const std::map<std::uint32_t, SpiReadBack>& reads) {
+    MachineState state;
+    for (const Hive hive : {Hive::LocalMachine, Hive::CurrentUser, Hive::Users}) {
+        if (auto root = fake.registry().open_key(hive, "", KeyAccess::Read)) {
+            collect_values(*root, hive_prefix(hive), fake.registry(), state);
+        }
+    }
+    for (const std::string& name : services) {
+        if (const auto service = fake.services().get(name)) {
+            state.services[name] = {service->start_type, service->running};
+        }
+    }
+    for (const auto& [action, read] : reads) {
+        state.parameters[action] = fake.system_settings().read_parameters(action, read.param, read.buffer);
+    }
+    return state;
+}
+
+// [SECTION] Fixture ----------------------------------------------------------------------------
+
+class History : public test::EngineTest {
+protected:
+    History() {
+        set_history_enabled(true);
+        for (const ModuleInfo& info : module_table()) {
+            module_arms().set(info.module, true);
+        }
+    }
+    ~History() override { set_history_enabled(false); }
+
+    void run_path(PathKind path) {
+        build_and_start_run(path);
+        ASSERT_TRUE(test::wait_for_worker());
+    }
+
+    std::vector<std::string> history_files() {
+        std::vector<std::string> names;
+        for (const FolderEntry& entry :
+             fake.files().list_folder(kHistoryFolder).value_or(std::vector<FolderEntry>{})) {
+            if ((entry.attributes & kFileAttributeDirectory) == 0) {
+                names.push_back(std::string(kHistoryFolder) + "\\" + entry.name);
+            }
+        }
+        return names;
+    }
+};
+
+// Random user settings for everything a path touches: values of several types or none,
+// services in any consistent state, and the system parameters' records.
+void seed_randomly(FakeMachine& fake, std::mt19937& random, const std::set<ValueId>& values,
+                   const std::set<std::string>& services, const std::map<std::uint32_t, SpiReadBack>& reads) {
+    for (const auto& [hive, sub_key, name] : values) {
+        const std::string path = key_display_path(hive, sub_key);
+        switch (random() % 4) {
+        case 0:
+            break; // absent
+        case 1:
+            fake.registry().put_dword(path, name, random());
+            break;
+        case 2:
+            fake.registry().put_string(path, name, std::to_string(random() % 1000));
+            break;
+        default: {
+            auto key = fake.registry().create_key(hive, sub_key);
+            const std::uint8_t bytes[3] = {static_cast<std::uint8_t>(random()), 0, 7};
+            key->set_value(name, 3, bytes, 3);
+        }
+        }
+    }
+    for (const std::string& name : services) {
+        const std::uint32_t start_type = 2 + random() % 3;
+        fake.services().add(name, {start_type, start_type != 4 && random() % 2 == 0});
+    }
+    for (const auto& [action, read] : reads) {
+        std::vector<std::uint32_t> words = read.buffer;
+        for (std::size_t i = 0; i < words.size(); ++i) {
+            if (!(i == 0 && read.buffer[0] != 0)) { // a record's size stays its size
+                words[i] = random() % 50;
+            }
+        }
+        fake.system_settings().put_parameters(action, words);
+    }
+}
+
+// [SECTION] Undo puts the starting state back ------------------------------------------------
+
+TEST_F(History, undo_after_any_path_puts_the_users_own_state_back_and_keeps_later_changes) {
+    std::mt19937 random(20261208);
+    for (int path = 0; path <= 5; ++path) {
+        const auto kind = static_cast<PathKind>(path);
+        // What the path touches, seen on a machine of its own.
+        FakeMachine scratch;
+        TouchSpy spy(scratch);
+        {
+            ScopedMachine on_scratch(spy);
+            set_history_enabled(false);
+            for (const ModuleStep& step : build_step_list(kind)) {
+                step.job();
+            }
+            set_history_enabled(true);
+        }
+        const auto reads = spi_reads(scratch.system_settings().log());
+        for (int round = 0; round < 2; ++round) {
+            FakeMachine machine;
+            ScopedMachine on_machine(machine);
+            seed_randomly(machine, random, spy.values, spy.service_names, reads);
+            const MachineState before = snapshot(machine, spy.service_names, reads);
+
+            run_path(kind);
+            ASSERT_FALSE(snapshot(machine, spy.service_names, reads) == before) << "path " << path;
+            // The user changes one value the run wrote; the undo must leave it as they set it.
+            const auto written = std::find_if(spy.values.begin(), spy.values.end(), [&](const ValueId& id) {
+                const std::string key = key_display_path(std::get<0>(id), std::get<1>(id));
+                return machine.registry().has_value(key, std::get<2>(id));
+            });
+            ASSERT_NE(written, spy.values.end());
+            const auto& [hive, sub_key, name] = *written;
+            const std::string user_key = key_display_path(hive, sub_key);
+            machine.registry().put_string(user_key, name, "set by the user");
+
+            const UndoRun undo = apply_undo(std::nullopt);
+            ASSERT_TRUE(undo.error.empty()) << undo.error;
+            EXPECT_GE(undo.outcome.changed_since, 1);
+            EXPECT_EQ(undo.outcome.failed, 0);
+            EXPECT_EQ(machine.registry().text(user_key, name), "set by the user");
+
+            MachineState after = snapshot(machine, spy.service_names, reads);
+            MachineState expected = before;
+            expected.values[user_key + "|" + name] = *machine.registry().value(user_key, name);
+            EXPECT_TRUE(after == expected) << "path " << path << " round " << round;
+            run_status().run_in_progress.store(false);
+        }
+    }
+}
+
+TEST_F(History, an_undo_is_a_run_of_its_own_and_can_be_undone) {
+    fake.registry().put_string("HKCU\\Control Panel\\Mouse", "MouseSpeed", "1");
+    run_path(PathKind::Latency);
+    ASSERT_EQ(fake.registry().text("HKCU\\Control Panel\\Mouse", "MouseSpeed"), "0");
+    const UndoRun undo = apply_undo(std::nullopt);
+    ASSERT_TRUE(undo.error.empty()) << undo.error;
+    EXPECT_EQ(fake.registry().text("HKCU\\Control Panel\\Mouse", "MouseSpeed"), "1");
+    // Nothing left to undo by default; the undo itself, named, brings the run's state back.
+    EXPECT_FALSE(apply_undo(std::nullopt).error.empty());
+    ASSERT_TRUE(apply_undo(undo.history_id).error.empty());
+    EXPECT_EQ(fake.registry().text("HKCU\\Control Panel\\Mouse", "MouseSpeed"), "0");
+    EXPECT_EQ(list_history().size(), 3u);
+}
+
+// [SECTION] Write-ahead ------------------------------------------------------------------------
+
+TEST_F(History, each_change_is_on_disk_in_the_history_before_it_is_made) {
+    fake.registry().put_dword("HKLM\\SYSTEM\\CurrentControlSet\\Control\\PriorityControl",
+                              "Win32PrioritySeparation", 0x26);
+    for (const ModuleInfo& info : module_table()) {
+        module_arms().set(info.module, info.module == Module::CpuSchedule);
+    }
+    run_path(PathKind::Frames);
+    const std::vector<std::string> journal = fake.journal();
+    std::size_t changes = 0;
+    for (std::size_t i = 0; i < journal.size(); ++i) {
+        const bool change = journal[i].rfind("SET ", 0) == 0 || journal[i].rfind("DELETE ", 0) == 0 ||
+                            journal[i].rfind("RUN ", 0) == 0 || journal[i].rfind("SPI ", 0) == 0 ||
+                            journal[i].rfind("SERVICE ", 0) == 0;
+        if (change) {
+            ++changes;
+            ASSERT_GT(i, 0u);
+            EXPECT_EQ(journal[i - 1].rfind("APPEND FILE " + std::string(kHistoryFolder), 0), 0u)
+                << journal[i] << " was made before its history line";
+        }
+    }
+    EXPECT_GT(changes, 0u);
+    const auto files = history_files();
+    ASSERT_EQ(files.size(), 1u);
+    const std::string text = fake.files().entry(files[0])->content;
+    EXPECT_NE(text.find("SET DWORD\tHKLM\\SYSTEM\\CurrentControlSet\\Control\\PriorityControl\t"
+                        "Win32PrioritySeparation\t38\tleft DWORD "),
+              std::string::npos)
+        << text;
+}
+
+TEST_F(History, a_run_whose_history_cannot_be_written_still_runs_and_says_so) {
+    fake.files().fail_writes(true);
+    run_path(PathKind::Latency);
+    EXPECT_EQ(fake.registry().text("HKCU\\Control Panel\\Mouse", "MouseSpeed"), "0");
+    EXPECT_EQ(run_status().completed_steps.load(), run_status().total_steps.load());
+    EXPECT_NE(run_status().status_message.get().find("not recorded for undo"), std::string::npos);
+}
+
+// [SECTION] History files are untrusted input --------------------------------------------------
+
+TEST_F(History, a_damaged_or_foreign_history_file_is_refused_and_changes_nothing) {
+    fake.registry().put_string("HKCU\\Control Panel\\Mouse", "MouseSpeed", "1");
+    run_path(PathKind::Latency);
+    const auto files = history_files();
+    ASSERT_EQ(files.size(), 1u);
+    const std::string good = fake.files().entry(files[0])->content;
+    const std::size_t cut = good.find("SET SZ\tHKCU\\Control Panel\\Mouse\tMouseSpeed\t1\t");
+    ASSERT_NE(cut, std::string::npos);
+    const std::vector<std::string> damaged = {
+        good.substr(0, cut) + "SET SZ\tHKCU\\Control Panel\\Mouse\tMouseSpeed\t1\tleft DWORD x\r\n" +
+            good.substr(cut),
+        good.substr(0, cut) + "FORMAT C:\r\n" + good.substr(cut),
+        good.substr(0, cut) + "SPI\t0x2\tparam 0\tpv null\tflags 3\tleft {1}\r\n" + good.substr(cut),
+        good.substr(0, cut) + "SERVICE\tSys\\Main\tmanual+stopped\tleft disabled+stopped\r\n" +
+            good.substr(cut),
+        "not a history\r\n" + good,
+    };
+    for (const std::string& text : damaged) {
+        fake.files().add_text_file(files[0], text);
+        const std::vector<std::string> journal_before = fake.journal();
+        std::ostringstream out;
+        std::ostringstream err;
+        EXPECT_EQ(run_cli({"apply", "undo"}, out, err), 1);
+        EXPECT_NE(err.str().find("damaged"), std::string::npos) << err.str();
+        EXPECT_EQ(fake.journal(), journal_before);
+        EXPECT_EQ(fake.registry().text("HKCU\\Control Panel\\Mouse", "MouseSpeed"), "0");
+    }
+}
+
+// [SECTION] The console commands -----------------------------------------------------------------
+
+TEST_F(History, the_console_lists_runs_previews_an_undo_and_makes_it) {
+    fake.registry().put_string("HKCU\\Control Panel\\Mouse", "MouseSpeed", "1");
+    run_path(PathKind::Latency);
+    std::ostringstream listing;
+    std::ostringstream err;
+    ASSERT_EQ(run_cli({"history"}, listing, err), 0);
+    EXPECT_NE(listing.str().find("-latency"), std::string::npos) << listing.str();
+
+    std::ostringstream plan;
+    ASSERT_EQ(run_cli({"plan", "undo"}, plan, err), 0) << err.str();
+    EXPECT_NE(plan.str().find("SET SZ HKCU\\Control Panel\\Mouse MouseSpeed = \"1\""), std::string::npos)
+        << plan.str();
+    EXPECT_NE(plan.str().find("cannot be undone: RUN powercfg"), std::string::npos);
+    EXPECT_EQ(fake.registry().text("HKCU\\Control Panel\\Mouse", "MouseSpeed"), "0");
+
+    std::ostringstream applied;
+    ASSERT_EQ(run_cli({"apply", "undo"}, applied, err), 0) << err.str();
+    EXPECT_NE(applied.str().find("changes restored · 0 changed since, left alone · "), std::string::npos)
+        << applied.str();
+    EXPECT_EQ(fake.registry().text("HKCU\\Control Panel\\Mouse", "MouseSpeed"), "1");
+}
+
+} // namespace
+} // namespace tavrine
