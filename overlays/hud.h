@@ -17,7 +17,8 @@ public:
     virtual bool create() = 0;
     virtual int screen_width() = 0;
     virtual int screen_height() = 0;
-    // Paints the panel, pushes it to the layered window and shows it without activating.
+    // Has the panel painted, pushed to the layered window and shown without activating (the
+    // Win32 window does that on a thread of its own; the caller never waits for it).
     virtual void present(const HudPanel& panel) = 0;
     virtual void hide() = 0;
     virtual void destroy() = 0;
