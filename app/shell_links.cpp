@@ -3,6 +3,7 @@
 #include "app/pages/completion_overlay.h"
 #include "app/pages/system_sampler.h"
 #include "app/shell_settings.h"
+#include "overlays/crosshair.h"
 #include "overlays/hud.h"
 
 namespace tavrine {
@@ -11,11 +12,11 @@ const ShellLinks& shell_links() {
     static constexpr ShellLinks links{
         .load_settings = load_saved_settings,
         .save_and_close_overlays = save_and_close_overlays,
-        .update_crosshair_overlay = nullptr,
+        .update_crosshair_overlay = update_crosshair_overlay,
         .update_hud_overlay = update_hud_overlay,
-        .toggle_crosshair_overlay = nullptr,
+        .toggle_crosshair_overlay = toggle_crosshair_overlay,
         .toggle_hud = toggle_hud,
-        .crosshair_needs_animation = nullptr,
+        .crosshair_needs_animation = crosshair_needs_animation,
         .is_first_launch = nullptr,
         .detect_once = nullptr,
         .draw_first_launch = nullptr,

@@ -2,16 +2,20 @@
 
 #include "app/shell_state.h"
 #include "engine/start_with_windows.h"
+#include "overlays/crosshair.h"
 #include "overlays/hud.h"
 
 namespace tavrine {
 
 void load_saved_settings() {
+    load_crosshair_settings();
     load_hud_settings();
     shell_state().start_with_windows = startup_entry_exists();
 }
 
 void save_and_close_overlays() {
+    save_crosshair_settings();
+    destroy_crosshair_overlay();
     save_and_close_hud();
 }
 

@@ -47,11 +47,17 @@ void draw_page_content(ShellState& state, int page) {
     case kDeployPage:
         draw_deploy_page(state);
         break;
+    case kGamesPage:
+        draw_games_page(state);
+        break;
     case kSettingsPage:
         draw_settings_page(state);
         break;
+    case kCrosshairPage:
+        draw_crosshair_page(state);
+        break;
     default:
-        break; // Games and Crosshair: their header only, for now
+        break;
     }
 }
 
