@@ -17,8 +17,7 @@ public:
     virtual bool create() = 0;
     virtual int screen_width() = 0;
     virtual int screen_height() = 0;
-    // Has the panel painted, pushed to the layered window and shown without activating (the
-    // Win32 window does that on a thread of its own; the caller never waits for it).
+    // Paints the panel, pushes it to the layered window and shows it without activating.
     virtual void present(const HudPanel& panel) = 0;
     virtual void hide() = 0;
     virtual void destroy() = 0;

@@ -5,8 +5,7 @@
 namespace tavrine {
 
 // The HUD's layered window, class "TavrineHudOverlay": painted with GDI into a DIB section and
-// pushed with UpdateLayeredWindow, on a thread that owns the window, so a redraw costs the
-// frame only the hand-over of the panel. One per process.
+// pushed with UpdateLayeredWindow. One per process.
 HudWindow& win32_hud_window();
 
 } // namespace tavrine

@@ -1,7 +1,6 @@
 // The HUD's cost on the main thread: one poll of every sensor (ping on) and one redraw of the
 // panel with every line shown, against the real machine under Wine, as a share of a 16.7 ms
-// frame. The painting itself runs on the window's own thread; what the frame pays is the
-// hand-over. The ping goes to 127.0.0.1 only. Run with bench/overlay/hud.sh.
+// frame. The ping goes to 127.0.0.1 only. Run with bench/overlay/hud.sh.
 #include "overlays/hud_window_win32.h"
 #include "overlays/sensors.h"
 #include "overlays/sensors_testing.h"
@@ -81,7 +80,7 @@ int main(int argc, char** argv) {
                 mean_ms / 16.7 * 100);
     std::printf("  worst %.3f ms = %.2f %%; first poll after switching on %.3f ms = %.2f %%\n", worst_ms,
                 worst_ms / 16.7 * 100, first_ms, first_ms / 16.7 * 100);
-    const char* part_names[5] = {"CPU and memory", "GPU", "ping", "panel content", "hand-over"};
+    const char* part_names[5] = {"CPU and memory", "GPU", "ping", "panel content", "paint and push"};
     for (int part = 0; part < 5; ++part) {
         std::printf("    %-15s %.3f ms\n", part_names[part], part_ms[part] / rounds);
     }
