@@ -53,9 +53,6 @@ struct ShellState {
     std::vector<std::string> process_list;
     bool process_list_loaded = false;
     SystemSampler sampler;
-    // The Frames page's vendor choice (0 automatic, 1 NVIDIA, 2 AMD, 3 Intel), held here until
-    // the remembered vendor record exists.
-    int gpu_vendor = 0;
 };
 
 ShellState& shell_state();

@@ -1,5 +1,6 @@
 #include "cli/cli.h"
 
+#include "cli/cli_gpu.h"
 #include "cli/cli_options.h"
 #include "engine/pipeline.h"
 #include "engine/run_status.h"
@@ -19,9 +20,12 @@ void print_usage(std::ostream& err) {
     err << "usage: tavrine-cli plan|apply <all|latency|frames|netcode|cleanup|cpu>\n"
            "                  [--preset casual|competitive|streamer] [--arm LABEL]... [--disarm LABEL]...\n"
            "                  [--everything] [--target GAME.exe]\n"
+           "       tavrine-cli plan|apply gpu [--vendor auto|nvidia|amd|intel]\n"
            "  plan   print every change a run would make, in order, without changing anything\n"
            "  apply  make the changes (needs administrator rights)\n"
-           "  --target names the game executable \"Prioritize exe\" and the game clamp act on\n";
+           "  --target names the game executable \"Prioritize exe\" and the game clamp act on\n"
+           "  gpu    the GPU vendor profile, the MSI walk and hardware GPU scheduling (auto: the\n"
+           "         remembered vendor, else every vendor present)\n";
 }
 
 void print_known_labels(std::ostream& err) {
@@ -95,6 +99,9 @@ int apply(const CliOptions& options, std::ostream& out, std::ostream& err) {
 } // namespace
 
 int run_cli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    if (is_gpu_command(args)) {
+        return run_gpu_cli(args, out, err);
+    }
     const CliParse parsed = parse_cli(args);
     if (!parsed.options) {
         err << "tavrine-cli: " << parsed.error << "\n";

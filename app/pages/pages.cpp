@@ -47,8 +47,11 @@ void draw_page_content(ShellState& state, int page) {
     case kDeployPage:
         draw_deploy_page(state);
         break;
+    case kSettingsPage:
+        draw_settings_page(state);
+        break;
     default:
-        break; // Games, Crosshair and Settings: their header only, for now
+        break; // Games and Crosshair: their header only, for now
     }
 }
 
