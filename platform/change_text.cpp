@@ -124,4 +124,17 @@ std::string describe_shell_open(std::string_view path) {
     return "OPEN " + std::string(path);
 }
 
+std::string describe_write_file(std::string_view path, std::size_t bytes) {
+    return "WRITE FILE " + std::string(path) + " (" + std::to_string(bytes) +
+           (bytes == 1 ? " byte)" : " bytes)");
+}
+
+std::string describe_copy_file(std::string_view from, std::string_view to) {
+    return "COPY FILE " + std::string(from) + " -> " + std::string(to);
+}
+
+std::string describe_create_folders(std::string_view folder) {
+    return "CREATE FOLDER " + std::string(folder);
+}
+
 } // namespace tavrine

@@ -22,5 +22,8 @@ std::string describe_set_automatic_and_start(std::string_view service);
 std::string describe_set_attributes(std::string_view path, std::uint32_t attributes);
 std::string describe_delete_file(std::string_view path, std::uint64_t size);
 std::string describe_shell_open(std::string_view path);
+std::string describe_write_file(std::string_view path, std::size_t bytes);
+std::string describe_copy_file(std::string_view from, std::string_view to);
+std::string describe_create_folders(std::string_view folder);
 
 } // namespace tavrine

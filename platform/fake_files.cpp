@@ -341,4 +341,133 @@ void FakeFiles::shell_open(std::string_view path) {
     owner_.add_to_journal(describe_shell_open(path));
 }
 
+// [SECTION] Whole files and per-user folders ----------------------------------------------
+
+std::optional<std::string> FakeFiles::read_file(std::string_view path) {
+    Lock lock(owner_.lock());
+    auto it = entries_.find(resolve(path, true));
+    if (it == entries_.end() || (it->second.attributes & kFileAttributeDirectory) != 0 ||
+        it->second.unreadable) {
+        return std::nullopt;
+    }
+    return it->second.content;
+}
+
+std::optional<std::uint64_t> FakeFiles::file_size(std::string_view path) {
+    Lock lock(owner_.lock());
+    auto it = entries_.find(resolve(path, true));
+    if (it == entries_.end() || (it->second.attributes & kFileAttributeDirectory) != 0) {
+        return std::nullopt;
+    }
+    return it->second.size;
+}
+
+bool FakeFiles::write_file_whole(std::string_view path, std::string_view bytes) {
+    Lock lock(owner_.lock());
+    const std::string key = resolve(path, true);
+    const std::string_view parent = parent_of(key);
+    auto folder = entries_.find(std::string(parent));
+    if (writes_fail_ || parent.empty() || folder == entries_.end() ||
+        (folder->second.attributes & kFileAttributeDirectory) == 0) {
+        return false;
+    }
+    auto it = entries_.find(key);
+    if (it != entries_.end() &&
+        ((it->second.attributes & (kFileAttributeDirectory | kFileAttributeReadOnly)) != 0 ||
+         it->second.in_use)) {
+        return false;
+    }
+    FakeFile& file = entries_[key];
+    file.attributes = file.attributes == 0 ? kFileAttributeArchive : file.attributes;
+    file.content = std::string(bytes);
+    file.size = bytes.size();
+    owner_.add_to_journal(describe_write_file(path, bytes.size()));
+    return true;
+}
+
+bool FakeFiles::copy_file(std::string_view from, std::string_view to, bool fail_if_exists) {
+    Lock lock(owner_.lock());
+    auto source = entries_.find(resolve(from, true));
+    const std::string key = resolve(to, true);
+    auto folder = entries_.find(std::string(parent_of(key)));
+    if (writes_fail_ || source == entries_.end() ||
+        (source->second.attributes & kFileAttributeDirectory) != 0 || source->second.unreadable ||
+        folder == entries_.end() || (folder->second.attributes & kFileAttributeDirectory) == 0) {
+        return false;
+    }
+    auto target = entries_.find(key);
+    if (target != entries_.end() &&
+        (fail_if_exists ||
+         (target->second.attributes & (kFileAttributeDirectory | kFileAttributeReadOnly)) != 0)) {
+        return false;
+    }
+    FakeFile copy = source->second;
+    copy.in_use = false;
+    entries_[key] = std::move(copy); // CopyFileA carries the attributes over, read-only included
+    owner_.add_to_journal(describe_copy_file(from, to));
+    return true;
+}
+
+bool FakeFiles::create_folders(std::string_view folder) {
+    Lock lock(owner_.lock());
+    const std::string key = resolve(folder, true);
+    if (key.empty()) {
+        return false;
+    }
+    // Every level must be a folder or missing; a file in the way stops it, as on Windows.
+    for (std::string_view level = key; !level.empty(); level = parent_of(level)) {
+        auto it = entries_.find(std::string(level));
+        if (it != entries_.end() && (it->second.attributes & kFileAttributeDirectory) == 0) {
+            return false;
+        }
+    }
+    if (entries_.count(key) != 0) {
+        return true;
+    }
+    make_parents(key);
+    entries_[key].attributes = kFileAttributeDirectory;
+    owner_.add_to_journal(describe_create_folders(folder));
+    return true;
+}
+
+std::optional<std::string> FakeFiles::roaming_folder() {
+    Lock lock(owner_.lock());
+    return roaming_folder_.empty() ? std::nullopt : std::optional<std::string>(roaming_folder_);
+}
+
+std::optional<std::string> FakeFiles::temp_folder() {
+    Lock lock(owner_.lock());
+    return temp_folder_.empty() ? std::nullopt : std::optional<std::string>(temp_folder_);
+}
+
+void FakeFiles::add_text_file(std::string_view path, std::string_view content, std::uint32_t attributes) {
+    Lock lock(owner_.lock());
+    const std::string key = normalised(path);
+    make_parents(key);
+    FakeFile& file = entries_[key];
+    file.attributes = attributes == 0 ? kFileAttributeArchive : attributes;
+    file.content = std::string(content);
+    file.size = content.size();
+}
+
+void FakeFiles::deny_reading(std::string_view path) {
+    Lock lock(owner_.lock());
+    entries_[normalised(path)].unreadable = true;
+}
+
+void FakeFiles::fail_writes(bool fail) {
+    Lock lock(owner_.lock());
+    writes_fail_ = fail;
+}
+
+void FakeFiles::set_roaming_folder(std::string_view folder) {
+    Lock lock(owner_.lock());
+    roaming_folder_ = normalised(folder);
+}
+
+void FakeFiles::set_temp_folder(std::string_view folder) {
+    Lock lock(owner_.lock());
+    temp_folder_ = normalised(folder);
+}
+
 } // namespace tavrine

@@ -21,6 +21,8 @@ struct FakeFile {
     bool in_use = false;     // DeleteFileA refuses it, as for a file another process holds open
     bool unlistable = false; // a folder whose listing cannot start (access denied)
     std::string link_target; // a reparse point: paths below it continue in this folder
+    std::string content;     // what read_file gives back; `size` follows it once written
+    bool unreadable = false; // opening for reading fails (held without read sharing, denied)
 };
 
 struct FakeDrive {
@@ -43,6 +45,13 @@ public:
     SeekPenalty seek_penalty(char drive_letter) override;
     // Journalled only: nothing is opened.
     void shell_open(std::string_view path) override;
+    std::optional<std::string> read_file(std::string_view path) override;
+    std::optional<std::uint64_t> file_size(std::string_view path) override;
+    bool write_file_whole(std::string_view path, std::string_view bytes) override;
+    bool copy_file(std::string_view from, std::string_view to, bool fail_if_exists) override;
+    bool create_folders(std::string_view folder) override;
+    std::optional<std::string> roaming_folder() override;
+    std::optional<std::string> temp_folder() override;
 
     // Set-up for tests. Missing parent folders are created on the way.
     // A file (or, with kFileAttributeDirectory, a folder) at a Windows path.
@@ -61,6 +70,15 @@ public:
     void deny_listing(std::string_view path);
     void set_environment(std::string_view name, std::string_view value);
     void add_drive(char letter, FakeDrive drive);
+    // A file with this content (its size follows the content).
+    void add_text_file(std::string_view path, std::string_view content, std::uint32_t attributes = 0);
+    void deny_reading(std::string_view path);
+    // The next writes fail (a full disk): write_file_whole and copy_file return false, changing
+    // nothing.
+    void fail_writes(bool fail);
+    // Where roaming_folder and temp_folder point; an empty text makes the call fail.
+    void set_roaming_folder(std::string_view folder);
+    void set_temp_folder(std::string_view folder);
 
     // Inspection, without following reparse points.
     bool exists(std::string_view path) const;
@@ -85,6 +103,9 @@ private:
     std::array<std::optional<FakeDrive>, 26> drives_;
     std::function<void(std::string_view folder)> listed_hook_;
     std::multiset<std::string, CaseInsensitiveLess> pinned_; // resolved paths of live pins
+    bool writes_fail_ = false;
+    std::string roaming_folder_ = "C:\\Users\\Player\\AppData\\Roaming";
+    std::string temp_folder_ = "C:\\Users\\Player\\AppData\\Local\\Temp";
 
     friend class FakeFolderPin;
 };

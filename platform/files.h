@@ -1,6 +1,7 @@
 #pragma once
-// Files, folders and volumes: folder listings, attributes, deletion, environment expansion and
-// the drives the Cleanup page offers for TRIM.
+// Files, folders and volumes: folder listings, attributes, deletion, whole-file reads and
+// writes, environment expansion, the per-user folders and the drives the Cleanup page offers
+// for TRIM.
 
 #include <cstdint>
 #include <memory>
@@ -86,6 +87,24 @@ public:
     // ShellExecuteA(NULL, "open", path, NULL, NULL, SW_SHOWNORMAL); the result is not examined
     // (the program opened may show its own errors).
     virtual void shell_open(std::string_view path) = 0;
+
+    // The whole content of a file, as bytes; nullopt when it cannot be opened or read (missing,
+    // held open without read sharing, access denied).
+    virtual std::optional<std::string> read_file(std::string_view path) = 0;
+    // GetFileAttributesExA's size of a file; nullopt for a folder or when it cannot be asked.
+    virtual std::optional<std::uint64_t> file_size(std::string_view path) = 0;
+    // Writes `bytes` to a temporary file beside `path`, then replaces `path` with it, so the
+    // target is either the new content whole or what it was before; never a truncated file.
+    // The target's read-only attribute is not overridden: such a target stays as it was.
+    virtual bool write_file_whole(std::string_view path, std::string_view bytes) = 0;
+    // CopyFileA.
+    virtual bool copy_file(std::string_view from, std::string_view to, bool fail_if_exists) = 0;
+    // Creates `folder` and every missing folder above it; true when it exists afterwards.
+    virtual bool create_folders(std::string_view folder) = 0;
+    // SHGetFolderPathA(CSIDL_APPDATA): the per-user roaming folder, without a trailing slash.
+    virtual std::optional<std::string> roaming_folder() = 0;
+    // GetTempPathA, without a trailing slash.
+    virtual std::optional<std::string> temp_folder() = 0;
 };
 
 } // namespace tavrine

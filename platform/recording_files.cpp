@@ -69,8 +69,16 @@ void FileDeletionBatch::flush_into(std::vector<std::string>& lines) {
 std::optional<std::uint32_t> RecordingFiles::attributes(std::string_view path) {
     {
         std::lock_guard<std::mutex> lock(mutex_);
-        if (deleted_.count(ascii_lowered(path)) != 0) {
+        const std::string id = ascii_lowered(path);
+        if (deleted_.count(id) != 0) {
             return std::nullopt;
+        }
+        if (created_folders_.count(id) != 0) {
+            return kFileAttributeDirectory;
+        }
+        if (written_.count(id) != 0) {
+            const std::optional<std::uint32_t> real = inner_.attributes(path);
+            return real ? *real : kFileAttributeArchive;
         }
     }
     return inner_.attributes(path);
@@ -167,6 +175,77 @@ FolderPinPtr RecordingFiles::pin_folder(std::string_view folder) {
 
 void RecordingFiles::shell_open(std::string_view path) {
     plan_.record(describe_shell_open(path));
+}
+
+std::optional<std::string> RecordingFiles::read_file(std::string_view path) {
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        const std::string id = ascii_lowered(path);
+        if (deleted_.count(id) != 0) {
+            return std::nullopt;
+        }
+        auto it = written_.find(id);
+        if (it != written_.end()) {
+            return it->second;
+        }
+    }
+    return inner_.read_file(path);
+}
+
+std::optional<std::uint64_t> RecordingFiles::file_size(std::string_view path) {
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        const std::string id = ascii_lowered(path);
+        if (deleted_.count(id) != 0) {
+            return std::nullopt;
+        }
+        auto it = written_.find(id);
+        if (it != written_.end()) {
+            return it->second.size();
+        }
+    }
+    return inner_.file_size(path);
+}
+
+bool RecordingFiles::write_file_whole(std::string_view path, std::string_view bytes) {
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        const std::string id = ascii_lowered(path);
+        deleted_.erase(id);
+        written_[id] = std::string(bytes);
+    }
+    plan_.record(describe_write_file(path, bytes.size()));
+    return true;
+}
+
+bool RecordingFiles::copy_file(std::string_view from, std::string_view to, bool fail_if_exists) {
+    if (fail_if_exists && attributes(to)) {
+        return false;
+    }
+    std::optional<std::string> content = read_file(from);
+    if (!content) {
+        return false; // a run could not copy it either
+    }
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        const std::string id = ascii_lowered(to);
+        deleted_.erase(id);
+        written_[id] = std::move(*content);
+    }
+    plan_.record(describe_copy_file(from, to));
+    return true;
+}
+
+bool RecordingFiles::create_folders(std::string_view folder) {
+    if (const std::optional<std::uint32_t> existing = attributes(folder)) {
+        return (*existing & kFileAttributeDirectory) != 0;
+    }
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        created_folders_.insert(ascii_lowered(folder));
+    }
+    plan_.record(describe_create_folders(folder));
+    return true;
 }
 
 } // namespace tavrine

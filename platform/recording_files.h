@@ -53,6 +53,14 @@ public:
     DriveType drive_type(std::string_view root) override { return inner_.drive_type(root); }
     SeekPenalty seek_penalty(char drive_letter) override { return inner_.seek_penalty(drive_letter); }
     void shell_open(std::string_view path) override;
+    std::optional<std::string> read_file(std::string_view path) override;
+    std::optional<std::uint64_t> file_size(std::string_view path) override;
+    // Recorded, not made; later reads in the same plan see the planned content.
+    bool write_file_whole(std::string_view path, std::string_view bytes) override;
+    bool copy_file(std::string_view from, std::string_view to, bool fail_if_exists) override;
+    bool create_folders(std::string_view folder) override;
+    std::optional<std::string> roaming_folder() override { return inner_.roaming_folder(); }
+    std::optional<std::string> temp_folder() override { return inner_.temp_folder(); }
 
 private:
     friend class RecordingFolderPin;
@@ -67,6 +75,10 @@ private:
     // Files the plan has deleted: later reads no longer see them, so a folder reached twice
     // (%TEMP% is usually %LOCALAPPDATA%\Temp) is not counted twice.
     std::set<std::string> deleted_;
+    // Files the plan has written or copied (by lower-cased path, with their planned content)
+    // and folders it has created: later reads see them as a run would.
+    std::map<std::string, std::string> written_;
+    std::set<std::string> created_folders_;
 };
 
 } // namespace tavrine

@@ -3,6 +3,7 @@
 #include "platform/win32_handles.h"
 
 #include <shellapi.h>
+#include <shlobj.h>
 #include <winioctl.h>
 
 #include <algorithm>
@@ -189,6 +190,142 @@ SeekPenalty Win32Files::seek_penalty(char drive_letter) {
 void Win32Files::shell_open(std::string_view path) {
     const std::string text(path);
     ShellExecuteA(nullptr, "open", text.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+}
+
+// [SECTION] Whole files and per-user folders ----------------------------------------------
+
+namespace {
+
+std::string without_trailing_slash(std::string path) {
+    while (path.size() > 3 && (path.back() == '\\' || path.back() == '/')) {
+        path.pop_back();
+    }
+    return path;
+}
+
+bool write_all(HANDLE file, std::string_view bytes) {
+    while (!bytes.empty()) {
+        const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size(), 1u << 20));
+        DWORD written = 0;
+        if (!WriteFile(file, bytes.data(), chunk, &written, nullptr) || written == 0) {
+            return false;
+        }
+        bytes.remove_prefix(written);
+    }
+    return true;
+}
+
+} // namespace
+
+std::optional<std::string> Win32Files::read_file(std::string_view path) {
+    const std::string text(path);
+    // Shared for writing too: a game that keeps its settings open still lets them be read.
+    win32::UniqueFileHandle file(CreateFileA(text.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                             nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) {
+        return std::nullopt;
+    }
+    LARGE_INTEGER size{};
+    if (!GetFileSizeEx(file.get(), &size) || size.QuadPart < 0 ||
+        static_cast<std::uint64_t>(size.QuadPart) > std::string().max_size()) {
+        return std::nullopt;
+    }
+    std::string content(static_cast<std::size_t>(size.QuadPart), '\0');
+    std::size_t filled = 0;
+    while (filled < content.size()) {
+        const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(content.size() - filled, 1u << 20));
+        DWORD read = 0;
+        if (!ReadFile(file.get(), content.data() + filled, chunk, &read, nullptr)) {
+            return std::nullopt;
+        }
+        if (read == 0) {
+            break; // the file shrank meanwhile: what was there is the content
+        }
+        filled += read;
+    }
+    content.resize(filled);
+    return content;
+}
+
+std::optional<std::uint64_t> Win32Files::file_size(std::string_view path) {
+    const std::string text(path);
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    if (!GetFileAttributesExA(text.c_str(), GetFileExInfoStandard, &data) ||
+        (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+        return std::nullopt;
+    }
+    return (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+}
+
+bool Win32Files::write_file_whole(std::string_view path, std::string_view bytes) {
+    const std::string target(path);
+    const std::string temporary = target + ".tavrine-new";
+    // Windows refuses to replace a read-only file, Wine does not: ask, so both keep it.
+    const DWORD existing = GetFileAttributesA(target.c_str());
+    if (existing != INVALID_FILE_ATTRIBUTES &&
+        (existing & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) != 0) {
+        return false;
+    }
+    {
+        win32::UniqueFileHandle file(CreateFileA(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                                 FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!file) {
+            return false;
+        }
+        // Flushed before the replace, so a power cut after it cannot leave an empty file.
+        if (!write_all(file.get(), bytes) || !FlushFileBuffers(file.get())) {
+            file.reset();
+            DeleteFileA(temporary.c_str());
+            return false;
+        }
+    }
+    if (!MoveFileExA(temporary.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        DeleteFileA(temporary.c_str());
+        return false;
+    }
+    return true;
+}
+
+bool Win32Files::copy_file(std::string_view from, std::string_view to, bool fail_if_exists) {
+    const std::string source(from);
+    const std::string target(to);
+    return CopyFileA(source.c_str(), target.c_str(), fail_if_exists ? TRUE : FALSE) != FALSE;
+}
+
+bool Win32Files::create_folders(std::string_view folder) {
+    const std::string path = without_trailing_slash(std::string(folder));
+    if (path.empty()) {
+        return false;
+    }
+    // Each level from the top down.
+    for (std::size_t slash = path.find('\\', 3);; slash = path.find('\\', slash + 1)) {
+        // A level that exists, or one the caller may not create (rights above the folder),
+        // is passed; whether the folder itself exists at the end is what counts.
+        const std::string level = path.substr(0, slash);
+        CreateDirectoryA(level.c_str(), nullptr);
+        if (slash == std::string::npos) {
+            break;
+        }
+    }
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+std::optional<std::string> Win32Files::roaming_folder() {
+    char folder[MAX_PATH] = {};
+    if (FAILED(SHGetFolderPathA(nullptr, CSIDL_APPDATA, nullptr, 0, folder))) {
+        return std::nullopt;
+    }
+    return without_trailing_slash(folder);
+}
+
+std::optional<std::string> Win32Files::temp_folder() {
+    char folder[MAX_PATH + 1] = {};
+    const DWORD length = GetTempPathA(sizeof folder, folder);
+    if (length == 0 || length > MAX_PATH) {
+        return std::nullopt;
+    }
+    return without_trailing_slash(folder);
 }
 
 } // namespace tavrine

@@ -16,6 +16,13 @@ public:
     DriveType drive_type(std::string_view root) override;
     SeekPenalty seek_penalty(char drive_letter) override;
     void shell_open(std::string_view path) override;
+    std::optional<std::string> read_file(std::string_view path) override;
+    std::optional<std::uint64_t> file_size(std::string_view path) override;
+    bool write_file_whole(std::string_view path, std::string_view bytes) override;
+    bool copy_file(std::string_view from, std::string_view to, bool fail_if_exists) override;
+    bool create_folders(std::string_view folder) override;
+    std::optional<std::string> roaming_folder() override;
+    std::optional<std::string> temp_folder() override;
 };
 
 } // namespace tavrine

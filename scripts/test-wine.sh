@@ -66,6 +66,11 @@ fi
 shopt -s nullglob
 for script in tests/wine/*.sh; do
     name="$(basename "$script")"
+    # While iterating: TAVRINE_WINE_ONLY=PATTERN runs only the scripts whose name matches
+    # (a shell pattern, "none" for none); GTEST_FILTER narrows the runner as usual.
+    if [[ -n "${TAVRINE_WINE_ONLY:-}" && "$name" != $TAVRINE_WINE_ONLY ]]; then
+        continue
+    fi
     echo "== $name"
     start=$SECONDS
     if bash "$script"; then

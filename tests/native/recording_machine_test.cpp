@@ -1,4 +1,5 @@
 #include "engine/primitives.h"
+#include "platform/files.h"
 #include "platform/recording_machine.h"
 #include "tests/native/test_support.h"
 #include "tweaks/latency.h"
@@ -60,6 +61,23 @@ TEST_F(Recording, no_write_command_service_or_setting_reaches_the_inner_machine)
                                     "ThreadPriority"),
               31u);
     EXPECT_EQ(fake.registry().key_count(), keys);
+}
+
+TEST_F(Recording, file_writes_and_copies_are_recorded_and_seen_by_later_reads_of_the_plan_only) {
+    fake.files().add_text_file("C:\\Game\\a.ini", "old");
+    RecordingMachine recorder(fake);
+    Files& files = recorder.files();
+    EXPECT_TRUE(files.copy_file("C:\\Game\\a.ini", "C:\\Game\\a.ini.bak", true));
+    EXPECT_TRUE(files.write_file_whole("C:\\Game\\a.ini", "new"));
+    EXPECT_TRUE(files.create_folders("C:\\Game\\Sub"));
+    EXPECT_EQ(files.read_file("C:\\Game\\a.ini"), "new");
+    EXPECT_FALSE(files.copy_file("C:\\Game\\a.ini", "C:\\Game\\a.ini.bak", true)); // the backup is there now
+    EXPECT_EQ(recorder.lines(), (std::vector<std::string>{"COPY FILE C:\\Game\\a.ini -> C:\\Game\\a.ini.bak",
+                                                          "WRITE FILE C:\\Game\\a.ini (3 bytes)",
+                                                          "CREATE FOLDER C:\\Game\\Sub"}));
+    EXPECT_TRUE(fake.journal().empty());
+    EXPECT_EQ(fake.files().read_file("C:\\Game\\a.ini"), "old");
+    EXPECT_FALSE(fake.files().exists("C:\\Game\\a.ini.bak"));
 }
 
 TEST_F(Recording, a_delete_is_recorded_only_when_the_value_is_there) {

@@ -138,5 +138,37 @@ TEST_F(RealFiles, drive_c_is_a_fixed_drive_and_a_missing_volume_has_no_known_see
     files().seek_penalty('C'); // whatever Wine answers, the query returns
 }
 
+TEST_F(RealFiles, whole_file_writes_replace_the_target_or_leave_it_and_leave_no_temporary) {
+    const fs::path folder = root() / "deep" / "er";
+    ASSERT_TRUE(files().create_folders(folder.string()));
+    ASSERT_TRUE(files().create_folders(folder.string())); // already there is fine
+    const std::string target = (folder / "settings.cfg").string();
+
+    ASSERT_TRUE(files().write_file_whole(target, "first\r\n"));
+    ASSERT_TRUE(files().write_file_whole(target, std::string("se\0cond", 7)));
+    EXPECT_EQ(files().read_file(target), std::string("se\0cond", 7));
+    EXPECT_EQ(files().file_size(target), 7u);
+
+    // A read-only target refuses the replace and keeps its content.
+    ASSERT_TRUE(files().set_attributes(target, kFileAttributeReadOnly));
+    EXPECT_FALSE(files().write_file_whole(target, "third"));
+    EXPECT_EQ(files().read_file(target), std::string("se\0cond", 7));
+    ASSERT_TRUE(files().set_attributes(target, kFileAttributeNormal));
+
+    const std::string copy = (folder / "settings.bak").string();
+    ASSERT_TRUE(files().copy_file(target, copy, true));
+    EXPECT_FALSE(files().copy_file(target, copy, true));
+    EXPECT_EQ(files().read_file(copy), files().read_file(target));
+
+    std::size_t entries = 0;
+    for ([[maybe_unused]] const auto& entry : fs::directory_iterator(folder)) {
+        ++entries;
+    }
+    EXPECT_EQ(entries, 2u); // no temporary file left beside them
+    EXPECT_FALSE(files().read_file((folder / "missing.cfg").string()).has_value());
+    EXPECT_TRUE(files().roaming_folder().has_value());
+    EXPECT_TRUE(files().temp_folder().has_value());
+}
+
 } // namespace
 } // namespace tavrine
