@@ -7,6 +7,8 @@
 #include "app/widgets.h"
 #include "engine/modules.h"
 #include "engine/run_status.h"
+#include "overlays/crosshair.h"
+#include "overlays/hud.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -74,7 +76,7 @@ void page_header(int page) {
     } else if (page == 5) {
         pill_text = profile_preset_name(profile_preset().load());
     } else if (page == 7) {
-        pill_text = "Off";
+        pill_text = crosshair_settings().enabled ? "Live" : "Off";
     } else if (page == 9) {
         pill_text = "Quick";
     }
@@ -141,9 +143,9 @@ void draw_main_screen(ShellState& state, ImVec2 o) {
         }
         ImGui::EndChild();
     } else {
-        // The overlays are not built into this program yet, so neither can be on.
         draw_list->AddText(font_or_current(fonts.font_small), 11.5f, ImVec2(o.x + 240, o.y + 682),
-                           color_with_alpha(kMuted, 0.75f), footer_hint(false, false));
+                           color_with_alpha(kMuted, 0.75f),
+                           footer_hint(hud_settings().enabled, crosshair_settings().enabled));
     }
 }
 

@@ -10,6 +10,7 @@
 #include "app/window_win32.h"
 #include "engine/modules.h"
 #include "engine/run_status.h"
+#include "overlays/hud_window_win32.h"
 
 #ifdef TAVRINE_BENCH_PROBE
 #include "app/bench_probe_win32.h"
@@ -222,6 +223,7 @@ int run_shell() {
     ImGui_ImplDX11_Init(graphics().device, graphics().context);
 
     const ShellLinks& links = shell_links();
+    set_hud_window(&win32_hud_window());
     apply_profile_preset(static_cast<std::int32_t>(ProfilePresetIndex::Competitive));
     if (links.load_settings) {
         links.load_settings();

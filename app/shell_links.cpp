@@ -3,28 +3,23 @@
 #include "app/first_launch.h"
 #include "app/pages/completion_overlay.h"
 #include "app/pages/system_sampler.h"
+#include "app/shell_settings.h"
 #include "gpu/gpu_setup.h"
 #include "gpu/vendor_record.h"
+#include "overlays/crosshair.h"
+#include "overlays/hud.h"
 
 namespace tavrine {
 
-namespace {
-
-void load_settings() {
-    load_remembered_vendor();
-}
-
-} // namespace
-
 const ShellLinks& shell_links() {
     static constexpr ShellLinks links{
-        .load_settings = load_settings,
-        .save_and_close_overlays = nullptr,
-        .update_crosshair_overlay = nullptr,
-        .update_hud_overlay = nullptr,
-        .toggle_crosshair_overlay = nullptr,
-        .toggle_hud = nullptr,
-        .crosshair_needs_animation = nullptr,
+        .load_settings = load_saved_settings,
+        .save_and_close_overlays = save_and_close_overlays,
+        .update_crosshair_overlay = update_crosshair_overlay,
+        .update_hud_overlay = update_hud_overlay,
+        .toggle_crosshair_overlay = toggle_crosshair_overlay,
+        .toggle_hud = toggle_hud,
+        .crosshair_needs_animation = crosshair_needs_animation,
         .is_first_launch = is_first_launch,
         .detect_once = detect_once,
         .advance_first_launch = advance_first_launch,

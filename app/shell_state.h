@@ -44,6 +44,7 @@ struct ShellState {
     bool deep_idle = false;
     bool eco_renderer = false;
     int surface_opacity = 94;
+    bool start_with_windows = false; // read from the system at start-up
 
     // Pages
     int page = 0;

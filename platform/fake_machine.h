@@ -7,6 +7,7 @@
 #include "platform/ascii.h"
 #include "platform/fake_files.h"
 #include "platform/fake_processes.h"
+#include "platform/fake_sensors.h"
 #include "platform/fake_system_state.h"
 #include "platform/machine.h"
 
@@ -161,6 +162,7 @@ public:
     FakeProcesses& processes() override { return processes_; }
     FakeFiles& files() override { return files_; }
     FakeSystemState& system_state() override { return system_state_; }
+    FakeSensors& sensors() override { return sensors_; }
 
     // For the fakes of each concern: one lock for the whole machine, one journal.
     std::recursive_mutex& lock() const { return mutex_; }
@@ -189,6 +191,7 @@ private:
     FakeProcesses processes_{*this};
     FakeFiles files_{*this};
     FakeSystemState system_state_{*this};
+    FakeSensors sensors_{*this};
 };
 
 } // namespace tavrine

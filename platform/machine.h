@@ -11,7 +11,8 @@
 //   [SECTION] System settings
 //   [SECTION] Security and optional entry points
 //   (processes and threads: platform/processes.h; files and volumes: platform/files.h;
-//    timer, execution state, memory lists and other process-wide requests: platform/system_state.h)
+//    timer, execution state, memory lists and other process-wide requests: platform/system_state.h;
+//    hardware sensors behind the HUD: platform/sensors.h)
 //   [SECTION] Machine and the current backend
 
 #include <cstdint>
@@ -134,6 +135,7 @@ public:
 class Processes;   // platform/processes.h
 class Files;       // platform/files.h
 class SystemState; // platform/system_state.h
+class Sensors;     // platform/sensors.h
 
 class Machine {
 public:
@@ -146,6 +148,7 @@ public:
     virtual Processes& processes() = 0;
     virtual Files& files() = 0;
     virtual SystemState& system_state() = 0;
+    virtual Sensors& sensors() = 0;
     // A remark for a person reading a preview; real backends ignore it.
     virtual void note(std::string_view /*text*/) {}
 };

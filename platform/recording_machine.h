@@ -28,6 +28,8 @@ public:
     Processes& processes() override { return processes_; }
     Files& files() override { return files_; }
     SystemState& system_state() override { return system_state_; }
+    // Sensors only read: they pass straight through.
+    Sensors& sensors() override { return inner_.sensors(); }
     void note(std::string_view text) override;
 
     // Every line so far; a run of file deletions still open is summed up first.

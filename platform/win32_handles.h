@@ -67,11 +67,60 @@ struct FileTraits {
     static void close(HANDLE handle) { CloseHandle(handle); }
 };
 
+// GDI: pens, brushes and bitmaps (DeleteObject), memory device contexts (DeleteDC).
+struct GdiObjectTraits {
+    static HGDIOBJ invalid() { return nullptr; }
+    static void close(HGDIOBJ object) { DeleteObject(object); }
+};
+struct MemoryDcTraits {
+    static HDC invalid() { return nullptr; }
+    static void close(HDC dc) { DeleteDC(dc); }
+};
+
 using UniqueHkey = UniqueHandle<HKEY, KeyTraits>;
 using UniqueModule = UniqueHandle<HMODULE, ModuleTraits>;
 using UniqueServiceHandle = UniqueHandle<SC_HANDLE, ServiceTraits>;
 using UniqueKernelHandle = UniqueHandle<HANDLE, KernelTraits>;
 using UniqueFindHandle = UniqueHandle<HANDLE, FindTraits>;
 using UniqueFileHandle = UniqueHandle<HANDLE, FileTraits>;
+using UniqueGdiObject = UniqueHandle<HGDIOBJ, GdiObjectTraits>;
+using UniqueMemoryDc = UniqueHandle<HDC, MemoryDcTraits>;
+
+// The screen's device context (GetDC(NULL)), released with ReleaseDC.
+class ScreenDc {
+public:
+    ScreenDc() : dc_(GetDC(nullptr)) {}
+    ~ScreenDc() {
+        if (dc_) {
+            ReleaseDC(nullptr, dc_);
+        }
+    }
+    ScreenDc(const ScreenDc&) = delete;
+    ScreenDc& operator=(const ScreenDc&) = delete;
+    HDC get() const { return dc_; }
+    explicit operator bool() const { return dc_ != nullptr; }
+
+private:
+    HDC dc_;
+};
+
+// An object selected into a device context for a scope; the previous one goes back at the end,
+// so the object can be deleted (GDI refuses to delete a selected object).
+class SelectedObject {
+public:
+    SelectedObject(HDC dc, HGDIOBJ object)
+        : dc_(dc), previous_(object ? SelectObject(dc, object) : nullptr) {}
+    ~SelectedObject() {
+        if (previous_) {
+            SelectObject(dc_, previous_);
+        }
+    }
+    SelectedObject(const SelectedObject&) = delete;
+    SelectedObject& operator=(const SelectedObject&) = delete;
+
+private:
+    HDC dc_;
+    HGDIOBJ previous_;
+};
 
 } // namespace tavrine::win32

@@ -4,6 +4,7 @@
 #include "platform/win32_files.h"
 #include "platform/win32_handles.h"
 #include "platform/win32_processes.h"
+#include "platform/win32_sensors.h"
 #include "platform/win32_system_state.h"
 
 #include <string>
@@ -277,6 +278,7 @@ public:
     Processes& processes() override { return processes_; }
     Files& files() override { return files_; }
     SystemState& system_state() override { return system_state_; }
+    Sensors& sensors() override { return win32_sensors(); }
 
 private:
     Win32Registry registry_;

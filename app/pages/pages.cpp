@@ -50,8 +50,11 @@ void draw_page_content(ShellState& state, int page) {
     case kSettingsPage:
         draw_settings_page(state);
         break;
+    case kCrosshairPage:
+        draw_crosshair_page(state);
+        break;
     default:
-        break; // Games and Crosshair: their header only, for now
+        break; // Games: its header only, for now
     }
 }
 

@@ -28,7 +28,7 @@ enum PageId : int {
 PathKind page_path(int page);
 bool page_has_dock(int page);
 
-// The content below the header of `page` (Games and Crosshair have none yet).
+// The content below the header of `page` (Games has none yet).
 void draw_page_content(ShellState& state, int page);
 
 void draw_overview_page(ShellState& state);
@@ -38,6 +38,7 @@ void draw_netcode_page(ShellState& state);
 void draw_cleanup_page(ShellState& state);
 void draw_cpu_page(ShellState& state);
 void draw_deploy_page(ShellState& state);
+void draw_crosshair_page(ShellState& state);
 void draw_settings_page(ShellState& state);
 // The Settings page's "GPU" card: first-time setup state, "Tune GPU now", "Show setup next launch".
 void draw_gpu_card(ShellState& state);

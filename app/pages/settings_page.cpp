@@ -1,10 +1,98 @@
-// Settings: the GPU card (the overlay and app cards arrive with their rooms).
+// Settings: the HUD card, the overlay toggles, the GPU card, the App card (idle rendering,
+// Start with Windows, surface opacity) and the hot-key line.
+#include "app/pages/page_parts.h"
 #include "app/pages/pages.h"
+#include "app/widgets.h"
+#include "engine/start_with_windows.h"
+#include "overlays/hud.h"
+#include "overlays/sensors.h"
 
 namespace tavrine {
 
+namespace {
+
+constexpr const char* kCorners[] = {"Top left", "Top right", "Bottom left", "Bottom right"};
+
+// A change that shows on the panel: redraw it, then save.
+void shown_change(bool changed) {
+    if (changed) {
+        request_hud_redraw();
+        save_hud_settings();
+    }
+}
+
+void hud_card() {
+    HudSettings& hud = hud_settings();
+    section_header("Overlays", "HUD", hud.enabled ? "Live" : "Off");
+    if (toggle_row("Hardware HUD (F7)", hud.enabled,
+                   "CPU, GPU, VRAM, clocks, temp. Click-through, polls only while on.")) {
+        request_hud_redraw();
+        if (!hud.enabled) {
+            close_sensors();
+        }
+        save_hud_settings();
+    }
+    // [crosshair toggle] "Crosshair overlay (F8)" belongs here, bound to the crosshair's
+    // enabled flag and saved with the crosshair's own save.
+    gap_after_item(6);
+    shown_change(toggle_row("Show CPU", hud.show_cpu, nullptr));
+    shown_change(toggle_row("Show GPU / VRAM", hud.show_gpu, nullptr));
+    shown_change(toggle_row("Show RAM", hud.show_ram, nullptr));
+    shown_change(toggle_row("Show GPU temp", hud.show_gpu_temperature,
+                            "NVML / AMD ADL when the driver is installed."));
+    shown_change(toggle_row("Show clocks", hud.show_clocks, nullptr));
+    // Ping and the poll interval take effect at the next poll: saved only.
+    if (toggle_row("Show ping (1.1.1.1)", hud.show_ping,
+                   "ICMP every poll. Off by default so it costs nothing.")) {
+        save_hud_settings();
+    }
+    gap_after_item(4);
+    ImGui::SetNextItemWidth(280);
+    shown_change(ImGui::Combo("HUD corner", &hud.corner, kCorners, 4));
+    ImGui::SetNextItemWidth(280);
+    shown_change(ImGui::SliderInt("HUD opacity", &hud.opacity, 30, 100, "%d%%"));
+    ImGui::SetNextItemWidth(280);
+    if (ImGui::SliderInt("HUD poll (ms)", &hud.poll_ms, 400, 2000, "%d")) {
+        save_hud_settings();
+    }
+    ImGui::SetNextItemWidth(280);
+    shown_change(ImGui::SliderFloat("HUD scale", &hud.scale, 0.75f, 1.5f, "%.2f"));
+}
+
+void app_card(ShellState& state) {
+    section_header("App", "Loader", "UI");
+    const float width = (ImGui::GetContentRegionAvail().x - 10) / 2;
+    module_row("Eco renderer", "Cap idle loader FPS", state.eco_renderer, "Caps idle loader FPS.", width);
+    ImGui::SameLine(0, 10);
+    module_row("Deep idle", "Sleep render loop", state.deep_idle, "Sleeps render loop when idle.", width);
+    gap_after_item(6);
+    bool wanted = state.start_with_windows;
+    if (toggle_row("Start with Windows", wanted,
+                   "Logon task \xE2\x80\x94 launches the optimiser at logon.")) {
+        // The toggle shows what the system now holds, so a refused path leaves it off.
+        set_start_with_windows(wanted);
+        state.start_with_windows = startup_entry_exists();
+    }
+    gap_after_item(6);
+    ImGui::TextUnformatted("Surface opacity");
+    ImGui::SetNextItemWidth(280);
+    ImGui::SliderInt("##opacity", &state.surface_opacity, 70, 100, "%d%%");
+}
+
+} // namespace
+
 void draw_settings_page(ShellState& state) {
+    ImGui::TextWrapped(
+        "Overlays stay idle until you enable them. Sensors (NVML / DXGI / ping) are not opened "
+        "in the background.");
+    gap_after_item(10);
+    hud_card();
+    gap_after_item(16);
     draw_gpu_card(state);
+    gap_after_item(16);
+    app_card(state);
+    gap_after_item(10);
+    ImGui::TextUnformatted("DELETE quits  \xC2\xB7  F7 HUD  \xC2\xB7  F8 crosshair");
 }
 
 } // namespace tavrine

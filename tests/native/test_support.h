@@ -86,6 +86,7 @@ public:
     Processes& processes() override { return inner_.processes(); }
     Files& files() override { return inner_.files(); }
     SystemState& system_state() override { return inner_.system_state(); }
+    Sensors& sensors() override { return inner_.sensors(); }
 
     RegistryKeyPtr create_key(Hive hive, std::string_view sub_key) override;
     RegistryKeyPtr open_key(Hive hive, std::string_view sub_key, KeyAccess access) override;

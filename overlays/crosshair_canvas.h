@@ -1,0 +1,32 @@
+#pragma once
+// The Windows side of the crosshair overlay, as far as tests and the benchmark need to see it
+// (no <windows.h> here): the canvas GDI paints, and what the system says about the window.
+
+#include "overlays/crosshair.h"
+#include "overlays/crosshair_shapes.h"
+
+#include <cstdint>
+#include <vector>
+
+namespace tavrine {
+
+// Paints `shapes` with GDI in the colours of `settings` into a fresh 360 x 360 canvas and runs
+// the alpha pass: the premultiplied 0xAARRGGBB pixels the overlay pushes, row by row from the
+// top. Empty when GDI could not give a canvas.
+std::vector<std::uint32_t> render_crosshair_canvas(const CrosshairSettings& settings,
+                                                   const CrosshairShapeList& shapes);
+
+struct CrosshairWindowFacts {
+    bool exists = false;
+    bool visible = false;
+    int x = 0;
+    int y = 0;
+    int width = 0;
+    int height = 0;
+    bool topmost = false;
+    bool layered = false;
+    bool click_through = false; // WS_EX_TRANSPARENT and WM_NCHITTEST answers HTTRANSPARENT
+};
+CrosshairWindowFacts crosshair_window_facts();
+
+} // namespace tavrine
