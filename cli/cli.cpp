@@ -1,5 +1,6 @@
 #include "cli/cli.h"
 
+#include "cli/cli_deploy.h"
 #include "cli/cli_gpu.h"
 #include "cli/cli_options.h"
 #include "engine/pipeline.h"
@@ -24,6 +25,8 @@ void print_usage(std::ostream& err) {
            "  plan   print every change a run would make, in order, without changing anything\n"
            "  apply  make the changes (needs administrator rights)\n"
            "  --target names the game executable \"Prioritize exe\" and the game clamp act on\n"
+           "       tavrine-cli titles | plan deploy <title> | apply deploy <title>\n"
+           "  a title's stack and its seven deploy stages; a title is its name (any case) or index\n"
            "  gpu    the GPU vendor profile, the MSI walk and hardware GPU scheduling (auto: the\n"
            "         remembered vendor, else every vendor present)\n";
 }
@@ -101,6 +104,9 @@ int apply(const CliOptions& options, std::ostream& out, std::ostream& err) {
 int run_cli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
     if (is_gpu_command(args)) {
         return run_gpu_cli(args, out, err);
+    }
+    if (const std::optional<int> code = run_title_cli(args, out, err)) {
+        return *code;
     }
     const CliParse parsed = parse_cli(args);
     if (!parsed.options) {

@@ -1,13 +1,11 @@
 #include "gpu/gpu_setup.h"
 
 #include "engine/run_status.h"
+#include "engine/worker_gate.h"
 #include "gpu/display_adapters.h"
 #include "gpu/vendor_record.h"
 #include "tweaks/frames.h"
 #include "tweaks/gpu_vendor.h"
-
-#include <system_error>
-#include <thread>
 
 namespace tavrine {
 
@@ -37,12 +35,8 @@ GpuDetection& gpu_detection() {
 }
 
 bool start_detached_worker(std::function<void()> job) {
-    try {
-        std::thread(std::move(job)).detach();
-        return true;
-    } catch (const std::system_error&) {
-        return false;
-    }
+    // Through the one worker gate: never beside a run, a deploy or a restore point.
+    return start_worker(WorkerKind::GpuTune, std::move(job));
 }
 
 WorkerStarter set_gpu_worker_starter(WorkerStarter starter) {

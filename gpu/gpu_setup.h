@@ -49,7 +49,8 @@ bool start_tune_now(GpuVendor vendor);
 void reset_first_launch();
 
 // How the GPU workers are started. Tests swap in one that refuses or runs the job in place;
-// the default starts a detached thread and returns false when the system refuses one.
+// the default starts a detached thread through the worker gate and returns false when another
+// worker runs or the system refuses a thread.
 using WorkerStarter = bool (*)(std::function<void()> job);
 bool start_detached_worker(std::function<void()> job);
 WorkerStarter set_gpu_worker_starter(WorkerStarter starter);
