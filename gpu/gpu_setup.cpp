@@ -99,7 +99,7 @@ void finish_setup() {
 bool start_tune_now(GpuVendor vendor) {
     GpuDetection& detection = gpu_detection();
     const RunStatus& status = run_status();
-    if (status.worker_active.load() || status.deploy_in_progress.load()) {
+    if (active_worker() != WorkerKind::None || status.deploy_in_progress.load()) {
         return false;
     }
     bool idle = false;

@@ -2,6 +2,7 @@
 // record they leave.
 
 #include "engine/run_status.h"
+#include "engine/worker_gate.h"
 #include "tests/native/gpu_test_support.h"
 #include "tests/native/test_support.h"
 
@@ -121,9 +122,11 @@ TEST_F(GpuSetup, a_vendor_thread_that_cannot_start_clears_busy_and_returns_to_ch
 
 TEST_F(GpuSetup, tune_now_is_refused_while_a_run_or_another_vendor_thread_is_busy) {
     set_gpu_worker_starter(test::run_in_place);
-    run_status().worker_active.store(true);
-    EXPECT_FALSE(start_tune_now(GpuVendor::Nvidia));
-    run_status().worker_active.store(false);
+    {
+        const WorkerTicket run = admit_worker(WorkerKind::Pipeline);
+        ASSERT_TRUE(run);
+        EXPECT_FALSE(start_tune_now(GpuVendor::Nvidia));
+    }
     gpu_detection().tuning_busy.store(true);
     EXPECT_FALSE(start_tune_now(GpuVendor::Nvidia));
     gpu_detection().tuning_busy.store(false);
