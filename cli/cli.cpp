@@ -1,6 +1,7 @@
 #include "cli/cli.h"
 
 #include "cli/cli_deploy.h"
+#include "cli/cli_gpu.h"
 #include "cli/cli_options.h"
 #include "cli/cli_status.h"
 #include "cli/history_command.h"
@@ -23,6 +24,7 @@ void print_usage(std::ostream& err) {
            "                  [--preset casual|competitive|streamer] [--arm LABEL]... [--disarm LABEL]...\n"
            "                  [--everything] [--target GAME.exe]\n"
            "       tavrine-cli status [PATH] [--json] [options as above]\n"
+           "       tavrine-cli plan|apply gpu [--vendor auto|nvidia|amd|intel]\n"
            "  plan   print every change a run would make, in order, without changing anything;\n"
            "         a change already in place is marked (already)\n"
            "  apply  make the changes (needs administrator rights)\n"
@@ -32,7 +34,9 @@ void print_usage(std::ostream& err) {
            "  a title's stack and its seven deploy stages; a title is its name (any case) or index\n"
            "       tavrine-cli history | plan undo [ID] | apply undo [ID]\n"
            "  history     list past runs and how many of their changes can be undone\n"
-           "  undo        put back what a run changed (default: the last run not yet undone)\n";
+           "  undo        put back what a run changed (default: the last run not yet undone)\n"
+           "  gpu    the GPU vendor profile, the MSI walk and hardware GPU scheduling (auto: the\n"
+           "         remembered vendor, else every vendor present)\n";
 }
 
 void print_known_labels(std::ostream& err) {
@@ -113,6 +117,9 @@ int apply(const CliOptions& options, std::ostream& out, std::ostream& err) {
 int run_cli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
     if (is_history_command(args)) {
         return run_history_command(args, out, err);
+    }
+    if (is_gpu_command(args)) {
+        return run_gpu_cli(args, out, err);
     }
     if (const std::optional<int> code = run_title_cli(args, out, err)) {
         return *code;

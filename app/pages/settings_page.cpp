@@ -91,8 +91,8 @@ void draw_settings_page(ShellState& state) {
     gap_after_item(10);
     hud_card();
     gap_after_item(16);
-    // [GPU card] The "GPU" / "First-time setup" card goes here (draw_gpu_card), with a 16-pixel
-    // gap after it.
+    draw_gpu_card(state);
+    gap_after_item(16);
     app_card(state);
     gap_after_item(10);
     ImGui::TextUnformatted("DELETE quits  \xC2\xB7  F7 HUD  \xC2\xB7  F8 crosshair");
