@@ -27,7 +27,7 @@ ChromeInput draw_root_window(ShellState& state, const ShellLinks& links) {
         break;
     case Screen::FirstLaunch:
         if (links.draw_first_launch) {
-            links.draw_first_launch();
+            links.draw_first_launch(state);
         }
         break;
     case Screen::Main:

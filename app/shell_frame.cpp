@@ -9,6 +9,9 @@
 namespace tavrine {
 
 void advance_screen(ShellState& state, float dt, const ShellLinks& links) {
+    if (state.screen == Screen::FirstLaunch && links.advance_first_launch) {
+        links.advance_first_launch(state, dt);
+    }
     if (state.screen != Screen::Splash) {
         return;
     }

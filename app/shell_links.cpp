@@ -1,8 +1,11 @@
 #include "app/shell_links.h"
 
+#include "app/first_launch.h"
 #include "app/pages/completion_overlay.h"
 #include "app/pages/system_sampler.h"
 #include "app/shell_settings.h"
+#include "gpu/gpu_setup.h"
+#include "gpu/vendor_record.h"
 #include "overlays/crosshair.h"
 #include "overlays/hud.h"
 
@@ -17,9 +20,10 @@ const ShellLinks& shell_links() {
         .toggle_crosshair_overlay = toggle_crosshair_overlay,
         .toggle_hud = toggle_hud,
         .crosshair_needs_animation = crosshair_needs_animation,
-        .is_first_launch = nullptr,
-        .detect_once = nullptr,
-        .draw_first_launch = nullptr,
+        .is_first_launch = is_first_launch,
+        .detect_once = detect_once,
+        .advance_first_launch = advance_first_launch,
+        .draw_first_launch = draw_first_launch,
         .advance_overview_sampler = advance_overview_sampler,
         .draw_completion_overlay = draw_completion_overlay,
     };

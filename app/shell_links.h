@@ -5,6 +5,8 @@
 
 namespace tavrine {
 
+struct ShellState;
+
 struct ShellLinks {
     // Start-up step 12 after the preset: crosshair and HUD settings, remembered GPU vendor,
     // whether the Start-with-Windows entry exists.
@@ -18,7 +20,9 @@ struct ShellLinks {
     bool (*crosshair_needs_animation)();
     bool (*is_first_launch)();
     void (*detect_once)();
-    void (*draw_first_launch)();
+    // While the first-launch screen is shown: its timers before drawing, then its content.
+    void (*advance_first_launch)(ShellState& state, float dt);
+    void (*draw_first_launch)(ShellState& state);
     void (*advance_overview_sampler)(float dt);
     void (*draw_completion_overlay)();
 };

@@ -2,6 +2,7 @@
 
 #include "app/shell_state.h"
 #include "engine/start_with_windows.h"
+#include "gpu/vendor_record.h"
 #include "overlays/crosshair.h"
 #include "overlays/hud.h"
 
@@ -10,6 +11,7 @@ namespace tavrine {
 void load_saved_settings() {
     load_crosshair_settings();
     load_hud_settings();
+    load_remembered_vendor();
     shell_state().start_with_windows = startup_entry_exists();
 }
 

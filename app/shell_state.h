@@ -55,9 +55,10 @@ struct ShellState {
     std::vector<std::string> process_list;
     bool process_list_loaded = false;
     SystemSampler sampler;
-    // The Frames page's vendor choice (0 automatic, 1 NVIDIA, 2 AMD, 3 Intel), held here until
-    // the remembered vendor record exists.
-    int gpu_vendor = 0;
+    // The path whose module states were last asked for (-1: none), and whether a run was
+    // going on last frame: the states are read again when a path page opens and after a run.
+    int module_states_path = -1;
+    bool module_states_run_seen = false;
 };
 
 ShellState& shell_state();

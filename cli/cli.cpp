@@ -1,7 +1,9 @@
 #include "cli/cli.h"
 
 #include "cli/cli_deploy.h"
+#include "cli/cli_gpu.h"
 #include "cli/cli_options.h"
+#include "cli/cli_status.h"
 #include "cli/history_command.h"
 #include "engine/pipeline.h"
 #include "engine/run_status.h"
@@ -21,14 +23,20 @@ void print_usage(std::ostream& err) {
     err << "usage: tavrine-cli plan|apply <all|latency|frames|netcode|cleanup|cpu>\n"
            "                  [--preset casual|competitive|streamer] [--arm LABEL]... [--disarm LABEL]...\n"
            "                  [--everything] [--target GAME.exe]\n"
-           "  plan   print every change a run would make, in order, without changing anything\n"
+           "       tavrine-cli status [PATH] [--json] [options as above]\n"
+           "       tavrine-cli plan|apply gpu [--vendor auto|nvidia|amd|intel]\n"
+           "  plan   print every change a run would make, in order, without changing anything;\n"
+           "         a change already in place is marked (already)\n"
            "  apply  make the changes (needs administrator rights)\n"
+           "  status say per module whether it is applied on this machine (every path by default)\n"
            "  --target names the game executable \"Prioritize exe\" and the game clamp act on\n"
            "       tavrine-cli titles | plan deploy <title> | apply deploy <title>\n"
            "  a title's stack and its seven deploy stages; a title is its name (any case) or index\n"
            "       tavrine-cli history | plan undo [ID] | apply undo [ID]\n"
            "  history     list past runs and how many of their changes can be undone\n"
-           "  undo        put back what a run changed (default: the last run not yet undone)\n";
+           "  undo        put back what a run changed (default: the last run not yet undone)\n"
+           "  gpu    the GPU vendor profile, the MSI walk and hardware GPU scheduling (auto: the\n"
+           "         remembered vendor, else every vendor present)\n";
 }
 
 void print_known_labels(std::ostream& err) {
@@ -48,13 +56,18 @@ int plan(const CliOptions& options, std::ostream& out) {
         << " steps; nothing below has been changed\n";
     std::size_t printed = 0;
     for (std::size_t i = 0; i < steps.size(); ++i) {
-        out << "# [" << (i + 1) << "/" << steps.size() << "] " << shown_label(steps[i].label) << "\n";
         if (steps[i].job) {
             steps[i].job();
         }
-        const std::vector<std::string> lines = recorder.lines();
+        // The heading counts what the step would still change, so it follows the step.
+        const std::vector<PlanLine> lines = recorder.plan_lines();
+        const int to_change = tally(lines, printed).still_to_change();
+        out << "# [" << (i + 1) << "/" << steps.size() << "] " << shown_label(steps[i].label) << "  ("
+            << to_change << " to change)\n";
         for (; printed < lines.size(); ++printed) {
-            out << lines[printed] << "\n";
+            if (lines[printed].shown) {
+                out << shown_text(lines[printed]) << "\n";
+            }
         }
     }
     return 0;
@@ -105,6 +118,9 @@ int run_cli(const std::vector<std::string>& args, std::ostream& out, std::ostrea
     if (is_history_command(args)) {
         return run_history_command(args, out, err);
     }
+    if (is_gpu_command(args)) {
+        return run_gpu_cli(args, out, err);
+    }
     if (const std::optional<int> code = run_title_cli(args, out, err)) {
         return *code;
     }
@@ -121,6 +137,9 @@ int run_cli(const std::vector<std::string>& args, std::ostream& out, std::ostrea
     apply_cli_arms(*parsed.options);
     if (parsed.options->command == CliOptions::Command::Plan) {
         return plan(*parsed.options, out);
+    }
+    if (parsed.options->command == CliOptions::Command::Status) {
+        return print_status(*parsed.options, out);
     }
     return apply(*parsed.options, out, err);
 }

@@ -69,7 +69,10 @@ const char* path_name(PathKind path) {
 
 CliParse parse_cli(const std::vector<std::string>& args) {
     CliParse result;
-    if (args.size() < 2) {
+    // "status" alone covers every path; the other commands name theirs.
+    const bool status = !args.empty() && args[0] == "status";
+    const bool path_given = args.size() >= 2 && !args[1].starts_with("--");
+    if (args.empty() || (!status && args.size() < 2)) {
         result.error = "expected a command and a path";
         return result;
     }
@@ -78,21 +81,29 @@ CliParse parse_cli(const std::vector<std::string>& args) {
         options.command = CliOptions::Command::Plan;
     } else if (args[0] == "apply") {
         options.command = CliOptions::Command::Apply;
+    } else if (status) {
+        options.command = CliOptions::Command::Status;
     } else {
         result.error = "unknown command '" + args[0] + "'";
         return result;
     }
-    const auto path = parse_path_name(args[1]);
-    if (!path) {
-        result.error = "unknown path '" + args[1] + "'";
-        return result;
+    if (path_given || !status) {
+        const auto path = parse_path_name(args[1]);
+        if (!path) {
+            result.error = "unknown path '" + args[1] + "'";
+            return result;
+        }
+        options.path = *path;
     }
-    options.path = *path;
 
-    for (std::size_t i = 2; i < args.size(); ++i) {
+    for (std::size_t i = path_given ? 2 : 1; i < args.size(); ++i) {
         const std::string& arg = args[i];
         if (arg == "--everything") {
             options.everything = true;
+            continue;
+        }
+        if (arg == "--json" && status) {
+            options.json = true;
             continue;
         }
         if (arg != "--preset" && arg != "--arm" && arg != "--disarm" && arg != "--target") {

@@ -3,19 +3,15 @@
 #include "platform/ascii.h"
 #include "process/game_clamp.h"
 #include "process/holds.h"
-#include "tweaks/frames.h"
 #include "tweaks/cleanup.h"
+#include "tweaks/frames.h"
+#include "tweaks/gpu_vendor.h"
 #include "tweaks/latency.h"
 #include "tweaks/netcode.h"
 
 namespace tavrine {
 
 namespace {
-
-// Steps whose routines arrive with their own paths (frames, netcode, cleanup, the CPU cull and
-// the runtime holds). Until then they keep their place, label and count in a run and change
-// nothing, so progress and the completion overlay already behave as they will.
-void not_built_yet() {}
 
 using enum Module;
 using enum PathKind;
@@ -36,7 +32,7 @@ constexpr ModuleInfo kModules[] = {
 
     {GameDvr,        "Game DVR",       "Game DVR",         Frames,   true,  apply_game_dvr_off},
     {CpuSchedule,    "CPU schedule",   "CPU schedule",     Frames,   true,  apply_cpu_schedule},
-    {GpuProfile,     "GPU profile",    "GPU profile",      Frames,   true,  not_built_yet},
+    {GpuProfile,     "GPU profile",    "GPU profile",      Frames,   true,  apply_gpu_profile_step},
     {Ram,            "RAM",            "RAM / MMCSS",      Frames,   true,  apply_ram},
     {Mmcss,          "MMCSS",          "Prioritize games", Frames,   true,  apply_mmcss_games},
     {Fullscreen,     "Fullscreen",     "Fullscreen FSE",   Frames,   true,  apply_fullscreen},

@@ -52,6 +52,13 @@ std::string describe_set_value(Hive hive, std::string_view sub_key, std::string_
             text.pop_back();
         }
         line = "SET SZ " + key_display_path(hive, sub_key) + " " + std::string(name) + " = \"" + text + "\"";
+    } else if (type == kRegBinary) {
+        line = "SET BINARY " + key_display_path(hive, sub_key) + " " + std::string(name) + " =";
+        for (std::uint32_t i = 0; i < size; ++i) {
+            char byte[4];
+            std::snprintf(byte, sizeof byte, " %02X", data[i]);
+            line += byte;
+        }
     } else {
         line = "SET TYPE " + std::to_string(type) + " " + key_display_path(hive, sub_key) + " " +
                std::string(name) + " (" + std::to_string(size) + " bytes)";

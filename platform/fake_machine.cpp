@@ -235,6 +235,18 @@ void FakeRegistry::put_string(std::string_view path, std::string_view name, std:
     }
 }
 
+void FakeRegistry::put_value(std::string_view path, std::string_view name, RegistryValue value) {
+    Lock lock(owner_.mutex_);
+    std::string storage;
+    const ParsedRegistryPath parsed = parse_or_hklm(path, storage);
+    Node& node = make(parsed.hive, parsed.sub_key);
+    if (RegistryValue* existing = find_value(node, name)) {
+        *existing = std::move(value);
+    } else {
+        node.values.emplace_back(std::string(name), std::move(value));
+    }
+}
+
 void FakeRegistry::deny(std::string_view path) {
     Lock lock(owner_.mutex_);
     std::string storage;

@@ -35,6 +35,8 @@ public:
     void add_key(std::string_view path);
     void put_dword(std::string_view path, std::string_view name, std::uint32_t value);
     void put_string(std::string_view path, std::string_view name, std::string_view text);
+    // Any type, as bytes (REG_MULTI_SZ device ID lists, REG_BINARY blobs).
+    void put_value(std::string_view path, std::string_view name, RegistryValue value);
     // Makes a key refuse every open, as a key with a restrictive ACL does.
     void deny(std::string_view path);
     bool has_key(std::string_view path) const;

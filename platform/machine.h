@@ -38,7 +38,9 @@ enum class KeyAccess : std::uint8_t {
 };
 
 inline constexpr std::uint32_t kRegSz = 1;
+inline constexpr std::uint32_t kRegBinary = 3;
 inline constexpr std::uint32_t kRegDword = 4;
+inline constexpr std::uint32_t kRegMultiSz = 7;
 
 struct RegistryValue {
     std::uint32_t type = 0;

@@ -94,7 +94,9 @@ bool RecordingFiles::set_attributes(std::string_view path, std::uint32_t attribu
     if (listed && attributes == kFileAttributeNormal) {
         plan_.record_read_only_cleared();
     } else {
-        plan_.record(describe_set_attributes(path, attributes));
+        const bool holds = inner_.attributes(path) == attributes;
+        plan_.record(describe_set_attributes(path, attributes),
+                     holds ? PlanMark::Already : PlanMark::Changes);
     }
     return true;
 }
@@ -208,13 +210,15 @@ std::optional<std::uint64_t> RecordingFiles::file_size(std::string_view path) {
 }
 
 bool RecordingFiles::write_file_whole(std::string_view path, std::string_view bytes) {
+    // Read before the write is noted: a file that already holds these bytes is not changed.
+    const bool holds = read_file(path) == bytes;
     {
         std::lock_guard<std::mutex> lock(mutex_);
         const std::string id = ascii_lowered(path);
         deleted_.erase(id);
         written_[id] = std::string(bytes);
     }
-    plan_.record(describe_write_file(path, bytes.size()));
+    plan_.record(describe_write_file(path, bytes.size()), holds ? PlanMark::Already : PlanMark::Changes);
     return true;
 }
 
@@ -231,13 +235,14 @@ bool RecordingFiles::copy_file(std::string_view from, std::string_view to, bool 
     if (!content) {
         return false; // a run could not copy it either
     }
+    const bool holds = read_file(to) == content;
     {
         std::lock_guard<std::mutex> lock(mutex_);
         const std::string id = ascii_lowered(to);
         deleted_.erase(id);
         written_[id] = std::move(*content);
     }
-    plan_.record(describe_copy_file(from, to));
+    plan_.record(describe_copy_file(from, to), holds ? PlanMark::Already : PlanMark::Changes);
     return true;
 }
 
@@ -249,7 +254,7 @@ bool RecordingFiles::create_folders(std::string_view folder) {
         std::lock_guard<std::mutex> lock(mutex_);
         created_folders_.insert(ascii_lowered(folder));
     }
-    plan_.record(describe_create_folders(folder));
+    plan_.record(describe_create_folders(folder), PlanMark::Changes);
     return true;
 }
 

@@ -2,12 +2,15 @@
 // The preview backend: reads go to the machine underneath, every write, command and setting
 // is written down instead of made. Commands report exit code 1 ("did not run"), so a routine
 // that falls back on a failed command shows its fall-back too; the routine says so in a note.
+// Each line also says whether the machine already holds that change (read back before the
+// write is written down), which is what the module states and the "(already)" marks rest on.
 
 #include "platform/machine.h"
 #include "platform/recording_files.h"
 #include "platform/recording_processes.h"
 #include "platform/recording_system_state.h"
 
+#include <cstdint>
 #include <memory>
 #include <mutex>
 #include <set>
@@ -15,6 +18,35 @@
 #include <vector>
 
 namespace tavrine {
+
+// How one recorded line stands against the machine underneath.
+enum class PlanMark : std::uint8_t {
+    Changes,   // read back and not in place yet
+    Already,   // read back and in place: the run would change nothing
+    Unchecked, // cannot be read back (commands, process and timer requests)
+    Note,      // a remark for the reader, no change
+    Detail,    // a further line of the change above it (the paths of a deletion summary)
+};
+
+struct PlanLine {
+    std::string text;
+    PlanMark mark = PlanMark::Unchecked;
+    bool shown = true; // false for changes a plan leaves out (a delete of a missing value)
+};
+
+// Lines of a stretch of the plan, counted by mark; notes and details are not changes.
+struct PlanTally {
+    int changes = 0;
+    int already = 0;
+    int unchecked = 0;
+    int checkable() const { return changes + already; }
+    // What a run would still do: every change not known to be in place.
+    int still_to_change() const { return changes + unchecked; }
+};
+
+PlanTally tally(const std::vector<PlanLine>& lines, std::size_t first = 0);
+// The text a plan prints for a line: its text, and " (already)" when it changes nothing.
+std::string shown_text(const PlanLine& line);
 
 class RecordingMachine final : public Machine, Registry, Services, Commands, SystemSettings, Security {
 public:
@@ -32,8 +64,17 @@ public:
     Sensors& sensors() override { return inner_.sensors(); }
     void note(std::string_view text) override;
 
-    // Every line so far; a run of file deletions still open is summed up first.
+    // Every shown line so far as a plan prints it; a run of file deletions still open is
+    // summed up first.
     std::vector<std::string> lines();
+    // Every line so far with its mark, hidden ones included.
+    std::vector<PlanLine> plan_lines();
+
+    // Files the plan deleted and their bytes, over the whole recording.
+    std::uint64_t deleted_files() const;
+    std::uint64_t deleted_bytes() const;
+    // Processes the plan ended.
+    std::size_t ended_processes() const { return processes_.terminated_count(); }
 
     // Registry
     RegistryKeyPtr create_key(Hive hive, std::string_view sub_key) override;
@@ -56,18 +97,25 @@ public:
     bool is_elevated() override;
     void* resolve_optional(std::string_view module, std::string_view entry) override;
 
-    void record(std::string line);
+    void record(std::string line, PlanMark mark = PlanMark::Unchecked);
+    // A change that would change nothing and that a plan does not print.
+    void record_hidden_already(std::string line);
     // File deletions gather into one summary until any other line is recorded.
     void record_file_deletion(std::string_view path, std::uint64_t size);
     void record_read_only_cleared();
 
 private:
     bool created_in_plan(Hive hive, std::string_view sub_key) const;
+    void add_line(PlanLine line);
+    void flush_deletions();
+    PlanMark service_mark(std::string_view name, std::uint32_t start_type, bool running);
 
     Machine& inner_;
     mutable std::mutex mutex_;
-    std::vector<std::string> lines_;
+    std::vector<PlanLine> lines_;
     FileDeletionBatch deletions_;
+    std::uint64_t deleted_files_ = 0;
+    std::uint64_t deleted_bytes_ = 0;
     std::set<std::string> created_keys_; // "hive|lower-cased sub-key"
     RecordingProcesses processes_;
     RecordingFiles files_;

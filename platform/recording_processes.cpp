@@ -136,6 +136,11 @@ void RecordingProcesses::mark_terminated(std::uint32_t pid) {
     terminated_.insert(pid);
 }
 
+std::size_t RecordingProcesses::terminated_count() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return terminated_.size();
+}
+
 bool RecordingProcesses::terminated(std::uint32_t pid) const {
     std::lock_guard<std::mutex> lock(mutex_);
     return terminated_.count(pid) != 0;

@@ -33,6 +33,7 @@ public:
     void record(std::string line);
     void mark_terminated(std::uint32_t pid);
     bool terminated(std::uint32_t pid) const;
+    std::size_t terminated_count() const;
 
 private:
     std::string name_of(std::uint32_t pid);

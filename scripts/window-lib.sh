@@ -112,3 +112,25 @@ is_accent() {
     [[ -n "$r" ]] || return 1
     ((b >= 110 && b > r + 30 && r > g && b * 176 / 236 - r <= 14 && r - b * 176 / 236 <= 14))
 }
+
+# Prints the unix path of the prefix's per-user roaming folder (%APPDATA%).
+window_roaming_folder() {
+    local appdata
+    appdata="$(win_cmd 'echo %APPDATA%' | tail -n1)"
+    [[ "$appdata" == [Cc]:\\* ]] || return 1
+    appdata="${appdata:3}"
+    echo "$WINEPREFIX/drive_c/${appdata//\\//}"
+}
+
+# window_seed_gpu_record: the "gpu_first.cfg" a skipped first launch leaves (nothing
+# recognised, no vendor remembered), so the window goes from the splash straight to the main
+# screen as on every start after the first.
+window_seed_gpu_record() {
+    local roaming
+    roaming="$(window_roaming_folder)" || {
+        echo "  FAIL  could not find the prefix's roaming folder"
+        return 1
+    }
+    mkdir -p "$roaming/Tavrine"
+    printf '1\r\n0\r\nGraphics adapter\r\n' >"$roaming/Tavrine/gpu_first.cfg"
+}

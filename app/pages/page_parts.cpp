@@ -1,24 +1,54 @@
 #include "app/pages/page_parts.h"
 
 #include "app/widgets.h"
+#include "engine/module_state_board.h"
 #include "engine/run_status.h"
+#include "engine/worker_gate.h"
 #include "process/running_exes.h"
+
+#include <memory>
+#include <string>
 
 namespace tavrine {
 
 void module_grid(std::span<const ModuleRowText> rows) {
     ModuleArms& arms = module_arms();
+    const std::shared_ptr<const ModuleStateSnapshot> states = module_states();
     const float width = (ImGui::GetContentRegionAvail().x - 10) / 2;
+    std::string tooltip;
     for (std::size_t i = 0; i < rows.size(); ++i) {
         const ModuleRowText& row = rows[i];
         if (i % 2 == 1) {
             ImGui::SameLine(0, 10);
         }
+        const std::optional<ModuleState>& state = (*states)[static_cast<std::size_t>(row.module)];
+        const char* description = row.description;
+        if (state) {
+            tooltip =
+                std::string(row.description != nullptr ? row.description : "") + "\n" + state_tooltip(*state);
+            description = tooltip.c_str();
+        }
         bool flag = arms.armed(row.module);
-        if (module_row(row.label, row.sub_label, flag, row.description, width)) {
+        if (module_row(row.label, row.sub_label, flag, description, width)) {
             arms.set(row.module, flag);
         }
     }
+}
+
+void refresh_module_states(ShellState& state, std::optional<PathKind> shown_path) {
+    // run_in_progress stays set until a frame has seen the last step counted, so even a run
+    // shorter than a frame is seen here once before it ends.
+    const RunStatus& status = run_status();
+    const bool running = active_worker() != WorkerKind::None || status.run_in_progress.load() ||
+                         status.deploy_in_progress.load();
+    const int path = shown_path ? static_cast<int>(*shown_path) : -1;
+    const bool opened = path != state.module_states_path;
+    const bool run_ended = state.module_states_run_seen && !running;
+    if (shown_path && (opened || run_ended)) {
+        request_module_states(*shown_path);
+    }
+    state.module_states_path = path;
+    state.module_states_run_seen = running;
 }
 
 void gap(float pixels) {

@@ -20,7 +20,12 @@ struct ModuleRowText {
 };
 
 // Rows two to a line, each (content width - 10) / 2 wide, 10 apart; a click flips the arm flag.
+// A row's tooltip ends with the module's state on this machine once it has been read.
 void module_grid(std::span<const ModuleRowText> rows);
+
+// Asks for the module states of the path page shown (none for other pages) when it opens and
+// when a run ends; never waits for them.
+void refresh_module_states(ShellState& state, std::optional<PathKind> shown_path);
 
 // Moves the cursor down by `pixels` more.
 void gap(float pixels);

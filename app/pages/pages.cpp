@@ -25,6 +25,8 @@ bool page_has_dock(int page) {
 }
 
 void draw_page_content(ShellState& state, int page) {
+    refresh_module_states(state,
+                          page_has_dock(page) ? std::optional<PathKind>(page_path(page)) : std::nullopt);
     switch (page) {
     case kOverviewPage:
         draw_overview_page(state);

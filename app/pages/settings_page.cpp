@@ -4,6 +4,7 @@
 #include "app/pages/pages.h"
 #include "app/widgets.h"
 #include "engine/start_with_windows.h"
+#include "overlays/crosshair.h"
 #include "overlays/hud.h"
 #include "overlays/sensors.h"
 
@@ -32,8 +33,10 @@ void hud_card() {
         }
         save_hud_settings();
     }
-    // [crosshair toggle] "Crosshair overlay (F8)" belongs here, bound to the crosshair's
-    // enabled flag and saved with the crosshair's own save.
+    if (toggle_row("Crosshair overlay (F8)", crosshair_settings().enabled,
+                   "Aim overlay. Full editor lives on the Crosshair tab.")) {
+        save_crosshair_settings();
+    }
     gap_after_item(6);
     shown_change(toggle_row("Show CPU", hud.show_cpu, nullptr));
     shown_change(toggle_row("Show GPU / VRAM", hud.show_gpu, nullptr));
@@ -88,8 +91,8 @@ void draw_settings_page(ShellState& state) {
     gap_after_item(10);
     hud_card();
     gap_after_item(16);
-    // [GPU card] The "GPU" / "First-time setup" card goes here (draw_gpu_card), with a 16-pixel
-    // gap after it.
+    draw_gpu_card(state);
+    gap_after_item(16);
     app_card(state);
     gap_after_item(10);
     ImGui::TextUnformatted("DELETE quits  \xC2\xB7  F7 HUD  \xC2\xB7  F8 crosshair");

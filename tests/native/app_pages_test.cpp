@@ -7,6 +7,7 @@
 #include "app/screens.h"
 #include "app/shell_links.h"
 #include "app_headless.h"
+#include "engine/module_state_board.h"
 #include "engine/pipeline.h"
 #include "engine/run_status.h"
 #include "engine/target_exe.h"
@@ -175,6 +176,25 @@ TEST_F(MainScreen, switching_pages_during_a_latency_run_leaves_the_frames_dock_i
     frame();
     EXPECT_FALSE(overlay_shown());
     EXPECT_STREQ(dock_view(PathKind::Latency, 0).button, "Optimise latency");
+}
+
+TEST_F(MainScreen, a_path_page_reads_its_module_states_when_it_opens_and_again_after_its_run) {
+    const auto notifications = [] {
+        return (*module_states())[static_cast<std::size_t>(Module::Notifications)];
+    };
+    show_page(kLatencyPage);
+    frame();
+    ASSERT_TRUE(test::wait_for_worker());
+    ASSERT_TRUE(notifications().has_value());
+    EXPECT_EQ(notifications()->kind, ModuleStateKind::NotApplied);
+
+    click(kDockButton);
+    ASSERT_TRUE(worker_parked());
+    release_worker();
+    frame(); // the last step counted: the run is over
+    frame(); // and the page asks again
+    ASSERT_TRUE(test::wait_for_worker());
+    EXPECT_EQ(notifications()->kind, ModuleStateKind::Applied);
 }
 
 TEST_F(MainScreen, the_overlay_appears_on_the_first_frame_after_the_last_step_is_counted) {

@@ -38,6 +38,25 @@ protected:
         ADD_FAILURE() << "no line \"" << line << "\" in:\n" << out.str();
         return lines.size();
     }
+    // A step heading: "# [n/N] label", then what the step would still change.
+    std::size_t heading_index(const std::string& heading) const {
+        const auto lines = out_lines();
+        for (std::size_t i = 0; i < lines.size(); ++i) {
+            if (lines[i].starts_with(heading + "  (") && lines[i].ends_with(" to change)")) {
+                return i;
+            }
+        }
+        ADD_FAILURE() << "no heading \"" << heading << "\" in:\n" << out.str();
+        return lines.size();
+    }
+    bool has_heading(const std::string& heading) const {
+        for (const std::string& line : out_lines()) {
+            if (line.starts_with(heading + "  (")) {
+                return true;
+            }
+        }
+        return false;
+    }
     bool has_line(const std::string& line) const {
         for (const std::string& candidate : out_lines()) {
             if (candidate == line) {
@@ -61,7 +80,7 @@ TEST_F(Cli, plan_latency_prints_the_steps_in_order_and_changes_nothing) {
     std::size_t previous = 0;
     for (std::size_t i = 0; i < steps.size(); ++i) {
         const std::string heading = "# [" + std::to_string(i + 1) + "/11] " + steps[i];
-        const std::size_t at = line_index(heading);
+        const std::size_t at = heading_index(heading);
         EXPECT_GE(at, previous) << heading;
         previous = at;
     }
@@ -103,18 +122,26 @@ TEST_F(Cli, plan_reads_the_machine_so_deletes_appear_only_for_values_that_exist)
                                           "CpuPriorityClass"));
 }
 
+TEST_F(Cli, plan_marks_changes_already_made_and_counts_only_the_rest) {
+    const std::string toasts = "HKCU\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\PushNotifications";
+    fake.registry().put_dword(toasts, "ToastEnabled", 0);
+    ASSERT_EQ(run({"plan", "latency"}), 0);
+    EXPECT_TRUE(has_line("SET DWORD " + toasts + " ToastEnabled = 0 (already)"));
+    EXPECT_EQ(heading_index("# [7/11] Notifications"), line_index("# [7/11] Notifications  (3 to change)"));
+}
+
 TEST_F(Cli, disarm_removes_that_step_from_the_plan) {
     ASSERT_EQ(run({"plan", "latency", "--disarm", "Mouse accel"}), 0);
     EXPECT_EQ(out.str().find("Mouse accel"), std::string::npos);
     EXPECT_EQ(out.str().find("MouseThreshold1"), std::string::npos);
-    EXPECT_TRUE(has_line("# [3/10] Input delay"));
-    EXPECT_TRUE(has_line("# [4/10] USB"));
+    EXPECT_TRUE(has_heading("# [3/10] Input delay"));
+    EXPECT_TRUE(has_heading("# [4/10] USB"));
 }
 
 TEST_F(Cli, arm_adds_a_step_the_preset_leaves_off) {
     ASSERT_EQ(run({"plan", "latency", "--preset", "casual", "--arm", "usb"}), 0);
-    EXPECT_NE(out.str().find("] USB\n"), std::string::npos) << out.str();
-    EXPECT_EQ(out.str().find("] Sticky keys\n"), std::string::npos);
+    EXPECT_NE(out.str().find("] USB  ("), std::string::npos) << out.str();
+    EXPECT_EQ(out.str().find("] Sticky keys  ("), std::string::npos);
 }
 
 TEST_F(Cli, everything_on_cpu_arms_all_eight_cull_options) {
@@ -127,7 +154,7 @@ TEST_F(Cli, everything_on_cpu_arms_all_eight_cull_options) {
         }
     }
     EXPECT_EQ(options, 8);
-    EXPECT_TRUE(has_line("# [2/2] CPU cull"));
+    EXPECT_TRUE(has_heading("# [2/2] CPU cull"));
 }
 
 TEST_F(Cli, a_cull_option_is_named_by_its_page_row) {

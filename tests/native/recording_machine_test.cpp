@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <string>
+#include <thread>
 
 namespace tavrine {
 namespace {
@@ -98,6 +99,57 @@ TEST_F(Recording, commands_report_failure_so_the_fall_back_shows_with_its_note) 
     ASSERT_GE(lines.end() - first, 3);
     EXPECT_TRUE((first + 1)->starts_with("NOTE ")) << *(first + 1);
     EXPECT_EQ(*(first + 2), "RUN powercfg /s 8c5e7fda-e8bf-4a96-9a85-a6e23a8c635c  [waits up to 15 s]");
+}
+
+// [SECTION] Changes already in place
+
+TEST_F(Recording, a_write_of_the_value_already_there_is_marked_already) {
+    fake.registry().put_string("HKCU\\Control Panel\\Mouse", "MouseSpeed", "0");
+    fake.registry().put_dword("HKCU\\Control Panel\\Mouse", "MouseThreshold1", 0); // a number, not the text
+    const auto lines = plan_of(apply_mouse_accel_off);
+    EXPECT_TRUE(contains(lines, "SET SZ HKCU\\Control Panel\\Mouse MouseSpeed = \"0\" (already)"));
+    EXPECT_TRUE(contains(lines, "SET SZ HKCU\\Control Panel\\Mouse MouseThreshold1 = \"0\""));
+}
+
+TEST_F(Recording, services_settings_and_the_power_scheme_are_read_back) {
+    fake.services().add("Audiosrv", {.start_type = 2, .running = true});
+    fake.services().add("MMCSS", {.start_type = 2, .running = false});
+    apply_mouse_accel_off(); // for real: the fake now reads the mouse settings back
+    fake.system_settings().set_active_power_scheme("E9A42B02-D5DF-448D-AA00-03F14749EB61");
+
+    const auto input = plan_of(apply_input_delay);
+    EXPECT_TRUE(contains(input, "SERVICE Audiosrv auto+start (already)"));
+    EXPECT_TRUE(contains(input, "SERVICE MMCSS auto+start")) << "automatic but stopped";
+    const auto mouse = plan_of(apply_mouse_accel_off);
+    EXPECT_EQ(std::count_if(mouse.begin(), mouse.end(),
+                            [](const std::string& line) {
+                                return line.starts_with("SPI ") && line.ends_with(" (already)");
+                            }),
+              2);
+    const auto power = plan_of(apply_power_plan);
+    EXPECT_TRUE(contains(
+        power, "RUN powercfg /s e9a42b02-d5df-448d-aa00-03f14749eb61  [waits up to 15 s] (already)"));
+    EXPECT_FALSE(contains(power, "RUN powercfg /s 8c5e7fda-e8bf-4a96-9a85-a6e23a8c635c  [waits up to 15 s]"))
+        << "the switch would succeed, so its fall-back does not run";
+}
+
+TEST_F(Recording, a_file_write_of_the_content_already_there_is_marked_already) {
+    fake.files().add_text_file("C:\\Game\\a.ini", "same");
+    RecordingMachine recorder(fake);
+    recorder.files().write_file_whole("C:\\Game\\a.ini", "same");
+    recorder.files().write_file_whole("C:\\Game\\b.ini", "new");
+    EXPECT_EQ(recorder.lines(), (std::vector<std::string>{"WRITE FILE C:\\Game\\a.ini (4 bytes) (already)",
+                                                          "WRITE FILE C:\\Game\\b.ini (3 bytes)"}));
+}
+
+TEST_F(Recording, a_recorder_installed_for_one_thread_is_not_seen_by_another) {
+    RecordingMachine recorder(fake);
+    ScopedThreadMachine scope(recorder);
+    std::thread([] { write_dword("HKCU\\Software\\Tavrine", "Other", 1); }).join();
+    write_dword("HKCU\\Software\\Tavrine", "Mine", 1);
+    EXPECT_EQ(fake.registry().dword("HKCU\\Software\\Tavrine", "Other"), 1u);
+    EXPECT_FALSE(fake.registry().has_value("HKCU\\Software\\Tavrine", "Mine"));
+    EXPECT_EQ(recorder.lines().size(), 1u);
 }
 
 TEST_F(Recording, notes_never_reach_a_real_run) {

@@ -36,8 +36,8 @@ struct StatusSnapshot {
     bool operator==(const StatusSnapshot&) const = default;
 };
 
-// Waits until no worker runs (path run, deploy, restore point); false when one still runs after
-// `timeout_ms`.
+// Waits until no worker runs (path run, deploy, restore point) and no module-state reader;
+// false when one still runs after `timeout_ms`.
 bool wait_for_worker(int timeout_ms = 10000);
 
 // Arm flags, preset and RunStatus as at start-up ("Competitive", idle, nothing shown).
@@ -93,6 +93,16 @@ public:
     RegistryKeyPtr open_key(Hive hive, std::string_view sub_key, KeyAccess access) override;
     bool stop_and_set_start_type(std::string_view name, std::uint32_t start_type) override;
     bool set_automatic_and_start(std::string_view name) override;
+    std::optional<ServiceState> query_service(std::string_view name) override {
+        return inner_.services().query_service(name);
+    }
+    std::optional<std::vector<std::uint32_t>> read_parameters(std::uint32_t action, std::uint32_t param,
+                                                              std::vector<std::uint32_t> buffer) override {
+        return inner_.system_settings().read_parameters(action, param, std::move(buffer));
+    }
+    std::optional<std::string> active_power_scheme() override {
+        return inner_.system_settings().active_power_scheme();
+    }
     CommandOutcome run_hidden(std::string_view command, std::uint32_t wait_ms) override;
     bool system_parameters(std::uint32_t action, std::uint32_t param, const SpiArgument& argument,
                            std::uint32_t flags) override;

@@ -1,12 +1,35 @@
 #!/usr/bin/env bash
 # tavrine-cli end to end: plan changes nothing, apply makes the Latency changes for real, and
-# bad input is refused with exit code 2.
+# bad input is refused with exit code 2. status reads what is already in place before and after
+# the run, and the plan after it marks those lines (already).
 set -euo pipefail
 source "$(dirname "$0")/../../scripts/wine-lib.sh"
 wine_sandbox_ensure
 
 mouse='HKCU\Control Panel\Mouse'
 keyboard='HKCU\Control Panel\Keyboard'
+
+toasts='HKCU\SOFTWARE\Microsoft\Windows\CurrentVersion\PushNotifications'
+toast_settings='HKCU\SOFTWARE\Microsoft\Windows\CurrentVersion\Notifications\Settings'
+# As in a fresh prefix: none of the "Notifications" values is set.
+win_reg delete "$toasts" /v ToastEnabled /f >/dev/null 2>&1 || true
+win_reg delete "$toast_settings" /v NOC_GLOBAL_SETTING_TOASTS_ENABLED /f >/dev/null 2>&1 || true
+win_reg delete "$toast_settings" /v NOC_GLOBAL_SETTING_ALLOW_NOTIFICATION_SOUND /f >/dev/null 2>&1 || true
+win_reg delete 'HKLM\SOFTWARE\Policies\Microsoft\Windows\Explorer' /v DisableNotificationCenter /f \
+    >/dev/null 2>&1 || true
+
+# status: one line per step with its state, and nothing written.
+set +e
+status="$(win_run tavrine-cli.exe status latency)"
+status_code=$?
+status_json="$(win_run tavrine-cli.exe status latency --json)"
+set -e
+expect_eq "status latency exits 0" 0 "$status_code"
+expect_contains "status: Notifications not applied" "Notifications     Toasts off          not applied" "$status"
+expect_contains "status: the timer is a hold" "held while the program runs" "$status"
+expect_contains "status --json names the step and its state" \
+    '{"step":"Notifications","row":"Toasts off","state":"not applied"' "$status_json"
+expect_eq "status wrote nothing" "" "$(win_reg_value "$toasts" ToastEnabled 2>/dev/null || true)"
 
 # plan: the ordered change list, and the registry untouched.
 win_reg add "$mouse" /v MouseSpeed /t REG_SZ /d sentinel /f >/dev/null
@@ -22,7 +45,7 @@ expect_contains "plan shows the keyboard speed write" \
 expect_contains "plan shows the mouse speed write" 'SET SZ HKCU\Control Panel\Mouse MouseSpeed = "0"' "$plan"
 expect_contains "plan shows the power-scheme fall-back branch" "runs only when" "$plan"
 # Step headers in run order: "Audio stability" first, then the Latency block.
-order="$(sed -n 's/^# \[[0-9]*\/[0-9]*\] //p' <<<"$plan" | tr '\n' '|')"
+order="$(sed -n 's/^# \[[0-9]*\/[0-9]*\] \(.*\)  ([0-9]* to change)$/\1/p' <<<"$plan" | tr '\n' '|')"
 expect_eq "plan steps in block order" \
     "Audio stability|Power plan|Input delay|Mouse accel|USB|Game Mode|Notifications|Sticky keys|Timer|Power lock|Game clamp|" \
     "$order"
@@ -61,5 +84,14 @@ expect_eq "StickyKeys Flags is the text 506" "REG_SZ 506" \
     "$(win_reg_value 'HKCU\Control Panel\Accessibility\StickyKeys' Flags)"
 expect_eq "Win32PrioritySeparation is 2" "REG_DWORD 0x2" \
     "$(win_reg_value 'HKLM\SYSTEM\CurrentControlSet\Control\PriorityControl' Win32PrioritySeparation)"
+
+# After the run: status reads the path back as applied, and the plan marks the values (already).
+set +e
+status="$(win_run tavrine-cli.exe status latency)"
+replan="$(win_run tavrine-cli.exe plan latency)"
+set -e
+expect_contains "status after apply: Notifications applied" "Notifications     Toasts off          applied" "$status"
+expect_contains "plan after apply marks ToastEnabled" "ToastEnabled = 0 (already)" "$replan"
+expect_contains "plan after apply: nothing left in Notifications" "# [7/11] Notifications  (0 to change)" "$replan"
 
 wine_test_done

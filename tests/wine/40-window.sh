@@ -34,6 +34,8 @@ shots="$TAVRINE_WINE_ROOT/window-shots"
 rm -rf "$shots"
 mkdir -p "$shots"
 
+# A finished first launch: this check is about the main screen (45-first-launch.sh covers the setup).
+window_seed_gpu_record
 window_start
 geometry="$(window_wait 60)" || {
     echo "  FAIL  the window did not appear within 60 s"

@@ -38,6 +38,8 @@ shot() {
     import -display "$DISPLAY" -window root "$1" 2>/dev/null
 }
 
+# A finished first launch: this check is about the main screen (45-first-launch.sh covers the setup).
+window_seed_gpu_record
 window_start
 geometry="$(window_wait 60)" || {
     echo "  FAIL  the window did not appear within 60 s"
