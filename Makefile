@@ -1,8 +1,8 @@
 # The two commands of the README:
 #   make run    build everything and start the window under Wine in the sandbox (on $DISPLAY
 #               when set, else on a virtual display), saving a screenshot under build/
-#   make test   native tests (plain, ThreadSanitizer, AddressSanitizer), the Windows build, and
-#               the Windows tests under Wine
+#   make test   native tests (plain, ThreadSanitizer, AddressSanitizer), a short fuzz run of the
+#               game configuration text logic, the Windows build, and the Windows tests under Wine
 # Each first installs what is missing (scripts/bootstrap.sh). Build folders come from
 # CMakePresets.json: build/native, build/native-tsan, build/native-asan, build/windows.
 SHELL := /bin/bash
@@ -13,7 +13,7 @@ export JOBS
 timed = start=$$SECONDS; $(1); code=$$?; echo "== $(2): $$((SECONDS - start)) s"; exit $$code
 
 .PHONY: run test bootstrap native native-tsan native-asan windows \
-        test-native test-tsan test-asan test-sanitizers test-wine
+        test-native test-tsan test-asan test-sanitizers test-fuzz test-wine
 
 run: bootstrap native windows
 	@scripts/run-window.sh
@@ -21,7 +21,7 @@ run: bootstrap native windows
 test: bootstrap
 	@rm -f build/logs/counts-*
 	@start=$$SECONDS; \
-	$(MAKE) --no-print-directory test-native test-sanitizers windows test-wine && \
+	$(MAKE) --no-print-directory test-native test-sanitizers test-fuzz windows test-wine && \
 	echo "== make test: every stage passed in $$((SECONDS - start)) s" && \
 	scripts/test-summary.sh native native-tsan native-asan wine
 
@@ -59,6 +59,12 @@ test-asan: native-asan
 	@$(call timed,scripts/run-ctest.sh native-asan,ctest native-asan)
 
 test-sanitizers: test-tsan test-asan
+
+# libFuzzer (Debian's clang) on the INI merge and the text encodings; FUZZ_SECONDS for longer.
+FUZZ_SECONDS ?= 25
+test-fuzz: bootstrap
+	@echo "== fuzz config text"
+	@$(call timed,scripts/fuzz.sh $(FUZZ_SECONDS),fuzz)
 
 test-wine: windows
 	@$(call timed,scripts/test-wine.sh,Wine tests)

@@ -49,8 +49,9 @@ struct ShellState {
     // Pages
     int page = 0;
     int shown_page = 0;
-    int game_exe_index = -1; // into process_list
-    int drive_index = 0;     // into the Cleanup page's drive list
+    int game_exe_index = -1;   // into process_list
+    int drive_index = 0;       // into the Cleanup page's drive list
+    char search_text[41] = {}; // the Games page's search: 40 characters and the terminator
     std::vector<std::string> process_list;
     bool process_list_loaded = false;
     SystemSampler sampler;

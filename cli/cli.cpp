@@ -1,5 +1,6 @@
 #include "cli/cli.h"
 
+#include "cli/cli_deploy.h"
 #include "cli/cli_options.h"
 #include "engine/pipeline.h"
 #include "engine/run_status.h"
@@ -21,7 +22,9 @@ void print_usage(std::ostream& err) {
            "                  [--everything] [--target GAME.exe]\n"
            "  plan   print every change a run would make, in order, without changing anything\n"
            "  apply  make the changes (needs administrator rights)\n"
-           "  --target names the game executable \"Prioritize exe\" and the game clamp act on\n";
+           "  --target names the game executable \"Prioritize exe\" and the game clamp act on\n"
+           "       tavrine-cli titles | plan deploy <title> | apply deploy <title>\n"
+           "  a title's stack and its seven deploy stages; a title is its name (any case) or index\n";
 }
 
 void print_known_labels(std::ostream& err) {
@@ -95,6 +98,9 @@ int apply(const CliOptions& options, std::ostream& out, std::ostream& err) {
 } // namespace
 
 int run_cli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    if (const std::optional<int> code = run_title_cli(args, out, err)) {
+        return *code;
+    }
     const CliParse parsed = parse_cli(args);
     if (!parsed.options) {
         err << "tavrine-cli: " << parsed.error << "\n";

@@ -1,11 +1,9 @@
 #include "engine/pipeline.h"
 
 #include "engine/run_status.h"
+#include "engine/worker_gate.h"
 #include "process/cull.h"
 #include "tweaks/latency.h"
-
-#include <system_error>
-#include <thread>
 
 namespace tavrine {
 
@@ -55,7 +53,6 @@ void run_steps(std::vector<ModuleStep> steps) {
         status.completed_steps.fetch_add(1);
     }
     status.current_label.exchange("Done");
-    status.worker_active.store(false);
 }
 
 void build_and_start_run(PathKind path) {
@@ -63,9 +60,9 @@ void build_and_start_run(PathKind path) {
     if (status.run_in_progress.load() || status.deploy_in_progress.load()) {
         return;
     }
-    bool idle = false;
-    if (!status.worker_active.compare_exchange_strong(idle, true)) {
-        return;
+    WorkerTicket ticket = admit_worker(WorkerKind::Pipeline);
+    if (!ticket) {
+        return; // a deploy, a restore point or the last run's worker is still at work
     }
     status.completed_steps.exchange(0);
     status.total_steps.store(0);
@@ -77,12 +74,10 @@ void build_and_start_run(PathKind path) {
     status.total_steps.store(static_cast<int>(steps.size()));
     status.status_message.set("");
     status.run_in_progress.store(true);
-    try {
-        std::thread(run_steps, std::move(steps)).detach();
-    } catch (const std::system_error&) {
+    if (!start_worker(std::move(ticket),
+                      [steps = std::move(steps)]() mutable { run_steps(std::move(steps)); })) {
         // No thread, no run: undo the busy state so the buttons work again, and say why.
         status.run_in_progress.store(false);
-        status.worker_active.store(false);
         status.status_message.set("The run could not start: the system refused a new thread");
     }
 }
@@ -128,7 +123,7 @@ const char* result_text() {
 }
 
 bool pipeline_worker_active() {
-    return run_status().worker_active.load();
+    return active_worker() == WorkerKind::Pipeline;
 }
 
 } // namespace tavrine

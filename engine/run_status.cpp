@@ -4,7 +4,7 @@ namespace tavrine {
 
 void StatusMessage::set(std::string_view text) {
     std::lock_guard<std::mutex> lock(mutex_);
-    text_.assign(text.substr(0, kCapacity));
+    text_.assign(text.substr(0, capacity_));
 }
 
 std::string StatusMessage::get() const {

@@ -14,10 +14,12 @@ class StatusMessage {
 public:
     static constexpr std::size_t kCapacity = 191; // a 192-byte buffer with its terminator
 
+    explicit StatusMessage(std::size_t capacity = kCapacity) : capacity_(capacity) {}
     void set(std::string_view text);
     std::string get() const;
 
 private:
+    const std::size_t capacity_;
     mutable std::mutex mutex_;
     std::string text_;
 };
@@ -31,9 +33,8 @@ struct RunStatus {
     std::atomic<bool> result_veil_shown{false};
     std::atomic<PathKind> last_path{PathKind::All};
     StatusMessage status_message;
-    // Set from the moment a worker is admitted until its last step has returned. Pages may
-    // clear run_in_progress early, so this is what keeps a second worker out.
-    std::atomic<bool> worker_active{false};
+    // Pages may clear run_in_progress while a worker still runs: engine/worker_gate.h is what
+    // keeps a second worker out.
 };
 
 RunStatus& run_status();

@@ -15,6 +15,7 @@ PACKAGES=(
     xdotool imagemagick          # drive and photograph windows under Xvfb
     tesseract-ocr                # read the window's texts back from its screenshots
     fonts-inter                  # the window's typeface: copied beside the .exe and embedded
+    clang libclang-rt-14-dev     # libFuzzer for the game configuration text target (scripts/fuzz.sh)
 )
 
 missing=()

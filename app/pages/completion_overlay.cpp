@@ -6,6 +6,7 @@
 #include "engine/pipeline.h"
 #include "engine/run_status.h"
 #include "engine/target_exe.h"
+#include "games/deploy.h"
 #include "games/title_catalogue.h"
 #include "process/cull.h"
 
@@ -13,19 +14,10 @@ namespace tavrine {
 
 using namespace palette;
 
-namespace {
-
-// The deploy sequence's status line. It arrives with the deploy; until then no run has one.
-std::string deploy_status_text() {
-    return {};
-}
-
-void clear_deploy_status_text() {}
-
-} // namespace
-
 CompletionTexts completion_texts(std::string_view status_text) {
-    const bool deployed = status_text.find("optimised") != std::string_view::npos;
+    // Fortnite's final message says "Performance Mode on" rather than "optimised": it is a
+    // deploy's result all the same, and the card names the title and shows the message.
+    const bool deployed = is_deploy_result(status_text);
     CompletionTexts texts;
     if (deployed) {
         const GameTitle* title = title_at(selected_title().load());
@@ -66,7 +58,7 @@ void draw_completion_overlay() {
     draw_list->AddRect(card_min, card_max, color_with_alpha(kAccent, 0.55f), 24.0f, 0, 1.8f);
 
     const UiFonts& fonts = ui_fonts();
-    const CompletionTexts texts = completion_texts(deploy_status_text());
+    const CompletionTexts texts = completion_texts(deploy_status().status_text.get());
     draw_list->AddText(font_or_current(fonts.font_small), 12.0f, ImVec2(o.x + 448, o.y + 280),
                        color_with_alpha(kAccent, 0.9f), "Deployed");
     draw_list->AddText(font_or_current(fonts.font_label), 20.0f, ImVec2(o.x + 448, o.y + 300),
@@ -81,7 +73,7 @@ void draw_completion_overlay() {
         status.result_veil_shown.store(false);
         status.run_in_progress.store(false);
         status.deploy_in_progress.store(false);
-        clear_deploy_status_text();
+        deploy_status().status_text.set("");
     }
     ImGui::End();
     ImGui::PopStyleColor();

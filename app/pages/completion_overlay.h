@@ -11,7 +11,7 @@ struct CompletionTexts {
     std::string detail; // the deploy's status, the cull's counts, or a plain line
 };
 
-// What the card says. `status_text` is the deploy sequence's status line (empty without one).
+// What the card says. `status_text` is the deploy's status text (empty without one).
 CompletionTexts completion_texts(std::string_view status_text);
 
 // The "##doneveil" window; call inside the root window while the overlay is up.

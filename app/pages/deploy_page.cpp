@@ -3,10 +3,10 @@
 #include "app/pages/pages.h"
 #include "app/widgets.h"
 #include "engine/pipeline.h"
+#include "engine/restore_point_job.h"
 #include "engine/run_status.h"
 #include "platform/files.h"
 #include "platform/machine.h"
-#include "tweaks/cleanup.h"
 
 #include <cstdio>
 #include <system_error>
@@ -28,7 +28,8 @@ constexpr PresetText kPresets[] = {
 
 constexpr const char* kRestoreTool = "C:\\Windows\\System32\\rstrui.exe";
 
-// Fire and forget; a system that refuses a new thread simply gets no restore point.
+// Opening the restore tool changes nothing on the machine, so it does not wait for the worker
+// gate; a system that refuses a new thread simply opens nothing.
 template <typename Job> void start_detached(Job job) {
     try {
         std::thread(job).detach();
@@ -60,7 +61,7 @@ void draw_deploy_page(ShellState& state) {
     gap_after_item(18);
     const ImVec2 half((content - 10) / 2, 40);
     if (ghost_button("Create restore point", half)) {
-        start_detached(create_restore_point);
+        start_restore_point();
     }
     ImGui::SameLine(0, 10);
     if (ghost_button("Open System Restore", half)) {

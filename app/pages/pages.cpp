@@ -47,6 +47,9 @@ void draw_page_content(ShellState& state, int page) {
     case kDeployPage:
         draw_deploy_page(state);
         break;
+    case kGamesPage:
+        draw_games_page(state);
+        break;
     case kSettingsPage:
         draw_settings_page(state);
         break;
@@ -54,7 +57,7 @@ void draw_page_content(ShellState& state, int page) {
         draw_crosshair_page(state);
         break;
     default:
-        break; // Games: its header only, for now
+        break;
     }
 }
 

@@ -28,7 +28,7 @@ enum PageId : int {
 PathKind page_path(int page);
 bool page_has_dock(int page);
 
-// The content below the header of `page` (Games has none yet).
+// The content below the header of `page`.
 void draw_page_content(ShellState& state, int page);
 
 void draw_overview_page(ShellState& state);
@@ -39,7 +39,12 @@ void draw_cleanup_page(ShellState& state);
 void draw_cpu_page(ShellState& state);
 void draw_deploy_page(ShellState& state);
 void draw_crosshair_page(ShellState& state);
+void draw_games_page(ShellState& state);
 void draw_settings_page(ShellState& state);
+
+// The Games page's search: a title is shown when its name holds the search text, both folded
+// to lower case; an empty search shows every title.
+bool title_matches_search(const char* name, const char* search);
 
 // The dock of a path page, inside "##dock": progress of this path's run or its armed count,
 // and the path's run button.

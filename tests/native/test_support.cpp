@@ -3,6 +3,8 @@
 #include "engine/pipeline.h"
 #include "engine/run_status.h"
 #include "engine/target_exe.h"
+#include "engine/worker_gate.h"
+#include "games/deploy.h"
 
 #include <chrono>
 #include <thread>
@@ -11,7 +13,7 @@ namespace tavrine::test {
 
 bool wait_for_worker(int timeout_ms) {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeout_ms);
-    while (pipeline_worker_active()) {
+    while (active_worker() != WorkerKind::None) {
         if (std::chrono::steady_clock::now() > deadline) {
             return false;
         }
@@ -34,11 +36,15 @@ void reset_engine_state() {
     status.status_message.set("");
     target_exe().set("");
     selected_title().store(kNoTitle);
+    DeployStatus& deploy = deploy_status();
+    deploy.stage.store(0);
+    deploy.stage_count.store(kDeployStageCount);
+    deploy.status_text.set("");
 }
 
 EngineTest::~EngineTest() {
     // A worker left running would outlive the fake it writes to.
-    EXPECT_TRUE(wait_for_worker()) << "a pipeline worker was still running at the end of the test";
+    EXPECT_TRUE(wait_for_worker()) << "a worker was still running at the end of the test";
     reset_engine_state();
 }
 

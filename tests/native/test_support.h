@@ -36,7 +36,8 @@ struct StatusSnapshot {
     bool operator==(const StatusSnapshot&) const = default;
 };
 
-// Waits until no pipeline worker runs; false when one is still running after `timeout_ms`.
+// Waits until no worker runs (path run, deploy, restore point); false when one still runs after
+// `timeout_ms`.
 bool wait_for_worker(int timeout_ms = 10000);
 
 // Arm flags, preset and RunStatus as at start-up ("Competitive", idle, nothing shown).
