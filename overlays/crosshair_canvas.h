@@ -16,6 +16,10 @@ namespace tavrine {
 std::vector<std::uint32_t> render_crosshair_canvas(const CrosshairSettings& settings,
                                                    const CrosshairShapeList& shapes);
 
+// The overlay window is painted and pushed on a thread of its own: blocks until the frames the
+// main thread published so far are on the screen.
+void wait_for_crosshair_overlay();
+
 struct CrosshairWindowFacts {
     bool exists = false;
     bool visible = false;

@@ -28,6 +28,7 @@ enum class CrosshairInk : std::uint8_t { Outline, Fill };
 struct CrosshairPoint {
     double x = 0.0;
     double y = 0.0;
+    bool operator==(const CrosshairPoint&) const = default;
 };
 
 struct CrosshairShape {
@@ -41,6 +42,7 @@ struct CrosshairShape {
     CrosshairPoint centre;
     double radius = 0.0;
     double pen = 0.0;
+    bool operator==(const CrosshairShape&) const = default;
 };
 
 // A style draws at most twelve shapes (four outlined arms, two outlined circles).
@@ -48,6 +50,7 @@ struct CrosshairShapeList {
     std::array<CrosshairShape, 16> items{};
     int count = 0;
     std::span<const CrosshairShape> shapes() const { return {items.data(), static_cast<std::size_t>(count)}; }
+    bool operator==(const CrosshairShapeList&) const = default;
 };
 
 // The overlay measures on whole pixels (halves rounded down, as a GDI rectangle needs); the

@@ -9,9 +9,14 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <atomic>
 #include <climits>
 #include <cmath>
+#include <condition_variable>
+#include <mutex>
 #include <span>
+#include <system_error>
+#include <thread>
 
 namespace tavrine {
 
@@ -122,17 +127,39 @@ void paint_shape(HDC dc, const CrosshairShape& shape, COLORREF colour) {
     }
 }
 
+// What one push shows: everything the overlay thread needs, copied whole from the main thread.
+struct OverlayFrame {
+    bool shown = false;
+    CrosshairShapeList shapes;
+    COLORREF fill = 0;
+    COLORREF outline = 0;
+    std::uint8_t alpha = 0;
+    POINT at{};
+    bool operator==(const OverlayFrame& other) const {
+        return shown == other.shown && shapes == other.shapes && fill == other.fill &&
+               outline == other.outline && alpha == other.alpha && at.x == other.at.x && at.y == other.at.y;
+    }
+};
+
+OverlayFrame frame_for(const CrosshairSettings& settings, const CrosshairShapeList& shapes) {
+    OverlayFrame frame;
+    frame.shown = true;
+    frame.shapes = shapes;
+    frame.fill = colour_ref(settings.colour);
+    frame.outline = colour_ref(settings.outline_colour);
+    frame.alpha = overlay_alpha(settings.opacity);
+    return frame;
+}
+
 // The canvas as the overlay pushes it: cleared to "untouched", the shapes painted, the alpha pass.
-void paint_canvas(Canvas& canvas, const CrosshairSettings& settings, const CrosshairShapeList& shapes) {
+void paint_canvas(Canvas& canvas, const OverlayFrame& frame) {
     GdiFlush(); // nothing of an earlier frame may land after the clear
     std::fill(canvas.pixels().begin(), canvas.pixels().end(), kCrosshairUntouched);
-    const COLORREF fill = colour_ref(settings.colour);
-    const COLORREF outline = colour_ref(settings.outline_colour);
-    for (const CrosshairShape& shape : shapes.shapes()) {
-        paint_shape(canvas.dc(), shape, shape.ink == CrosshairInk::Outline ? outline : fill);
+    for (const CrosshairShape& shape : frame.shapes.shapes()) {
+        paint_shape(canvas.dc(), shape, shape.ink == CrosshairInk::Outline ? frame.outline : frame.fill);
     }
     GdiFlush(); // GDI may batch: every stroke must be in the bits before they are read
-    apply_overlay_alpha(canvas.pixels(), overlay_alpha(settings.opacity));
+    apply_overlay_alpha(canvas.pixels(), frame.alpha);
 }
 
 LRESULT CALLBACK overlay_procedure(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) {
@@ -152,38 +179,186 @@ LRESULT CALLBACK overlay_procedure(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lp
     }
 }
 
-struct Overlay {
-    HWND hwnd = nullptr;
-    bool class_registered = false;
-    Canvas canvas;
-};
-Overlay& overlay() {
-    static Overlay instance;
-    return instance;
-}
-
-bool ensure_window(Overlay& o) {
-    if (o.hwnd) {
-        return true;
-    }
-    HINSTANCE instance = GetModuleHandleW(nullptr);
-    if (!o.class_registered) {
+bool register_class_once() {
+    static const bool registered = [] {
         WNDCLASSEXW window_class{};
         window_class.cbSize = sizeof window_class;
         window_class.lpfnWndProc = overlay_procedure;
-        window_class.hInstance = instance;
+        window_class.hInstance = GetModuleHandleW(nullptr);
         window_class.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512)); // IDC_ARROW
         window_class.lpszClassName = kOverlayClass;
-        o.class_registered = RegisterClassExW(&window_class) != 0;
-        if (!o.class_registered) {
+        return RegisterClassExW(&window_class) != 0;
+    }();
+    return registered;
+}
+
+// The overlay window lives on a thread of its own. Under Wine one UpdateLayeredWindow costs a
+// few milliseconds whatever the size, a fifth of a frame: the main thread only publishes what
+// to show and this thread paints and pushes it. It owns the window, the canvas and a message
+// loop (the system sends the window WM_NCHITTEST while routing clicks, and must get an answer).
+class OverlayThread {
+public:
+    // Main thread: the latest frame replaces any the overlay thread has not taken yet.
+    void publish(const OverlayFrame& frame) {
+        {
+            std::lock_guard<std::mutex> hold(frame_lock_);
+            if (!started_ && !start()) {
+                return;
+            }
+            pending_ = frame;
+            ++published_;
+        }
+        SetEvent(wake_.get());
+    }
+    // Blocks until every published frame has been pushed (tests and the benchmark).
+    void wait_idle() {
+        std::unique_lock<std::mutex> hold(frame_lock_);
+        done_changed_.wait(hold, [this] { return !started_ || pushed_ == published_; });
+    }
+    void stop() {
+        {
+            std::lock_guard<std::mutex> hold(frame_lock_);
+            if (!started_) {
+                return;
+            }
+            stopping_ = true;
+        }
+        SetEvent(wake_.get());
+        thread_.join();
+        std::lock_guard<std::mutex> hold(frame_lock_);
+        started_ = false;
+        stopping_ = false;
+    }
+    HWND window() const { return window_.load(); }
+    bool started() {
+        std::lock_guard<std::mutex> hold(frame_lock_);
+        return started_;
+    }
+
+private:
+    // Under frame_lock_.
+    bool start() {
+        if (!wake_) {
+            wake_.reset(CreateEventW(nullptr, FALSE, FALSE, nullptr));
+        }
+        if (!wake_) {
             return false;
         }
+        try {
+            thread_ = std::thread([this] { run(); });
+        } catch (const std::system_error&) {
+            return false; // tried again with the next frame
+        }
+        started_ = true;
+        return true;
     }
-    o.hwnd = CreateWindowExW(WS_EX_TOPMOST | WS_EX_TRANSPARENT | WS_EX_TOOLWINDOW | WS_EX_LAYERED |
-                                 WS_EX_NOACTIVATE,
-                             kOverlayClass, L"", WS_POPUP, 0, 0, kCrosshairCanvas, kCrosshairCanvas, nullptr,
-                             nullptr, instance, nullptr);
-    return o.hwnd != nullptr; // retried next frame when it failed
+
+    void run() {
+        Canvas canvas;
+        OverlayFrame last;
+        bool pushed_once = false;
+        ULONGLONG topmost_at = 0;
+        for (;;) {
+            HANDLE wake = wake_.get();
+            MsgWaitForMultipleObjects(1, &wake, FALSE, INFINITE, QS_ALLINPUT);
+            MSG msg;
+            while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+                DispatchMessageW(&msg);
+            }
+            OverlayFrame frame;
+            std::uint64_t serial = 0;
+            {
+                std::lock_guard<std::mutex> hold(frame_lock_);
+                if (stopping_) {
+                    break;
+                }
+                frame = pending_;
+                serial = published_;
+            }
+            if (!(pushed_once && frame == last) && show(frame, canvas, topmost_at)) {
+                last = frame;
+                pushed_once = true;
+            }
+            {
+                std::lock_guard<std::mutex> hold(frame_lock_);
+                pushed_ = serial;
+            }
+            done_changed_.notify_all();
+        }
+        canvas.release();
+        if (HWND hwnd = window_.exchange(nullptr)) {
+            DestroyWindow(hwnd);
+        }
+        {
+            std::lock_guard<std::mutex> hold(frame_lock_);
+            pushed_ = published_;
+        }
+        done_changed_.notify_all();
+    }
+
+    // False when the window or the canvas could not be made: the next frame tries again.
+    bool show(const OverlayFrame& frame, Canvas& canvas, ULONGLONG& topmost_at) {
+        HWND hwnd = window_.load();
+        if (!frame.shown) {
+            if (hwnd && IsWindowVisible(hwnd)) {
+                ShowWindow(hwnd, SW_HIDE);
+            }
+            return true;
+        }
+        if (!hwnd) {
+            if (!register_class_once()) {
+                return false;
+            }
+            hwnd = CreateWindowExW(WS_EX_TOPMOST | WS_EX_TRANSPARENT | WS_EX_TOOLWINDOW | WS_EX_LAYERED |
+                                       WS_EX_NOACTIVATE,
+                                   kOverlayClass, L"", WS_POPUP, 0, 0, kCrosshairCanvas, kCrosshairCanvas,
+                                   nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+            if (!hwnd) {
+                return false;
+            }
+            window_.store(hwnd);
+        }
+        if (!canvas.ready()) {
+            return false;
+        }
+        // Topmost again once a second, or when moved: a game that raised itself is covered again.
+        const ULONGLONG now = GetTickCount64();
+        RECT rect{};
+        GetWindowRect(hwnd, &rect);
+        if (rect.left != frame.at.x || rect.top != frame.at.y || now - topmost_at >= 1000) {
+            SetWindowPos(hwnd, HWND_TOPMOST, frame.at.x, frame.at.y, kCrosshairCanvas, kCrosshairCanvas,
+                         SWP_NOACTIVATE);
+            topmost_at = now;
+        }
+        paint_canvas(canvas, frame);
+        win32::ScreenDc screen;
+        SIZE size{kCrosshairCanvas, kCrosshairCanvas};
+        POINT source{0, 0};
+        POINT destination = frame.at;
+        BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
+        UpdateLayeredWindow(hwnd, screen.get(), &destination, &size, canvas.dc(), &source, 0, &blend,
+                            ULW_ALPHA);
+        if (!IsWindowVisible(hwnd)) {
+            ShowWindow(hwnd, SW_SHOWNOACTIVATE);
+        }
+        return true;
+    }
+
+    std::mutex frame_lock_; // pending_, the two serials and the start/stop flags
+    std::condition_variable done_changed_;
+    OverlayFrame pending_;
+    std::uint64_t published_ = 0;
+    std::uint64_t pushed_ = 0;
+    bool started_ = false;
+    bool stopping_ = false;
+    win32::UniqueKernelHandle wake_;
+    std::thread thread_;
+    std::atomic<HWND> window_{nullptr};
+};
+
+OverlayThread& overlay() {
+    static OverlayThread instance;
+    return instance;
 }
 
 // The screen point the crosshair rests on: the primary screen's centre, or, when the setting
@@ -208,33 +383,6 @@ int window_origin(long centre, int offset, float kick) {
     return static_cast<int>(std::clamp(sum, static_cast<double>(INT_MIN), static_cast<double>(INT_MAX)));
 }
 
-void show_and_draw(Overlay& o, const CrosshairSettings& settings, const CrosshairMotion& motion) {
-    if (!ensure_window(o) || !o.canvas.ready()) {
-        return;
-    }
-    const POINT centre = rest_centre(settings);
-    const POINT at{window_origin(centre.x, settings.offset_x, motion.kick_x),
-                   window_origin(centre.y, settings.offset_y, motion.kick_y)};
-    SetWindowPos(o.hwnd, HWND_TOPMOST, at.x, at.y, kCrosshairCanvas, kCrosshairCanvas, SWP_NOACTIVATE);
-
-    const CrosshairShapeList shapes =
-        crosshair_shapes(settings, crosshair_measures(settings, motion),
-                         {static_cast<double>(kCrosshairCentre), static_cast<double>(kCrosshairCentre)},
-                         CrosshairGrid::Pixels);
-    paint_canvas(o.canvas, settings, shapes);
-
-    win32::ScreenDc screen;
-    SIZE size{kCrosshairCanvas, kCrosshairCanvas};
-    POINT source{0, 0};
-    POINT destination = at;
-    BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
-    UpdateLayeredWindow(o.hwnd, screen.get(), &destination, &size, o.canvas.dc(), &source, 0, &blend,
-                        ULW_ALPHA);
-    if (!IsWindowVisible(o.hwnd)) {
-        ShowWindow(o.hwnd, SW_SHOWNOACTIVATE);
-    }
-}
-
 MouseSample read_mouse() {
     MouseSample sample;
     POINT cursor{};
@@ -255,21 +403,29 @@ void update_crosshair_overlay(float dt) {
     rainbow_step(motion, settings, dt);
     // The mouse is read only when the motion step looks at it.
     motion_step(motion, settings, dt, settings.react_to_recoil ? read_mouse() : MouseSample{});
-    Overlay& o = overlay();
-    if (settings.enabled) {
-        show_and_draw(o, settings, motion);
-    } else if (o.hwnd && IsWindowVisible(o.hwnd)) {
-        ShowWindow(o.hwnd, SW_HIDE);
+    OverlayThread& o = overlay();
+    if (!settings.enabled) {
+        if (o.started()) {
+            o.publish(OverlayFrame{}); // hidden, not destroyed; an unchanged frame costs no push
+        }
+        return;
     }
+    OverlayFrame frame = frame_for(settings, crosshair_shapes(settings, crosshair_measures(settings, motion),
+                                                              {static_cast<double>(kCrosshairCentre),
+                                                               static_cast<double>(kCrosshairCentre)},
+                                                              CrosshairGrid::Pixels));
+    const POINT centre = rest_centre(settings);
+    frame.at = {window_origin(centre.x, settings.offset_x, motion.kick_x),
+                window_origin(centre.y, settings.offset_y, motion.kick_y)};
+    o.publish(frame);
 }
 
 void destroy_crosshair_overlay() {
-    Overlay& o = overlay();
-    o.canvas.release();
-    if (o.hwnd) {
-        DestroyWindow(o.hwnd);
-        o.hwnd = nullptr;
-    }
+    overlay().stop();
+}
+
+void wait_for_crosshair_overlay() {
+    overlay().wait_idle();
 }
 
 std::vector<std::uint32_t> render_crosshair_canvas(const CrosshairSettings& settings,
@@ -278,13 +434,13 @@ std::vector<std::uint32_t> render_crosshair_canvas(const CrosshairSettings& sett
     if (!canvas.ready()) {
         return {};
     }
-    paint_canvas(canvas, settings, shapes);
+    paint_canvas(canvas, frame_for(settings, shapes));
     return {canvas.pixels().begin(), canvas.pixels().end()};
 }
 
 CrosshairWindowFacts crosshair_window_facts() {
     CrosshairWindowFacts facts;
-    HWND hwnd = overlay().hwnd;
+    HWND hwnd = overlay().window();
     if (!hwnd) {
         return facts;
     }

@@ -111,6 +111,7 @@ TEST(CrosshairWindow, ShownCentredTopmostAndClickThroughThenHiddenByTheToggle) {
     settings.react_to_recoil = false;
     settings.recovery = 0; // no decay: a kick set below stays put
     update_crosshair_overlay(0.016f);
+    wait_for_crosshair_overlay();
     const CrosshairWindowFacts centred = crosshair_window_facts();
     EXPECT_TRUE(centred.exists);
     EXPECT_TRUE(centred.visible);
@@ -123,12 +124,14 @@ TEST(CrosshairWindow, ShownCentredTopmostAndClickThroughThenHiddenByTheToggle) {
     settings.offset_x = 50;
     crosshair_motion().kick_y = -28;
     update_crosshair_overlay(0.016f);
+    wait_for_crosshair_overlay();
     const CrosshairWindowFacts moved = crosshair_window_facts();
     EXPECT_EQ(moved.x - centred.x, 50);
     EXPECT_EQ(moved.y - centred.y, -28);
 
     settings.enabled = false;
     update_crosshair_overlay(0.016f);
+    wait_for_crosshair_overlay();
     EXPECT_FALSE(crosshair_window_facts().visible);
     EXPECT_TRUE(crosshair_window_facts().exists); // hidden, not destroyed
 
