@@ -2,6 +2,7 @@
 
 #include "cli/cli.h"
 #include "gpu/display_adapters.h"
+#include "gpu/gpu_setup.h"
 #include "gpu/vendor_record.h"
 #include "platform/ascii.h"
 #include "platform/recording_machine.h"
@@ -46,11 +47,6 @@ std::string vendor_words(GpuVendor vendor, bool remembered) {
         }
     }
     return "every vendor present (" + (found.empty() ? std::string("none recognised: NVIDIA") : found) + ")";
-}
-
-void apply_gpu_changes(GpuVendor vendor) {
-    apply_gpu_vendor_profile(vendor);
-    apply_hags();
 }
 
 int plan(GpuVendor vendor, bool remembered, std::ostream& out) {
@@ -102,7 +98,7 @@ int run_gpu_cli(const std::vector<std::string>& args, std::ostream& out, std::os
         return kCliUsageError;
     }
     const std::string words = vendor_words(vendor, remembered);
-    apply_gpu_changes(vendor);
+    apply_gpu_tune(vendor);
     out << "GPU profile applied for " << words << ", with hardware GPU scheduling\n";
     return 0;
 }

@@ -249,6 +249,9 @@ std::vector<HistoryEntry> list_history() {
                               : "the file cannot be read";
         } else {
             HistoryParse parsed = parse_history(*text);
+            if (parsed.file) {
+                parsed.file->copies_folder = copies_folder_of(entry.path);
+            }
             entry.file = std::move(parsed.file);
             entry.error = std::move(parsed.error);
         }

@@ -55,8 +55,9 @@ private:
 struct HistoryFile {
     JournalHeader header;
     std::vector<JournalRecord> records;
-    bool ended = false;      // the run closed its history ("END")
-    bool incomplete = false; // a line could not be written: the record is not whole
+    bool ended = false;        // the run closed its history ("END")
+    bool incomplete = false;   // a line could not be written: the record is not whole
+    std::string copies_folder; // the previous bytes of the files the run wrote
 };
 struct HistoryParse {
     std::optional<HistoryFile> file;

@@ -1,7 +1,10 @@
 #include "engine/history_undo.h"
 
+#include "engine/primitives.h"
+#include "engine/start_with_windows.h"
 #include "engine/worker_gate.h"
 #include "platform/change_text.h"
+#include "platform/files.h"
 #include "platform/machine.h"
 #include "platform/read_back.h"
 
@@ -88,6 +91,85 @@ Step undo_spi(Machine& machine, const SpiRecord& record) {
                : Step::Failed;
 }
 
+Step undo_power_scheme(Machine& machine, const PowerSchemeRecord& record) {
+    SystemSettings& settings = machine.system_settings();
+    const std::optional<std::string> now = settings.active_power_scheme();
+    if (now && *now == record.put_back) {
+        return Step::Restored;
+    }
+    if (!now || *now != record.left) {
+        machine.note("changed since the run, left alone: the active power scheme");
+        return Step::ChangedSince;
+    }
+    return settings.activate_power_scheme(record.put_back) ? Step::Restored : Step::Failed;
+}
+
+Step undo_power_index(Machine& machine, const PowerIndexRecord& record) {
+    SystemSettings& settings = machine.system_settings();
+    const std::optional<std::uint32_t> now = settings.read_power_index(record.setting);
+    if (now && *now == record.put_back) {
+        return Step::Restored;
+    }
+    if (!now || *now != record.left) {
+        machine.note("changed since the run, left alone: " +
+                     describe_power_index(record.setting, record.left));
+        return Step::ChangedSince;
+    }
+    return settings.write_power_index(record.setting, record.put_back) ? Step::Restored : Step::Failed;
+}
+
+Step undo_qos(const QosRecord& record) {
+    // The policy's name is the program's own (the parser accepts no other), so the command is
+    // built here from a constant, never from the file's text.
+    const std::string command = "powershell -NoProfile -Command \"Get-NetQosPolicy -Name '" + record.policy +
+                                "' -EA SilentlyContinue | Remove-NetQosPolicy -Confirm:$false -EA "
+                                "SilentlyContinue\"";
+    return run_hidden_exit_code(command.c_str()) == 0 ? Step::Restored : Step::Failed;
+}
+
+// Larger than any configuration file a run keeps the bytes of.
+constexpr std::uint64_t kMaxFileBytes = 4u << 20;
+
+std::optional<std::string> file_bytes(Files& files, const std::string& path) {
+    const std::optional<std::uint64_t> size = files.file_size(path);
+    return size && *size <= kMaxFileBytes ? files.read_file(path) : std::nullopt;
+}
+
+Step undo_file(Machine& machine, const HistoryFile& file, const FileRecord& record) {
+    Files& files = machine.files();
+    const bool exists = files.attributes(record.path).has_value();
+    const std::optional<std::string> now = exists ? file_bytes(files, record.path) : std::nullopt;
+    const std::optional<std::string> before =
+        record.copy.empty() ? std::nullopt : file_bytes(files, file.copies_folder + "\\" + record.copy);
+    if (record.copy.empty() ? !exists : (now && before && *now == *before)) {
+        return Step::Restored;
+    }
+    if (!now || now->size() != record.left_size || content_hash(*now) != record.left_hash) {
+        machine.note("changed since the run, left alone: " + record.path);
+        return Step::ChangedSince;
+    }
+    if (record.copy.empty()) {
+        return files.delete_file(record.path) ? Step::Restored : Step::Failed;
+    }
+    return before && files.write_file_whole(record.path, *before) ? Step::Restored : Step::Failed;
+}
+
+Step undo_task(Machine& machine, const TaskRecord& record) {
+    const bool present = logon_task_exists(machine.files());
+    if (present == record.put_back_present) {
+        return Step::Restored;
+    }
+    if (present != record.left_present) {
+        machine.note("changed since the run, left alone: the logon task");
+        return Step::ChangedSince;
+    }
+    if (record.put_back_present) {
+        return register_startup_task() ? Step::Restored : Step::Failed;
+    }
+    const std::string command = "schtasks /delete /tn " + record.name + " /f";
+    return run_hidden_exit_code(command.c_str()) == 0 ? Step::Restored : Step::Failed;
+}
+
 std::string counted(int count, const char* one, const char* many) {
     return std::to_string(count) + " " + (count == 1 ? one : many);
 }
@@ -105,6 +187,16 @@ UndoOutcome undo_records(const HistoryFile& file) {
             step = undo_service(machine, *service);
         } else if (const auto* spi = std::get_if<SpiRecord>(&*it)) {
             step = undo_spi(machine, *spi);
+        } else if (const auto* scheme = std::get_if<PowerSchemeRecord>(&*it)) {
+            step = undo_power_scheme(machine, *scheme);
+        } else if (const auto* index = std::get_if<PowerIndexRecord>(&*it)) {
+            step = undo_power_index(machine, *index);
+        } else if (const auto* qos = std::get_if<QosRecord>(&*it)) {
+            step = undo_qos(*qos);
+        } else if (const auto* written = std::get_if<FileRecord>(&*it)) {
+            step = undo_file(machine, file, *written);
+        } else if (const auto* task = std::get_if<TaskRecord>(&*it)) {
+            step = undo_task(machine, *task);
         } else {
             machine.note("cannot be undone: " + std::get<CannotRecord>(*it).text);
             ++outcome.cannot;

@@ -4,6 +4,7 @@
 #include "platform/files.h"
 #include "platform/machine.h"
 #include "platform/processes.h"
+#include "platform/read_back.h"
 
 namespace tavrine {
 
@@ -147,13 +148,12 @@ bool startup_entry_exists() {
             return true;
         }
     }
-    const std::optional<std::string> task_file =
-        machine.files().expand_environment("%SystemRoot%\\System32\\Tasks\\TavrineOptimiser");
-    if (!task_file) {
-        return false;
-    }
-    const std::optional<std::uint32_t> attributes = machine.files().attributes(*task_file);
-    return attributes && (*attributes & kFileAttributeDirectory) == 0;
+    return logon_task_exists(machine.files());
+}
+
+bool register_startup_task() {
+    const std::optional<std::string> executable = own_executable();
+    return executable && register_task(*executable);
 }
 
 bool set_start_with_windows(bool on) {
@@ -165,8 +165,7 @@ bool set_start_with_windows(bool on) {
         run_hidden_exit_code(command.c_str());
         return false;
     }
-    const std::optional<std::string> executable = own_executable();
-    return executable && register_task(*executable);
+    return register_startup_task();
 }
 
 } // namespace tavrine

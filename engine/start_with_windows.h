@@ -21,6 +21,9 @@ bool startup_entry_exists();
 // cannot be held by the task or the task was not registered.
 bool set_start_with_windows(bool on);
 
+// Registers the logon task for this executable (how an undo puts back a task a run removed).
+bool register_startup_task();
+
 // The task definition for `executable` (its quoted path is the action), or nullopt for a path
 // the task cannot hold: empty, as long as the path buffer, with a quote, a percent sign (the
 // task would expand it), a control character or a byte outside ASCII.

@@ -2,6 +2,7 @@
 // stage runs the armed modules through the same routines the pipeline's steps call.
 #include "games/deploy.h"
 
+#include "engine/history.h"
 #include "engine/modules.h"
 #include "engine/target_exe.h"
 #include "engine/worker_gate.h"
@@ -197,7 +198,10 @@ bool start_deploy(std::int32_t index) {
     deploy.stage_count.store(kDeployStageCount);
 
     if (!start_worker(std::move(ticket), [index] {
-            run_deploy(index);
+            {
+                HistoryRun history("deploy");
+                run_deploy(index);
+            } // the history is closed before the deploy shows as done
             finish_deploy();
         })) {
         // No thread: nothing ran, so nothing is shown; the status text keeps what it said.

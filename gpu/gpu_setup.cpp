@@ -1,5 +1,6 @@
 #include "gpu/gpu_setup.h"
 
+#include "engine/history.h"
 #include "engine/run_status.h"
 #include "engine/worker_gate.h"
 #include "gpu/display_adapters.h"
@@ -19,8 +20,7 @@ void reset_timers(GpuDetection& detection) {
 }
 
 void tune_now_worker(GpuVendor vendor, unsigned generation) {
-    apply_gpu_vendor_profile(vendor);
-    apply_hags();
+    apply_gpu_tune(vendor);
     const AdapterClassification found = classify_adapters();
     save_vendor_record_if_current(generation, is_known_vendor(vendor) ? vendor : found.chosen,
                                   found.chosen_name);
@@ -28,6 +28,15 @@ void tune_now_worker(GpuVendor vendor, unsigned generation) {
 }
 
 } // namespace
+
+void apply_gpu_tune(GpuVendor vendor) {
+    // The remembered vendor the worker saves afterwards is the program's own setting, not
+    // part of the run.
+    HistoryRun history("gpu");
+    apply_gpu_vendor_profile(vendor);
+    apply_hags();
+    history.finish();
+}
 
 GpuDetection& gpu_detection() {
     static GpuDetection detection;
@@ -73,8 +82,7 @@ void confirm_vendor(GpuVendor vendor) {
     detection.tuning_done.exchange(false);
     detection.tuning_busy.exchange(true);
     const bool started = g_starter.load()([chosen] {
-        apply_gpu_vendor_profile(chosen);
-        apply_hags();
+        apply_gpu_tune(chosen);
         GpuDetection& shared = gpu_detection();
         shared.tuning_done.exchange(true);
         shared.tuning_busy.exchange(false);

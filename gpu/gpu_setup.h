@@ -45,6 +45,10 @@ void finish_setup();
 // can be started.
 bool start_tune_now(GpuVendor vendor);
 
+// The vendor's driver profile and hardware GPU scheduling, recorded as one run in the history
+// ("gpu") so it can be undone. Runs on the calling thread.
+void apply_gpu_tune(GpuVendor vendor);
+
 // "Show setup next launch": deletes the record; the next detection starts afresh.
 void reset_first_launch();
 

@@ -79,6 +79,15 @@ std::string describe_run(std::string_view command, std::uint32_t wait_ms) {
     return line;
 }
 
+std::string describe_activate_power_scheme(std::string_view guid) {
+    return "POWER SCHEME " + std::string(guid);
+}
+
+std::string describe_power_index(const PowerSetting& setting, std::uint32_t value) {
+    return "POWER INDEX " + setting.scheme + " " + setting.sub_group + " " + setting.setting +
+           (setting.ac ? " AC = " : " DC = ") + std::to_string(value);
+}
+
 std::string describe_spi(std::uint32_t action, std::uint32_t param, const SpiArgument& argument,
                          std::uint32_t flags) {
     std::string line = "SPI " + hex(action) + " param " + std::to_string(param);

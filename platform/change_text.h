@@ -17,6 +17,9 @@ std::string describe_delete_value(Hive hive, std::string_view sub_key, std::stri
 std::string describe_run(std::string_view command, std::uint32_t wait_ms);
 std::string describe_spi(std::uint32_t action, std::uint32_t param, const SpiArgument& argument,
                          std::uint32_t flags);
+// "POWER SCHEME <guid>" and "POWER INDEX <scheme> <sub group> <setting> AC = 100".
+std::string describe_activate_power_scheme(std::string_view guid);
+std::string describe_power_index(const PowerSetting& setting, std::uint32_t value);
 std::string describe_stop_and_set_start_type(std::string_view service, std::uint32_t start_type);
 std::string describe_set_automatic_and_start(std::string_view service);
 std::string describe_set_start_type_and_start(std::string_view service, std::uint32_t start_type);

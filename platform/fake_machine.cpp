@@ -387,6 +387,14 @@ CommandOutcome FakeCommands::run_hidden(std::string_view command, std::uint32_t 
     if (const auto scheme = power_scheme_activated_by(command); scheme && script.exit_code == 0) {
         owner_.settings_.set_active_power_scheme(*scheme);
     }
+    if (auto index = power_index_set_by(command); index && script.exit_code == 0) {
+        if (index->setting.scheme.empty()) {
+            index->setting.scheme = owner_.settings_.active_power_scheme().value_or("");
+        }
+        if (!index->setting.scheme.empty()) {
+            owner_.settings_.put_power_index(index->setting, index->value);
+        }
+    }
     return {true, script.exit_code};
 }
 
@@ -442,6 +450,45 @@ std::optional<std::string> FakeSystemSettings::active_power_scheme() {
 void FakeSystemSettings::set_active_power_scheme(std::string_view guid) {
     Lock lock(owner_.mutex_);
     active_scheme_ = ascii_lowered(guid);
+}
+
+bool FakeSystemSettings::activate_power_scheme(std::string_view guid) {
+    Lock lock(owner_.mutex_);
+    owner_.journal_.push_back(describe_activate_power_scheme(guid));
+    active_scheme_ = ascii_lowered(guid);
+    return true;
+}
+
+namespace {
+
+std::string power_key(const PowerSetting& setting) {
+    const std::string line = describe_power_index(setting, 0);
+    return line.substr(0, line.rfind(" = "));
+}
+
+} // namespace
+
+std::optional<std::uint32_t> FakeSystemSettings::read_power_index(const PowerSetting& setting) {
+    Lock lock(owner_.mutex_);
+    const auto it = power_indices_.find(power_key(setting));
+    return it != power_indices_.end() ? std::optional<std::uint32_t>(it->second) : std::nullopt;
+}
+
+bool FakeSystemSettings::write_power_index(const PowerSetting& setting, std::uint32_t value) {
+    Lock lock(owner_.mutex_);
+    owner_.journal_.push_back(describe_power_index(setting, value));
+    power_indices_[power_key(setting)] = value;
+    return true;
+}
+
+void FakeSystemSettings::put_power_index(const PowerSetting& setting, std::uint32_t value) {
+    Lock lock(owner_.mutex_);
+    power_indices_[power_key(setting)] = value;
+}
+
+std::map<std::string, std::uint32_t> FakeSystemSettings::power_indices() const {
+    Lock lock(owner_.mutex_);
+    return power_indices_;
 }
 
 void FakeSystemSettings::put_parameters(std::uint32_t get_action, std::vector<std::uint32_t> words) {

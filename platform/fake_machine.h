@@ -131,6 +131,14 @@ public:
     // Set by a test, or by a "powercfg /s GUID" command that exits 0; unknown until then.
     std::optional<std::string> active_power_scheme() override;
     void set_active_power_scheme(std::string_view guid);
+    bool activate_power_scheme(std::string_view guid) override;
+    // Power indices as powercfg and the power API leave them; a setting never written or seeded
+    // cannot be read. "powercfg /setXcvalueindex" commands that exit 0 write here too.
+    std::optional<std::uint32_t> read_power_index(const PowerSetting& setting) override;
+    bool write_power_index(const PowerSetting& setting, std::uint32_t value) override;
+    void put_power_index(const PowerSetting& setting, std::uint32_t value);
+    // Every index held, keyed by describe_power_index's words without the value.
+    std::map<std::string, std::uint32_t> power_indices() const;
     // Seeds what a get action reads before any set call, as a user's own settings.
     void put_parameters(std::uint32_t get_action, std::vector<std::uint32_t> words);
     std::vector<SpiCall> log() const;
@@ -140,6 +148,7 @@ private:
     std::vector<SpiCall> log_;
     std::map<std::uint32_t, std::vector<std::uint32_t>> stored_; // by get action
     std::optional<std::string> active_scheme_;
+    std::map<std::string, std::uint32_t> power_indices_;
 };
 
 class FakeSecurity final : public Security {

@@ -1,6 +1,8 @@
 #include "platform/journal_record.h"
 
+#include "platform/ascii.h"
 #include "platform/change_text.h"
+#include "platform/read_back.h"
 #include "platform/registry_path.h"
 
 #include <cstdio>
@@ -360,7 +362,125 @@ RecordParse parse_spi_line(const std::vector<std::string_view>& fields) {
     return {JournalRecord(SpiRecord{*action, *param, *argument, *flags, *left_words}), {}};
 }
 
+std::optional<std::uint64_t> parse_u64_hex(std::string_view text) {
+    if (text.empty() || text.size() > 16) {
+        return std::nullopt;
+    }
+    std::uint64_t value = 0;
+    for (const char c : text) {
+        const int digit = c >= '0' && c <= '9' ? c - '0' : c >= 'a' && c <= 'f' ? c - 'a' + 10 : -1;
+        if (digit < 0) {
+            return std::nullopt;
+        }
+        value = value * 16 + static_cast<std::uint64_t>(digit);
+    }
+    return value;
+}
+
+std::optional<std::string> parse_guid(std::string_view text) {
+    return is_guid(text) && ascii_lowered(text) == text ? std::optional<std::string>(std::string(text))
+                                                        : std::nullopt;
+}
+
+RecordParse parse_power_line(std::string_view verb, const std::vector<std::string_view>& fields) {
+    if (verb == "POWER SCHEME") {
+        std::string_view left = fields.size() == 3 ? fields[2] : std::string_view();
+        const auto put_back = fields.size() == 3 ? parse_guid(fields[1]) : std::nullopt;
+        const auto left_guid = consume(left, "left ") ? parse_guid(left) : std::nullopt;
+        if (!put_back || !left_guid) {
+            return refuse("a power scheme line is malformed");
+        }
+        return {JournalRecord(PowerSchemeRecord{*put_back, *left_guid}), {}};
+    }
+    if (fields.size() != 7) {
+        return refuse("a power setting line has the wrong number of fields");
+    }
+    const auto scheme = parse_guid(fields[1]);
+    const auto group = parse_guid(fields[2]);
+    const auto setting = parse_guid(fields[3]);
+    const auto put_back = parse_u32(fields[5]);
+    std::string_view left = fields[6];
+    const auto left_value = consume(left, "left ") ? parse_u32(left) : std::nullopt;
+    if (!scheme || !group || !setting || !(fields[4] == "AC" || fields[4] == "DC") || !put_back ||
+        !left_value) {
+        return refuse("a power setting line is malformed");
+    }
+    return {JournalRecord(
+                PowerIndexRecord{{*scheme, *group, *setting, fields[4] == "AC"}, *put_back, *left_value}),
+            {}};
+}
+
+// A drive-rooted path with no step up: the only kind of file a run writes.
+bool plain_absolute_path(std::string_view path) {
+    const bool rooted = path.size() > 3 &&
+                        ((path[0] >= 'A' && path[0] <= 'Z') || (path[0] >= 'a' && path[0] <= 'z')) &&
+                        path[1] == ':' && path[2] == '\\';
+    return rooted && path.size() < 32768 && path.find("\\..") == std::string_view::npos &&
+           path.find('/') == std::string_view::npos;
+}
+
+// "1.bin": digits and the extension, never a path.
+bool plain_copy_name(std::string_view name) {
+    return name.size() > 4 && name.size() < 16 && name.substr(name.size() - 4) == ".bin" &&
+           name.substr(0, name.size() - 4).find_first_not_of("0123456789") == std::string_view::npos;
+}
+
+RecordParse parse_file_line(const std::vector<std::string_view>& fields) {
+    if (fields.size() != 4) {
+        return refuse("a file line has the wrong number of fields");
+    }
+    const auto path = unescape_field(fields[1]);
+    const std::string_view copy = fields[2];
+    std::string_view left = fields[3];
+    const std::size_t colon = left.find(':');
+    const bool has_left = consume(left, "left ") && colon != std::string_view::npos;
+    const auto size = has_left ? parse_u32(left.substr(0, left.find(':'))) : std::nullopt;
+    const auto hash = has_left ? parse_u64_hex(left.substr(left.find(':') + 1)) : std::nullopt;
+    if (!path || !plain_absolute_path(*path) || !(copy == "ABSENT" || plain_copy_name(copy)) || !size ||
+        !hash) {
+        return refuse("a file line is malformed");
+    }
+    return {JournalRecord(FileRecord{*path, copy == "ABSENT" ? "" : std::string(copy), *size, *hash}), {}};
+}
+
+std::optional<bool> parse_presence(std::string_view text) {
+    if (text == "present" || text == "absent") {
+        return text == "present";
+    }
+    return std::nullopt;
+}
+
+RecordParse parse_task_line(const std::vector<std::string_view>& fields) {
+    std::string_view left = fields.size() == 4 ? fields[3] : std::string_view();
+    const auto put_back = fields.size() == 4 ? parse_presence(fields[2]) : std::nullopt;
+    const auto left_state = consume(left, "left ") ? parse_presence(left) : std::nullopt;
+    if (fields.size() != 4 || fields[1] != kLogonTaskName || !put_back || !left_state) {
+        return refuse("a task line is malformed or names a task that is not the program's");
+    }
+    return {JournalRecord(TaskRecord{std::string(kLogonTaskName), *put_back, *left_state}), {}};
+}
+
+const char* presence(bool present) {
+    return present ? "present" : "absent";
+}
+
 } // namespace
+
+std::uint64_t content_hash(std::string_view bytes) {
+    std::uint64_t hash = 0xcbf29ce484222325ull;
+    for (const char c : bytes) {
+        hash = (hash ^ static_cast<unsigned char>(c)) * 0x100000001b3ull;
+    }
+    return hash;
+}
+
+std::string copies_folder_of(std::string_view history_path) {
+    std::string folder(history_path);
+    if (folder.size() > 4 && folder.substr(folder.size() - 4) == ".txt") {
+        folder.resize(folder.size() - 4);
+    }
+    return folder + ".files";
+}
 
 std::string escape_field(std::string_view text) {
     static constexpr char kDigits[] = "0123456789ABCDEF";
@@ -429,6 +549,28 @@ std::string format_record(const JournalRecord& record) {
                format_argument(spi->argument) + "\tflags " + std::to_string(spi->flags) + "\tleft " +
                format_words(spi->left);
     }
+    if (const auto* scheme = std::get_if<PowerSchemeRecord>(&record)) {
+        return "POWER SCHEME\t" + scheme->put_back + "\tleft " + scheme->left;
+    }
+    if (const auto* index = std::get_if<PowerIndexRecord>(&record)) {
+        const PowerSetting& setting = index->setting;
+        return "POWER INDEX\t" + setting.scheme + "\t" + setting.sub_group + "\t" + setting.setting +
+               (setting.ac ? "\tAC\t" : "\tDC\t") + std::to_string(index->put_back) + "\tleft " +
+               std::to_string(index->left);
+    }
+    if (const auto* qos = std::get_if<QosRecord>(&record)) {
+        return "QOS\t" + escape_field(qos->policy);
+    }
+    if (const auto* file = std::get_if<FileRecord>(&record)) {
+        char hash[20];
+        std::snprintf(hash, sizeof hash, "%016llx", static_cast<unsigned long long>(file->left_hash));
+        return "FILE\t" + escape_field(file->path) + "\t" + (file->copy.empty() ? "ABSENT" : file->copy) +
+               "\tleft " + std::to_string(file->left_size) + ":" + hash;
+    }
+    if (const auto* task = std::get_if<TaskRecord>(&record)) {
+        return "TASK\t" + escape_field(task->name) + "\t" + presence(task->put_back_present) + "\tleft " +
+               presence(task->left_present);
+    }
     return "CANNOT\t" + escape_field(std::get<CannotRecord>(record).text);
 }
 
@@ -443,6 +585,21 @@ RecordParse parse_record(std::string_view line) {
     }
     if (verb == "SPI") {
         return parse_spi_line(fields);
+    }
+    if (verb == "POWER SCHEME" || verb == "POWER INDEX") {
+        return parse_power_line(verb, fields);
+    }
+    if (verb == "QOS") {
+        if (fields.size() != 2 || fields[1] != kQosPolicyName) {
+            return refuse("a QoS line names a policy that is not the program's");
+        }
+        return {JournalRecord(QosRecord{std::string(kQosPolicyName)}), {}};
+    }
+    if (verb == "FILE") {
+        return parse_file_line(fields);
+    }
+    if (verb == "TASK") {
+        return parse_task_line(fields);
     }
     if (verb == "CANNOT") {
         const auto text = fields.size() == 2 ? unescape_field(fields[1]) : std::nullopt;

@@ -8,6 +8,11 @@
 //   DELETE    <tab> key <tab> name <tab> left DWORD 1
 //   SERVICE   <tab> SysMain <tab> automatic+running <tab> left disabled+stopped
 //   SPI       <tab> 0x71 <tab> param 0 pv 1 flags 3 <tab> left {10}
+//   POWER SCHEME <tab> 381b4222-... <tab> left 8c5e7fda-...
+//   POWER INDEX  <tab> scheme <tab> sub group <tab> setting <tab> AC <tab> 5 <tab> left 100
+//   QOS       <tab> TavrineQoS                  (the policy the run created: removed)
+//   FILE      <tab> C:\...\Engine.ini <tab> 1.bin <tab> left 2048:0123456789abcdef
+//   TASK      <tab> TavrineOptimiser <tab> absent <tab> left present
 //   CANNOT    <tab> RUN bcdedit /set disabledynamictick yes
 //
 // Fields are separated by tabs; texts escape '%', tabs, line breaks and other control bytes
@@ -62,12 +67,49 @@ struct SpiRecord {
     std::vector<std::uint32_t> left;
 };
 
+struct PowerSchemeRecord {
+    std::string put_back; // the scheme that was active
+    std::string left;
+};
+
+struct PowerIndexRecord {
+    PowerSetting setting; // its scheme resolved: never SCHEME_CURRENT
+    std::uint32_t put_back = 0;
+    std::uint32_t left = 0;
+};
+
+// The QoS policy a run created; putting it back is removing it. Only the program's own name.
+struct QosRecord {
+    std::string policy;
+};
+inline constexpr std::string_view kQosPolicyName = "TavrineQoS";
+
+// A file the run wrote whole. Its previous bytes are kept beside the history entry, in the
+// entry's copies folder under `copy` ("1.bin"); an empty `copy` means the file did not exist.
+struct FileRecord {
+    std::string path;
+    std::string copy;
+    std::uint64_t left_size = 0; // what the run wrote, to tell a later change by somebody else
+    std::uint64_t left_hash = 0;
+};
+// FNV-1a, 64 bits: enough to tell whether a file still holds what the run wrote.
+std::uint64_t content_hash(std::string_view bytes);
+
+// The program's logon task, present or absent before and after the run.
+inline constexpr std::string_view kLogonTaskName = "TavrineOptimiser";
+struct TaskRecord {
+    std::string name;
+    bool put_back_present = false;
+    bool left_present = false;
+};
+
 // A change whose previous state cannot be read or put back, in the plan's words.
 struct CannotRecord {
     std::string text;
 };
 
-using JournalRecord = std::variant<RegistryRecord, ServiceRecord, SpiRecord, CannotRecord>;
+using JournalRecord = std::variant<RegistryRecord, ServiceRecord, SpiRecord, PowerSchemeRecord,
+                                   PowerIndexRecord, QosRecord, FileRecord, TaskRecord, CannotRecord>;
 
 std::string format_record(const JournalRecord& record);
 
@@ -89,6 +131,10 @@ std::optional<JournalHeader> parse_header(std::string_view line);
 // The last line of a run that ended, and the line that says lines are missing.
 inline constexpr std::string_view kJournalEnd = "END";
 inline constexpr std::string_view kJournalIncomplete = "INCOMPLETE";
+
+// Where the previous bytes of the files a run wrote are kept: "<entry>.files" beside
+// "<entry>.txt".
+std::string copies_folder_of(std::string_view history_path);
 
 // The percent escaping of text fields.
 std::string escape_field(std::string_view text);

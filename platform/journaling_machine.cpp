@@ -91,7 +91,7 @@ bool JournalingFiles::delete_file(std::string_view path) {
 }
 
 bool JournalingFiles::write_file_whole(std::string_view path, std::string_view bytes) {
-    journal_.record_cannot(describe_write_file(path, bytes.size()));
+    journal_.journal_file_write(path, bytes);
     return inner_.write_file_whole(path, bytes);
 }
 
@@ -170,6 +170,37 @@ int JournalingMachine::undoable_count() const {
 int JournalingMachine::cannot_count() const {
     const Lock lock(journal_mutex_);
     return cannot_;
+}
+
+namespace {
+
+// Larger files than any configuration file a run edits are not kept.
+constexpr std::uint64_t kMaxKeptBytes = 4u << 20;
+
+} // namespace
+
+void JournalingMachine::journal_file_write(std::string_view path, std::string_view bytes) {
+    const Lock lock(journal_mutex_);
+    Files& files = inner_.files();
+    FileRecord record{std::string(path), {}, bytes.size(), content_hash(bytes)};
+    bool kept = !files.attributes(path).has_value(); // nothing there: the undo deletes it
+    if (!kept) {
+        const std::optional<std::uint64_t> size = files.file_size(path);
+        const std::optional<std::string> previous =
+            size && *size <= kMaxKeptBytes ? files.read_file(path) : std::nullopt;
+        const std::string folder = copies_folder_of(path_);
+        record.copy = std::to_string(copies_ + 1) + ".bin";
+        kept = previous && intact_ && files.create_folders(folder) &&
+               files.write_file_whole(folder + "\\" + record.copy, *previous);
+        if (kept) {
+            ++copies_;
+        }
+    }
+    if (kept) {
+        append_locked(record);
+    } else {
+        append_locked(CannotRecord{describe_write_file(path, bytes.size())});
+    }
 }
 
 // [SECTION] Registry ---------------------------------------------------------------------------
@@ -255,10 +286,58 @@ bool JournalingMachine::set_start_type_and_start(std::string_view name, std::uin
     return inner_.services().set_start_type_and_start(name, start_type);
 }
 
+std::optional<JournalRecord> JournalingMachine::command_record(std::string_view command) {
+    SystemSettings& settings = inner_.system_settings();
+    if (const std::optional<std::string> scheme = power_scheme_activated_by(command)) {
+        const std::optional<std::string> active = settings.active_power_scheme();
+        return active ? std::optional<JournalRecord>(PowerSchemeRecord{*active, *scheme}) : std::nullopt;
+    }
+    if (std::optional<PowerIndexCommand> index = power_index_set_by(command)) {
+        if (index->setting.scheme.empty()) {
+            index->setting.scheme = settings.active_power_scheme().value_or("");
+        }
+        const std::optional<std::uint32_t> previous =
+            index->setting.scheme.empty() ? std::nullopt : settings.read_power_index(index->setting);
+        return previous
+                   ? std::optional<JournalRecord>(PowerIndexRecord{index->setting, *previous, index->value})
+                   : std::nullopt;
+    }
+    if (creates_qos_policy(command)) {
+        return QosRecord{std::string(kQosPolicyName)};
+    }
+    if (const std::optional<bool> creates = logon_task_change_by(command)) {
+        return TaskRecord{std::string(kLogonTaskName), logon_task_exists(inner_.files()), *creates};
+    }
+    return std::nullopt;
+}
+
 CommandOutcome JournalingMachine::run_hidden(std::string_view command, std::uint32_t wait_ms) {
-    // What a command changed cannot be read back, so it is listed as such, before it runs.
-    record_cannot(describe_run(command, wait_ms));
+    // Re-applying the active power scheme changes nothing that could be put back.
+    if (!reapplies_power_scheme(command)) {
+        const Lock lock(journal_mutex_);
+        // The commands whose effect can be read back (power schemes and indices) or taken back
+        // (the program's QoS policy and logon task) get their line; any other command is listed
+        // as one that cannot be undone, before it runs.
+        std::optional<JournalRecord> record = command_record(command);
+        append_locked(record ? *record : JournalRecord(CannotRecord{describe_run(command, wait_ms)}));
+    }
     return inner_.commands().run_hidden(command, wait_ms);
+}
+
+bool JournalingMachine::activate_power_scheme(std::string_view guid) {
+    const Lock lock(journal_mutex_);
+    const std::optional<std::string> active = inner_.system_settings().active_power_scheme();
+    append_locked(active ? JournalRecord(PowerSchemeRecord{*active, std::string(guid)})
+                         : JournalRecord(CannotRecord{describe_activate_power_scheme(guid)}));
+    return inner_.system_settings().activate_power_scheme(guid);
+}
+
+bool JournalingMachine::write_power_index(const PowerSetting& setting, std::uint32_t value) {
+    const Lock lock(journal_mutex_);
+    const std::optional<std::uint32_t> previous = inner_.system_settings().read_power_index(setting);
+    append_locked(previous ? JournalRecord(PowerIndexRecord{setting, *previous, value})
+                           : JournalRecord(CannotRecord{describe_power_index(setting, value)}));
+    return inner_.system_settings().write_power_index(setting, value);
 }
 
 bool JournalingMachine::system_parameters(std::uint32_t action, std::uint32_t param,

@@ -116,6 +116,11 @@ public:
     std::optional<std::string> active_power_scheme() override {
         return inner_.system_settings().active_power_scheme();
     }
+    bool activate_power_scheme(std::string_view guid) override;
+    std::optional<std::uint32_t> read_power_index(const PowerSetting& setting) override {
+        return inner_.system_settings().read_power_index(setting);
+    }
+    bool write_power_index(const PowerSetting& setting, std::uint32_t value) override;
 
     // For the keys and the other concerns of this journal.
     bool journal_set_value(RegistryKey& key, std::string_view name, std::uint32_t type,
@@ -124,6 +129,10 @@ public:
     // Writes a change that cannot be undone ahead of it.
     void record_cannot(std::string text);
     void count_file_deletion();
+    // Keeps a file's bytes before the run writes it whole: copies them beside the history, then
+    // writes the line; a file whose bytes cannot be kept is written down as one that cannot be
+    // put back.
+    void journal_file_write(std::string_view path, std::string_view bytes);
 
     // Closes the history: the deletions still counted, then "END" (or, when a line could not
     // be written, "INCOMPLETE", so the entry is never taken for a whole one).
@@ -134,6 +143,8 @@ public:
     int cannot_count() const;
 
 private:
+    // The line for a command whose effect can be put back; nullopt for any other.
+    std::optional<JournalRecord> command_record(std::string_view command);
     // Both with journal_mutex_ held.
     void append_locked(const JournalRecord& record);
     void flush_deletions_locked();
@@ -148,6 +159,7 @@ private:
     int undoable_ = 0;
     int cannot_ = 0;
     std::size_t deleted_files_ = 0;
+    int copies_ = 0; // previous bytes kept so far, named 1.bin, 2.bin, ...
     JournalingProcesses processes_;
     JournalingFiles files_;
 };

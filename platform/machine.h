@@ -128,6 +128,15 @@ struct SpiArgument {
     std::vector<std::uint32_t> words;
 };
 
+// One power setting's index in one scheme: GUIDs in lower case, without braces.
+struct PowerSetting {
+    std::string scheme;
+    std::string sub_group;
+    std::string setting;
+    bool ac = true; // the plugged-in index; false: the on-battery one
+    bool operator==(const PowerSetting&) const = default;
+};
+
 class SystemSettings {
 public:
     virtual ~SystemSettings() = default;
@@ -143,6 +152,15 @@ public:
     // PowerGetActiveScheme: the active power scheme's GUID in lower case, without braces;
     // nullopt when it cannot be read.
     virtual std::optional<std::string> active_power_scheme() { return std::nullopt; }
+    // PowerSetActiveScheme.
+    virtual bool activate_power_scheme(std::string_view /*guid*/) { return false; }
+    // PowerReadACValueIndex / PowerReadDCValueIndex; nullopt when it cannot be read.
+    virtual std::optional<std::uint32_t> read_power_index(const PowerSetting& /*setting*/) {
+        return std::nullopt;
+    }
+    // PowerWriteACValueIndex / PowerWriteDCValueIndex, then the scheme re-applied when it is the
+    // active one (as "powercfg /setactive SCHEME_CURRENT" does), so the value takes effect.
+    virtual bool write_power_index(const PowerSetting& /*setting*/, std::uint32_t /*value*/) { return false; }
 };
 
 // [SECTION] Security and optional entry points --------------------------------------------

@@ -34,6 +34,23 @@ constexpr SpiPair kSpiPairs[] = {
 };
 // clang-format on
 
+struct PowerAlias {
+    const char* alias;
+    const char* guid;
+};
+
+// The powercfg aliases the runs use, as powercfg /aliases lists them.
+constexpr PowerAlias kPowerAliases[] = {
+    {"SUB_PROCESSOR", "54533251-82be-4824-96c1-47b60b740d00"},
+    {"PROCTHROTTLEMIN", "893dee8e-2bef-41e0-89c6-b55d0929964c"},
+    {"PROCTHROTTLEMAX", "bc5038f7-23e0-4960-96da-33abaf5935ec"},
+    {"CPMINCORES", "0cc5b647-c1df-4637-891a-dec35c318583"},
+    {"CPMAXCORES", "ea062031-0e34-4ff1-9b6d-eb1059334028"},
+    {"PERFBOOSTMODE", "be337238-0d82-4146-a960-4f3749d470c7"},
+};
+
+} // namespace
+
 bool is_guid(std::string_view text) {
     if (text.size() != 36) {
         return false;
@@ -48,6 +65,8 @@ bool is_guid(std::string_view text) {
     }
     return true;
 }
+
+namespace {
 
 std::vector<std::string_view> words_of(std::string_view text) {
     std::vector<std::string_view> words;
@@ -139,6 +158,92 @@ std::optional<std::string> power_scheme_activated_by(std::string_view command) {
         return std::nullopt;
     }
     return ascii_lowered(words[2]);
+}
+
+namespace {
+
+std::optional<std::string> power_guid(std::string_view word) {
+    if (is_guid(word)) {
+        return ascii_lowered(word);
+    }
+    for (const PowerAlias& alias : kPowerAliases) {
+        if (iequals(word, alias.alias)) {
+            return std::string(alias.guid);
+        }
+    }
+    return std::nullopt;
+}
+
+} // namespace
+
+std::optional<PowerIndexCommand> power_index_set_by(std::string_view command) {
+    const std::vector<std::string_view> words = words_of(command);
+    if (words.size() != 6 || !iequals(words[0], "powercfg")) {
+        return std::nullopt;
+    }
+    std::string_view option = words[1];
+    if (option.empty() || (option[0] != '/' && option[0] != '-')) {
+        return std::nullopt;
+    }
+    option.remove_prefix(1);
+    const bool ac = iequals(option, "setacvalueindex");
+    if (!ac && !iequals(option, "setdcvalueindex")) {
+        return std::nullopt;
+    }
+    PowerIndexCommand parsed;
+    parsed.setting.ac = ac;
+    if (!iequals(words[2], "SCHEME_CURRENT")) {
+        if (!is_guid(words[2])) {
+            return std::nullopt;
+        }
+        parsed.setting.scheme = ascii_lowered(words[2]);
+    }
+    const std::optional<std::string> sub_group = power_guid(words[3]);
+    const std::optional<std::string> setting = power_guid(words[4]);
+    const std::string_view value = words[5];
+    if (!sub_group || !setting || value.empty() || value.size() > 9 ||
+        value.find_first_not_of("0123456789") != std::string_view::npos) {
+        return std::nullopt;
+    }
+    parsed.setting.sub_group = *sub_group;
+    parsed.setting.setting = *setting;
+    parsed.value = static_cast<std::uint32_t>(std::stoul(std::string(value)));
+    return parsed;
+}
+
+bool reapplies_power_scheme(std::string_view command) {
+    const std::vector<std::string_view> words = words_of(command);
+    return words.size() == 3 && iequals(words[0], "powercfg") &&
+           (iequals(words[1], "/setactive") || iequals(words[1], "-setactive")) &&
+           iequals(words[2], "SCHEME_CURRENT");
+}
+
+bool creates_qos_policy(std::string_view command) {
+    return command.find("New-NetQosPolicy -Name 'TavrineQoS'") != std::string_view::npos;
+}
+
+std::optional<bool> logon_task_change_by(std::string_view command) {
+    const std::vector<std::string_view> words = words_of(command);
+    if (words.size() < 4 || !iequals(words[0], "schtasks")) {
+        return std::nullopt;
+    }
+    const bool creates = iequals(words[1], "/create");
+    if (!creates && !iequals(words[1], "/delete")) {
+        return std::nullopt;
+    }
+    for (std::size_t i = 2; i + 1 < words.size(); ++i) {
+        if (iequals(words[i], "/tn")) {
+            return iequals(words[i + 1], kLogonTaskName) ? std::optional<bool>(creates) : std::nullopt;
+        }
+    }
+    return std::nullopt;
+}
+
+bool logon_task_exists(Files& files) {
+    const std::optional<std::string> task_file =
+        files.expand_environment("%SystemRoot%\\System32\\Tasks\\" + std::string(kLogonTaskName));
+    const std::optional<std::uint32_t> attributes = task_file ? files.attributes(*task_file) : std::nullopt;
+    return attributes && (*attributes & kFileAttributeDirectory) == 0;
 }
 
 } // namespace tavrine

@@ -3,6 +3,8 @@
 // from one that is still to make. Shared by the recorder (which asks) and the fake machine
 // (which answers as Windows would).
 
+#include "platform/files.h"
+#include "platform/journal_record.h"
 #include "platform/machine.h"
 
 #include <cstdint>
@@ -38,5 +40,32 @@ std::optional<SpiSetCall> spi_put_back(std::uint32_t action, std::uint32_t param
 // The scheme GUID (lower case) a "powercfg /s GUID" or "/setactive GUID" command makes active;
 // nullopt for any other command, SCHEME_CURRENT included (it re-applies, changes no scheme).
 std::optional<std::string> power_scheme_activated_by(std::string_view command);
+
+// A "powercfg /setacvalueindex SCHEME GROUP SETTING VALUE" command (or its DC twin), the
+// processor aliases resolved to their GUIDs. `setting.scheme` is empty for SCHEME_CURRENT: the
+// scheme active when the command runs. nullopt for any other command, and for aliases this
+// table does not know (their change is then one that cannot be read back).
+struct PowerIndexCommand {
+    PowerSetting setting;
+    std::uint32_t value = 0;
+};
+std::optional<PowerIndexCommand> power_index_set_by(std::string_view command);
+
+// "powercfg /setactive SCHEME_CURRENT": applies the active scheme again and changes nothing
+// that could be put back.
+bool reapplies_power_scheme(std::string_view command);
+
+// The program's QoS policy when `command` is the script that creates it.
+bool creates_qos_policy(std::string_view command);
+
+// What a schtasks command does to the program's logon task: true creates it, false deletes it,
+// nullopt for anything else.
+std::optional<bool> logon_task_change_by(std::string_view command);
+
+// The program's logon task exists: its definition is in the system's task folder.
+bool logon_task_exists(Files& files);
+
+// True for a GUID written as 8-4-4-4-12 hex digits, without braces.
+bool is_guid(std::string_view text);
 
 } // namespace tavrine

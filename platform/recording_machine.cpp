@@ -282,6 +282,26 @@ std::optional<std::string> RecordingMachine::active_power_scheme() {
     return inner_.system_settings().active_power_scheme();
 }
 
+bool RecordingMachine::activate_power_scheme(std::string_view guid) {
+    const std::optional<std::string> active = inner_.system_settings().active_power_scheme();
+    const PlanMark mark = !active           ? PlanMark::Unchecked
+                          : *active == guid ? PlanMark::Already
+                                            : PlanMark::Changes;
+    record(describe_activate_power_scheme(guid), mark);
+    return true;
+}
+
+std::optional<std::uint32_t> RecordingMachine::read_power_index(const PowerSetting& setting) {
+    return inner_.system_settings().read_power_index(setting);
+}
+
+bool RecordingMachine::write_power_index(const PowerSetting& setting, std::uint32_t value) {
+    const std::optional<std::uint32_t> now = inner_.system_settings().read_power_index(setting);
+    const PlanMark mark = !now ? PlanMark::Unchecked : *now == value ? PlanMark::Already : PlanMark::Changes;
+    record(describe_power_index(setting, value), mark);
+    return true;
+}
+
 bool RecordingMachine::enable_debug_privilege() {
     record("PRIVILEGE SeDebugPrivilege enable");
     return inner_.security().is_elevated();

@@ -92,6 +92,9 @@ public:
     std::optional<std::vector<std::uint32_t>> read_parameters(std::uint32_t action, std::uint32_t param,
                                                               std::vector<std::uint32_t> buffer) override;
     std::optional<std::string> active_power_scheme() override;
+    bool activate_power_scheme(std::string_view guid) override;
+    std::optional<std::uint32_t> read_power_index(const PowerSetting& setting) override;
+    bool write_power_index(const PowerSetting& setting, std::uint32_t value) override;
     // Security
     bool enable_debug_privilege() override;
     bool is_elevated() override;

@@ -1,6 +1,7 @@
 #include "platform/win32_machine.h"
 
 #include "platform/command_line.h"
+#include "platform/read_back.h"
 #include "platform/win32_files.h"
 #include "platform/win32_handles.h"
 #include "platform/win32_processes.h"
@@ -132,74 +133,64 @@ public:
 
 // [SECTION] Services ------------------------------------------------------------------------
 
+// The service manager and one service in it, both closed when it goes. `service` is null when
+// either open failed, and `error` says why.
+struct OpenedService {
+    UniqueServiceHandle manager;
+    UniqueServiceHandle service;
+    DWORD error = ERROR_SUCCESS;
+};
+
+OpenedService open_service(std::string_view name, DWORD access) {
+    OpenedService opened;
+    opened.manager.reset(OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT));
+    if (opened.manager) {
+        const std::string service_name(name);
+        opened.service.reset(OpenServiceA(opened.manager.get(), service_name.c_str(), access));
+    }
+    opened.error = opened.service ? ERROR_SUCCESS : GetLastError();
+    return opened;
+}
+
 class Win32Services final : public Services {
 public:
     bool stop_and_set_start_type(std::string_view name, std::uint32_t start_type) override {
-        UniqueServiceHandle manager(OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT));
-        if (!manager) {
-            return false;
-        }
-        const std::string service_name(name);
-        UniqueServiceHandle service(
-            OpenServiceA(manager.get(), service_name.c_str(),
-                         SERVICE_CHANGE_CONFIG | SERVICE_QUERY_STATUS | SERVICE_STOP));
-        if (!service) {
+        const OpenedService opened =
+            open_service(name, SERVICE_CHANGE_CONFIG | SERVICE_QUERY_STATUS | SERVICE_STOP);
+        if (!opened.service) {
             return false;
         }
         SERVICE_STATUS status{};
-        ControlService(service.get(), SERVICE_CONTROL_STOP, &status); // not waited for
-        return ChangeServiceConfigA(service.get(), SERVICE_NO_CHANGE, start_type, SERVICE_NO_CHANGE, nullptr,
-                                    nullptr, nullptr, nullptr, nullptr, nullptr, nullptr) != FALSE;
+        ControlService(opened.service.get(), SERVICE_CONTROL_STOP, &status); // not waited for
+        return ChangeServiceConfigA(opened.service.get(), SERVICE_NO_CHANGE, start_type, SERVICE_NO_CHANGE,
+                                    nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr) != FALSE;
     }
 
     bool set_automatic_and_start(std::string_view name) override {
-        UniqueServiceHandle manager(OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT));
-        if (!manager) {
-            return false;
-        }
-        const std::string service_name(name);
-        UniqueServiceHandle service(
-            OpenServiceA(manager.get(), service_name.c_str(),
-                         SERVICE_CHANGE_CONFIG | SERVICE_QUERY_STATUS | SERVICE_START));
-        if (!service) {
-            return false;
-        }
-        const BOOL changed =
-            ChangeServiceConfigA(service.get(), SERVICE_NO_CHANGE, SERVICE_AUTO_START, SERVICE_NO_CHANGE,
-                                 nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr);
-        StartServiceA(service.get(), 0, nullptr); // already running is fine
-        return changed != FALSE;
+        return set_start_type_and_start(name, SERVICE_AUTO_START);
     }
 
     bool set_start_type_and_start(std::string_view name, std::uint32_t start_type) override {
-        UniqueServiceHandle manager(OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT));
-        if (!manager) {
-            return false;
-        }
-        const std::string service_name(name);
-        UniqueServiceHandle service(
-            OpenServiceA(manager.get(), service_name.c_str(),
-                         SERVICE_CHANGE_CONFIG | SERVICE_QUERY_STATUS | SERVICE_START));
-        if (!service) {
+        const OpenedService opened =
+            open_service(name, SERVICE_CHANGE_CONFIG | SERVICE_QUERY_STATUS | SERVICE_START);
+        if (!opened.service) {
             return false;
         }
         const BOOL changed =
-            ChangeServiceConfigA(service.get(), SERVICE_NO_CHANGE, start_type, SERVICE_NO_CHANGE, nullptr,
-                                 nullptr, nullptr, nullptr, nullptr, nullptr, nullptr);
-        StartServiceA(service.get(), 0, nullptr); // already running is fine
+            ChangeServiceConfigA(opened.service.get(), SERVICE_NO_CHANGE, start_type, SERVICE_NO_CHANGE,
+                                 nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr);
+        StartServiceA(opened.service.get(), 0, nullptr); // already running is fine
         return changed != FALSE;
     }
 
     std::optional<ServiceState> query_service(std::string_view name) override {
-        UniqueServiceHandle manager(OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT));
-        if (!manager) {
+        const OpenedService opened = open_service(name, SERVICE_QUERY_CONFIG | SERVICE_QUERY_STATUS);
+        if (!opened.manager) {
             return std::nullopt;
         }
-        const std::string service_name(name);
-        UniqueServiceHandle service(
-            OpenServiceA(manager.get(), service_name.c_str(), SERVICE_QUERY_CONFIG | SERVICE_QUERY_STATUS));
+        const UniqueServiceHandle& service = opened.service;
         if (!service) {
-            if (GetLastError() == ERROR_SERVICE_DOES_NOT_EXIST) {
+            if (opened.error == ERROR_SERVICE_DOES_NOT_EXIST) {
                 return ServiceState{.exists = false};
             }
             return std::nullopt;
@@ -286,25 +277,103 @@ public:
     }
 
     std::optional<std::string> active_power_scheme() override {
-        // powrprof.dll is looked up at each call, like every other optional entry point.
-        using GetActiveScheme = DWORD(WINAPI*)(HKEY, GUID**);
-        win32::UniqueModule powrprof(LoadLibraryA("powrprof.dll"));
-        if (!powrprof) {
-            return std::nullopt;
-        }
-        const auto get_active = reinterpret_cast<GetActiveScheme>(
-            reinterpret_cast<void*>(GetProcAddress(powrprof.get(), "PowerGetActiveScheme")));
+        PowerLibrary power;
+        const auto get_active = power.entry<DWORD(WINAPI*)(HKEY, GUID**)>("PowerGetActiveScheme");
         GUID* scheme = nullptr;
         if (get_active == nullptr || get_active(nullptr, &scheme) != ERROR_SUCCESS || scheme == nullptr) {
             return std::nullopt;
         }
+        std::string text = guid_text(*scheme);
+        LocalFree(scheme);
+        return text;
+    }
+
+    bool activate_power_scheme(std::string_view guid) override {
+        PowerLibrary power;
+        const auto set_active = power.entry<DWORD(WINAPI*)(HKEY, const GUID*)>("PowerSetActiveScheme");
+        const std::optional<GUID> scheme = guid_of(guid);
+        return set_active != nullptr && scheme && set_active(nullptr, &*scheme) == ERROR_SUCCESS;
+    }
+
+    std::optional<std::uint32_t> read_power_index(const PowerSetting& setting) override {
+        using ReadIndex = DWORD(WINAPI*)(HKEY, const GUID*, const GUID*, const GUID*, DWORD*);
+        PowerLibrary power;
+        const auto read =
+            power.entry<ReadIndex>(setting.ac ? "PowerReadACValueIndex" : "PowerReadDCValueIndex");
+        const auto scheme = guid_of(setting.scheme);
+        const auto group = guid_of(setting.sub_group);
+        const auto id = guid_of(setting.setting);
+        DWORD value = 0;
+        if (read == nullptr || !scheme || !group || !id ||
+            read(nullptr, &*scheme, &*group, &*id, &value) != 0) {
+            return std::nullopt;
+        }
+        return value;
+    }
+
+    bool write_power_index(const PowerSetting& setting, std::uint32_t value) override {
+        using WriteIndex = DWORD(WINAPI*)(HKEY, const GUID*, const GUID*, const GUID*, DWORD);
+        PowerLibrary power;
+        const auto write =
+            power.entry<WriteIndex>(setting.ac ? "PowerWriteACValueIndex" : "PowerWriteDCValueIndex");
+        const auto scheme = guid_of(setting.scheme);
+        const auto group = guid_of(setting.sub_group);
+        const auto id = guid_of(setting.setting);
+        if (write == nullptr || !scheme || !group || !id ||
+            write(nullptr, &*scheme, &*group, &*id, value) != ERROR_SUCCESS) {
+            return false;
+        }
+        // A written index takes effect once its scheme is applied again.
+        if (active_power_scheme() == setting.scheme) {
+            activate_power_scheme(setting.scheme);
+        }
+        return true;
+    }
+
+private:
+    // powrprof.dll is looked up at each call, like every other optional entry point.
+    class PowerLibrary {
+    public:
+        template <class Entry> Entry entry(const char* name) const {
+            return module_
+                       ? reinterpret_cast<Entry>(reinterpret_cast<void*>(GetProcAddress(module_.get(), name)))
+                       : nullptr;
+        }
+
+    private:
+        win32::UniqueModule module_{LoadLibraryA("powrprof.dll")};
+    };
+
+    static std::string guid_text(const GUID& guid) {
         char text[40];
         std::snprintf(text, sizeof text, "%08lx-%04x-%04x-%02x%02x-%02x%02x%02x%02x%02x%02x",
-                      static_cast<unsigned long>(scheme->Data1), scheme->Data2, scheme->Data3,
-                      scheme->Data4[0], scheme->Data4[1], scheme->Data4[2], scheme->Data4[3],
-                      scheme->Data4[4], scheme->Data4[5], scheme->Data4[6], scheme->Data4[7]);
-        LocalFree(scheme);
-        return std::string(text);
+                      static_cast<unsigned long>(guid.Data1), guid.Data2, guid.Data3, guid.Data4[0],
+                      guid.Data4[1], guid.Data4[2], guid.Data4[3], guid.Data4[4], guid.Data4[5],
+                      guid.Data4[6], guid.Data4[7]);
+        return text;
+    }
+
+    static std::optional<GUID> guid_of(std::string_view text) {
+        if (!is_guid(text)) {
+            return std::nullopt;
+        }
+        const std::string digits(text);
+        unsigned long data1 = 0;
+        unsigned int words[2] = {};
+        unsigned int bytes[8] = {};
+        if (std::sscanf(digits.c_str(), "%8lx-%4x-%4x-%2x%2x-%2x%2x%2x%2x%2x%2x", &data1, &words[0],
+                        &words[1], &bytes[0], &bytes[1], &bytes[2], &bytes[3], &bytes[4], &bytes[5],
+                        &bytes[6], &bytes[7]) != 11) {
+            return std::nullopt;
+        }
+        GUID guid{};
+        guid.Data1 = data1;
+        guid.Data2 = static_cast<unsigned short>(words[0]);
+        guid.Data3 = static_cast<unsigned short>(words[1]);
+        for (int i = 0; i < 8; ++i) {
+            guid.Data4[i] = static_cast<unsigned char>(bytes[i]);
+        }
+        return guid;
     }
 };
 

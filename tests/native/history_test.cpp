@@ -5,6 +5,8 @@
 #include "engine/history.h"
 #include "engine/history_undo.h"
 #include "engine/pipeline.h"
+#include "games/deploy.h"
+#include "gpu/gpu_setup.h"
 #include "platform/change_text.h"
 #include "platform/read_back.h"
 #include "tests/native/test_support.h"
@@ -12,6 +14,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 #include <map>
 #include <random>
 #include <set>
@@ -22,6 +25,11 @@ namespace tavrine {
 namespace {
 
 constexpr std::string_view kHistoryFolder = "C:\\Users\\Player\\AppData\\Roaming\\Tavrine\\history";
+constexpr const char* kLocalAppData = "C:\\Users\\Player\\AppData\\Local";
+constexpr const char* kEngineIni =
+    "C:\\Users\\Player\\AppData\\Local\\FortniteGame\\Saved\\Config\\WindowsClient\\Engine.ini";
+constexpr std::int32_t kFortniteTitle = 2;
+constexpr const char* kBalancedScheme = "381b4222-f694-41f0-9685-ff5bb260df2e";
 
 // [SECTION] Seeing what a run touches -----------------------------------------------------------
 
@@ -110,7 +118,14 @@ struct MachineState {
     std::map<std::string, RegistryValue> values; // "HIVE\key|name", every value of every key
     std::map<std::string, std::pair<std::uint32_t, bool>> services;
     std::map<std::uint32_t, std::optional<std::vector<std::uint32_t>>> parameters;
+    std::optional<std::string> power_scheme;
+    std::map<std::string, std::uint32_t> power_indices;
+    std::optional<std::string> config_file;
     bool operator==(const MachineState& other) const {
+        if (power_scheme != other.power_scheme || power_indices != other.power_indices ||
+            config_file != other.config_file) {
+            return false;
+        }
         return values.size() == other.values.size() &&
                std::equal(values.begin(), values.end(), other.values.begin(),
                           [](const auto& a, const auto& b) {
@@ -157,7 +172,26 @@ MachineState snapshot(FakeMachine& fake, const std::set<std::string>& services,
     for (const auto& [action, read] : reads) {
         state.parameters[action] = fake.system_settings().read_parameters(action, read.param, read.buffer);
     }
+    state.power_scheme = fake.system_settings().active_power_scheme();
+    state.power_indices = fake.system_settings().power_indices();
+    if (const auto file = fake.files().entry(kEngineIni)) {
+        state.config_file = file->content;
+    }
     return state;
+}
+
+// The settings behind the fake's "POWER INDEX scheme group setting AC" keys.
+std::vector<PowerSetting> power_settings_of(const std::map<std::string, std::uint32_t>& indices) {
+    std::vector<PowerSetting> settings;
+    for (const auto& [key, value] : indices) {
+        std::istringstream words(key);
+        std::string power, index, side;
+        PowerSetting setting;
+        words >> power >> index >> setting.scheme >> setting.sub_group >> setting.setting >> side;
+        setting.ac = side == "AC";
+        settings.push_back(setting);
+    }
+    return settings;
 }
 
 // [SECTION] Fixture ----------------------------------------------------------------------------
@@ -192,7 +226,8 @@ protected:
 // Random user settings for everything a path touches: values of several types or none,
 // services in any consistent state, and the system parameters' records.
 void seed_randomly(FakeMachine& fake, std::mt19937& random, const std::set<ValueId>& values,
-                   const std::set<std::string>& services, const std::map<std::uint32_t, SpiReadBack>& reads) {
+                   const std::set<std::string>& services, const std::map<std::uint32_t, SpiReadBack>& reads,
+                   const std::vector<PowerSetting>& power) {
     for (const auto& [hive, sub_key, name] : values) {
         const std::string path = key_display_path(hive, sub_key);
         switch (random() % 4) {
@@ -224,34 +259,78 @@ void seed_randomly(FakeMachine& fake, std::mt19937& random, const std::set<Value
         }
         fake.system_settings().put_parameters(action, words);
     }
+    // Any scheme a run writes to may be the user's active one, each with its own values.
+    std::set<std::string> schemes{kBalancedScheme};
+    for (const PowerSetting& setting : power) {
+        schemes.insert(setting.scheme);
+    }
+    fake.system_settings().set_active_power_scheme(random() % 2 == 0 ? kBalancedScheme : *schemes.rbegin());
+    for (PowerSetting setting : power) {
+        for (const std::string& scheme : schemes) {
+            setting.scheme = scheme;
+            fake.system_settings().put_power_index(setting, random() % 101);
+        }
+    }
+    fake.files().set_environment("LOCALAPPDATA", kLocalAppData);
+    fake.files().add_text_file(kEngineIni, "[Core.System]\r\nPaths=" + std::to_string(random()) + "\r\n");
 }
 
 // [SECTION] Undo puts the starting state back ------------------------------------------------
 
-TEST_F(History, undo_after_any_path_puts_the_users_own_state_back_and_keeps_later_changes) {
+TEST_F(History, undo_after_any_run_puts_the_users_own_state_back_and_keeps_later_changes) {
     std::mt19937 random(20261208);
+    // Every path with every module armed, then a deploy and a GPU tune: each as the program
+    // starts it, and as a plain call on a scratch machine to see what it touches.
+    struct Trial {
+        std::string name;
+        std::function<void()> plain;
+        std::function<void()> recorded;
+    };
+    std::vector<Trial> trials;
     for (int path = 0; path <= 5; ++path) {
         const auto kind = static_cast<PathKind>(path);
-        // What the path touches, seen on a machine of its own.
+        trials.push_back({history_name(kind),
+                          [kind] {
+                              for (const ModuleStep& step : build_step_list(kind)) {
+                                  step.job();
+                              }
+                          },
+                          [this, kind] {
+                              run_path(kind);
+                          }});
+    }
+    trials.push_back({"deploy", [] { run_deploy(kFortniteTitle); },
+                      [] {
+                          ASSERT_TRUE(start_deploy(kFortniteTitle));
+                          ASSERT_TRUE(test::wait_for_worker());
+                      }});
+    trials.push_back({"gpu", [] { apply_gpu_tune(GpuVendor::Nvidia); },
+                      [] {
+                          apply_gpu_tune(GpuVendor::Nvidia);
+                      }});
+    for (const Trial& trial : trials) {
         FakeMachine scratch;
         TouchSpy spy(scratch);
         {
             ScopedMachine on_scratch(spy);
+            scratch.system_settings().set_active_power_scheme(kBalancedScheme);
+            scratch.files().set_environment("LOCALAPPDATA", kLocalAppData);
+            scratch.files().add_text_file(kEngineIni, "[Core.System]\r\n");
             set_history_enabled(false);
-            for (const ModuleStep& step : build_step_list(kind)) {
-                step.job();
-            }
+            trial.plain();
             set_history_enabled(true);
         }
         const auto reads = spi_reads(scratch.system_settings().log());
+        const auto power = power_settings_of(scratch.system_settings().power_indices());
         for (int round = 0; round < 2; ++round) {
+            SCOPED_TRACE(trial.name + " round " + std::to_string(round));
             FakeMachine machine;
             ScopedMachine on_machine(machine);
-            seed_randomly(machine, random, spy.values, spy.service_names, reads);
+            seed_randomly(machine, random, spy.values, spy.service_names, reads, power);
             const MachineState before = snapshot(machine, spy.service_names, reads);
 
-            run_path(kind);
-            ASSERT_FALSE(snapshot(machine, spy.service_names, reads) == before) << "path " << path;
+            trial.recorded();
+            ASSERT_FALSE(snapshot(machine, spy.service_names, reads) == before);
             // The user changes one value the run wrote; the undo must leave it as they set it.
             const auto written = std::find_if(spy.values.begin(), spy.values.end(), [&](const ValueId& id) {
                 const std::string key = key_display_path(std::get<0>(id), std::get<1>(id));
@@ -271,7 +350,10 @@ TEST_F(History, undo_after_any_path_puts_the_users_own_state_back_and_keeps_late
             MachineState after = snapshot(machine, spy.service_names, reads);
             MachineState expected = before;
             expected.values[user_key + "|" + name] = *machine.registry().value(user_key, name);
-            EXPECT_TRUE(after == expected) << "path " << path << " round " << round;
+            EXPECT_TRUE(after == expected);
+            EXPECT_EQ(after.power_indices, before.power_indices);
+            EXPECT_EQ(after.power_scheme, before.power_scheme);
+            EXPECT_EQ(after.config_file, before.config_file);
             run_status().run_in_progress.store(false);
         }
     }
@@ -306,7 +388,8 @@ TEST_F(History, each_change_is_on_disk_in_the_history_before_it_is_made) {
         const bool change = journal[i].rfind("SET ", 0) == 0 || journal[i].rfind("DELETE ", 0) == 0 ||
                             journal[i].rfind("RUN ", 0) == 0 || journal[i].rfind("SPI ", 0) == 0 ||
                             journal[i].rfind("SERVICE ", 0) == 0;
-        if (change) {
+        // Applying the active scheme again changes nothing there is to put back.
+        if (change && !reapplies_power_scheme(journal[i].substr(4))) {
             ++changes;
             ASSERT_GT(i, 0u);
             EXPECT_EQ(journal[i - 1].rfind("APPEND FILE " + std::string(kHistoryFolder), 0), 0u)
@@ -349,6 +432,12 @@ TEST_F(History, a_damaged_or_foreign_history_file_is_refused_and_changes_nothing
         good.substr(0, cut) + "SERVICE\tSys\\Main\tmanual+stopped\tleft disabled+stopped\r\n" +
             good.substr(cut),
         "not a history\r\n" + good,
+        // Only the program's own policy and task, and files by plain paths with plain copies.
+        good.substr(0, cut) + "QOS\tSomeoneElsesQoS\r\n" + good.substr(cut),
+        good.substr(0, cut) + "TASK\tOtherTask\tabsent\tleft present\r\n" + good.substr(cut),
+        good.substr(0, cut) + "FILE\tC:\\Games\\..\\Windows\\win.ini\t1.bin\tleft 1:00\r\n" +
+            good.substr(cut),
+        good.substr(0, cut) + "FILE\tC:\\Games\\a.ini\t..\\..\\x.bin\tleft 1:00\r\n" + good.substr(cut),
     };
     for (const std::string& text : damaged) {
         fake.files().add_text_file(files[0], text);
