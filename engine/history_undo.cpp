@@ -266,6 +266,11 @@ UndoRun apply_undo(const std::optional<std::string>& id) {
         run.error = "a run is in progress; undo when it has finished";
         return run;
     }
+    return apply_undo_admitted(id);
+}
+
+UndoRun apply_undo_admitted(const std::optional<std::string>& id) {
+    UndoRun run;
     UndoTarget target = find_undo_target(id);
     if (!target.entry) {
         run.error = std::move(target.error);

@@ -39,5 +39,7 @@ struct UndoRun {
     UndoOutcome outcome;
 };
 UndoRun apply_undo(const std::optional<std::string>& id);
+// The same, for a caller that already holds the worker gate (the window's undo worker).
+UndoRun apply_undo_admitted(const std::optional<std::string>& id);
 
 } // namespace tavrine

@@ -43,6 +43,8 @@ void draw_games_page(ShellState& state);
 void draw_settings_page(ShellState& state);
 // The Settings page's "GPU" card: first-time setup state, "Tune GPU now", "Show setup next launch".
 void draw_gpu_card(ShellState& state);
+// The Settings page's "History" card: the last five runs, each with "Undo", and the last undo's result.
+void draw_history_card();
 
 // The Games page's search: a title is shown when its name holds the search text, both folded
 // to lower case; an empty search shows every title.

@@ -94,6 +94,8 @@ void draw_settings_page(ShellState& state) {
     draw_gpu_card(state);
     gap_after_item(16);
     app_card(state);
+    gap_after_item(16);
+    draw_history_card();
     gap_after_item(10);
     ImGui::TextUnformatted("DELETE quits  \xC2\xB7  F7 HUD  \xC2\xB7  F8 crosshair");
 }

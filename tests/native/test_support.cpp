@@ -1,5 +1,6 @@
 #include "tests/native/test_support.h"
 
+#include "engine/history_board.h"
 #include "engine/module_state_board.h"
 #include "engine/pipeline.h"
 #include "engine/run_status.h"
@@ -14,7 +15,8 @@ namespace tavrine::test {
 
 bool wait_for_worker(int timeout_ms) {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeout_ms);
-    while (active_worker() != WorkerKind::None || module_state_worker_active()) {
+    while (active_worker() != WorkerKind::None || module_state_worker_active() ||
+           history_board_worker_active()) {
         if (std::chrono::steady_clock::now() > deadline) {
             return false;
         }

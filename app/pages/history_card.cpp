@@ -1,0 +1,70 @@
+// The Settings page's History card: the newest runs with time, what ran and their counts, an
+// "Undo" for each run that can still be undone, and the last undo's result. The card never
+// reads a file: the history is read on a background thread and published whole.
+#include "app/pages/pages.h"
+#include "app/widgets.h"
+#include "engine/history_board.h"
+#include "engine/worker_gate.h"
+
+#include <string>
+
+namespace tavrine {
+
+namespace {
+
+// "12 to undo · 5 cannot be undone", or why the run has no Undo.
+std::string counts_text(const HistoryRow& row) {
+    if (row.state == "damaged") {
+        return "history damaged";
+    }
+    std::string text = std::to_string(row.undoable) + " to undo \xC2\xB7 " + std::to_string(row.cannot) +
+                       " cannot be undone";
+    if (!row.state.empty()) {
+        text += " \xC2\xB7 " + row.state;
+    }
+    return text;
+}
+
+} // namespace
+
+void draw_history_card() {
+    // Main thread only. The history is read again when the card comes into view (it was not
+    // drawn last frame) and when a worker ends while it is shown.
+    static int last_drawn = -2;
+    static bool was_busy = false;
+    const int frame = ImGui::GetFrameCount();
+    const bool busy = active_worker() != WorkerKind::None;
+    if (frame - last_drawn > 1 || (was_busy && !busy)) {
+        request_history_board();
+    }
+    last_drawn = frame;
+    was_busy = busy;
+
+    const std::shared_ptr<const HistoryBoard> board = history_board();
+    section_header("History", "Recent runs", board->rows.empty() ? "None yet" : "Undo");
+    if (board->rows.empty()) {
+        ImGui::TextUnformatted("Runs, deploys and GPU tunes are recorded here and can be undone.");
+    }
+    const float width = ImGui::GetContentRegionAvail().x;
+    for (const HistoryRow& row : board->rows) {
+        ImGui::PushID(row.id.c_str());
+        const std::string line = (row.time.empty() ? row.id : row.time) + "  \xC2\xB7  " +
+                                 (row.what.empty() ? "?" : row.what) + "  \xC2\xB7  " + counts_text(row);
+        ImGui::AlignTextToFramePadding();
+        ImGui::TextUnformatted(line.c_str());
+        if (row.state.empty()) {
+            ImGui::SameLine(width - 96);
+            // A click while another worker runs is refused by the gate; the row simply stays.
+            if (ghost_button("Undo", ImVec2(96, 30)) && !busy) {
+                start_history_undo(row.id);
+            }
+        }
+        ImGui::PopID();
+    }
+    if (!board->status.empty()) {
+        gap_after_item(6);
+        ImGui::TextWrapped("%s", board->status.c_str());
+    }
+}
+
+} // namespace tavrine
