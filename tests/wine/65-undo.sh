@@ -1,0 +1,48 @@
+#!/usr/bin/env bash
+# History and undo end to end: a Latency run on the prefix's real registry, then "apply undo"
+# puts the user's own values back, and "HKCU\Control Panel" exports exactly as before the run.
+set -euo pipefail
+source "$(dirname "$0")/../../scripts/wine-lib.sh"
+wine_sandbox_ensure
+
+mouse='HKCU\Control Panel\Mouse'
+priority='HKLM\SYSTEM\CurrentControlSet\Control\PriorityControl'
+before='C:\tavrine\undo-control-panel-before.reg'
+after='C:\tavrine\undo-control-panel-after.reg'
+
+win_reg add "$mouse" /v MouseSpeed /t REG_SZ /d 1 /f >/dev/null
+win_reg add "$priority" /v Win32PrioritySeparation /t REG_DWORD /d 0x26 /f >/dev/null
+win_reg export 'HKCU\Control Panel' "$before" /y >/dev/null
+
+set +e
+applied="$(win_run tavrine-cli.exe apply latency)"
+apply_code=$?
+set -e
+expect_eq "apply latency exits 0" 0 "$apply_code"
+expect_eq "the run set MouseSpeed" "REG_SZ 0" "$(win_reg_value "$mouse" MouseSpeed)"
+expect_eq "the run set Win32PrioritySeparation" "REG_DWORD 0x2" \
+    "$(win_reg_value "$priority" Win32PrioritySeparation)"
+
+set +e
+history="$(win_run tavrine-cli.exe history)"
+undone="$(win_run tavrine-cli.exe apply undo)"
+undo_code=$?
+set -e
+expect_contains "history lists the Latency run" "latency" "$history"
+expect_eq "apply undo exits 0" 0 "$undo_code"
+expect_contains "undo reports what it restored" "changes restored" "$undone"
+expect_eq "MouseSpeed is back" "REG_SZ 1" "$(win_reg_value "$mouse" MouseSpeed)"
+expect_eq "Win32PrioritySeparation is back" "REG_DWORD 0x26" \
+    "$(win_reg_value "$priority" Win32PrioritySeparation)"
+
+win_reg export 'HKCU\Control Panel' "$after" /y >/dev/null
+if cmp -s "$TAVRINE_BIN/undo-control-panel-before.reg" "$TAVRINE_BIN/undo-control-panel-after.reg"; then
+    expect_eq "HKCU\\Control Panel exports as before the run" same same
+else
+    expect_eq "HKCU\\Control Panel exports as before the run" same different
+    diff <(iconv -f UTF-16 -t UTF-8 "$TAVRINE_BIN/undo-control-panel-before.reg") \
+        <(iconv -f UTF-16 -t UTF-8 "$TAVRINE_BIN/undo-control-panel-after.reg") | head -n 40 || true
+fi
+rm -f "$TAVRINE_BIN/undo-control-panel-before.reg" "$TAVRINE_BIN/undo-control-panel-after.reg"
+
+wine_test_done
