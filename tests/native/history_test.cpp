@@ -4,11 +4,11 @@
 #include "cli/cli.h"
 #include "engine/history.h"
 #include "engine/history_undo.h"
-#include "engine/pipeline.h"
-#include "games/deploy.h"
 #include "gpu/gpu_setup.h"
 #include "platform/change_text.h"
 #include "platform/read_back.h"
+#include "runs/deploy.h"
+#include "runs/pipeline.h"
 #include "tests/native/test_support.h"
 
 #include <gtest/gtest.h>

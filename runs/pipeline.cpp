@@ -1,4 +1,4 @@
-#include "engine/pipeline.h"
+#include "runs/pipeline.h"
 
 #include "engine/history.h"
 #include "engine/run_status.h"
@@ -12,11 +12,6 @@ namespace {
 
 constexpr const char* kAudioStabilityLabel = "Audio stability";
 constexpr const char* kCpuCullLabel = "CPU cull";
-
-// The cull options share one step; the cull reads them itself when the step starts.
-void run_cpu_cull_step() {
-    run_cpu_cull();
-}
 
 bool known_path(PathKind path) {
     const auto value = static_cast<std::int32_t>(path);
@@ -48,7 +43,10 @@ std::vector<ModuleStep> build_step_list(PathKind path) {
         }
     }
     if (path_covers(path, PathKind::CpuCull) && arms.any_cull_option()) {
-        steps.push_back({kCpuCullLabel, run_cpu_cull_step});
+        // The cull options share one step, read here with every other flag.
+        steps.push_back({kCpuCullLabel, [options = read_cull_options()] {
+                             run_cpu_cull(options);
+                         }});
     }
     return steps;
 }

@@ -3,6 +3,11 @@
 // per module, its step label, its page row, its path block, the value it starts with and the
 // routine its step runs.
 
+#include "engine/changes.h"
+#include "engine/paths.h"
+#include "process/cull.h"
+#include "process/holds.h"
+
 #include <array>
 #include <atomic>
 #include <cstddef>
@@ -12,15 +17,6 @@
 #include <string_view>
 
 namespace tavrine {
-
-enum class PathKind : std::int32_t {
-    All = 0,
-    Latency = 1,
-    Frames = 2,
-    Netcode = 3,
-    Cleanup = 4,
-    CpuCull = 5
-};
 
 enum class Module : std::uint8_t {
     // Latency block
@@ -77,15 +73,14 @@ enum class Module : std::uint8_t {
 
 inline constexpr std::size_t kModuleCount = static_cast<std::size_t>(Module::Count);
 
-using StepRoutine = void (*)();
-
 struct ModuleInfo {
     Module module;
     const char* step_label; // null for the CPU cull sub-flags, which share the "CPU cull" step
     const char* page_row;
     PathKind block;
     bool initial;
-    StepRoutine routine; // null for the CPU cull sub-flags
+    StepRoutine routine;                      // null for the CPU cull sub-flags
+    bool CullOptions::*cull_option = nullptr; // the CPU cull sub-flags only
 };
 
 // Every module in block order, which is also the order a run applies them in.
@@ -121,6 +116,11 @@ void apply_profile_preset(std::int32_t index);
 // Armed modules a run of `path` would add; "Audio stability" is not counted and the cull
 // counts once when any of its options is set.
 int armed_count(PathKind path);
+
+// What a step that takes options reads from the flags (and the preset), when it reads them:
+// the pipeline when it builds its step list, a deploy at the stage that uses them.
+CullOptions read_cull_options();
+RuntimeHolds read_runtime_holds();
 bool path_covers(PathKind path, PathKind block);
 
 } // namespace tavrine

@@ -1,9 +1,8 @@
 // The deploy of one title: the stack re-armed, then seven stages on the deploy thread. Each
 // stage runs the armed modules through the same routines the pipeline's steps call.
-#include "games/deploy.h"
+#include "runs/deploy.h"
 
 #include "engine/history.h"
-#include "engine/modules.h"
 #include "engine/target_exe.h"
 #include "engine/worker_gate.h"
 #include "games/compat_layers.h"
@@ -12,6 +11,7 @@
 #include "process/cull.h"
 #include "process/game_clamp.h"
 #include "process/holds.h"
+#include "runs/modules.h"
 #include "tweaks/latency.h"
 #include "tweaks/netcode.h"
 
@@ -150,14 +150,14 @@ void run_deploy(std::int32_t index, const DeployStageHook& on_stage) {
 
     begin_stage(5, on_stage);
     if (any_armed(kCullTriggers)) {
-        run_cpu_cull();
+        run_cpu_cull(read_cull_options());
     }
 
     begin_stage(6, on_stage);
     if (!exe.empty() && module_arms().armed(PrioritizeExe)) {
         prioritize_exe(exe);
     }
-    apply_runtime_holds(exe.c_str());
+    apply_runtime_holds(read_runtime_holds(), exe.c_str());
     for (const char* name : kDemoted) {
         demote_process(name);
     }
