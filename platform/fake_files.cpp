@@ -34,6 +34,9 @@ std::string FakeFiles::normalised(std::string_view path) {
 
 std::string FakeFiles::resolve(std::string_view path, bool follow_last) const {
     std::string current = normalised(path);
+    if (!has_links_) {
+        return current;
+    }
     // A few hops are plenty for a test tree; a cycle of links stops here instead of spinning.
     for (int hop = 0; hop < 16; ++hop) {
         bool rewritten = false;
@@ -263,6 +266,7 @@ void FakeFiles::add_link(std::string_view path, std::string_view target) {
     FakeFile& link = entries_[key];
     link.attributes = kFileAttributeDirectory | kFileAttributeReparsePoint;
     link.link_target = normalised(target);
+    has_links_ = true;
 }
 
 void FakeFiles::on_listed(std::function<void(std::string_view folder)> hook) {
@@ -286,6 +290,7 @@ bool FakeFiles::replace_with_link(std::string_view path, std::string_view target
     link = FakeFile{};
     link.attributes = kFileAttributeDirectory | kFileAttributeReparsePoint;
     link.link_target = normalised(target);
+    has_links_ = true;
     return true;
 }
 

@@ -105,6 +105,7 @@ private:
     std::function<void(std::string_view folder)> listed_hook_;
     std::multiset<std::string, CaseInsensitiveLess> pinned_; // resolved paths of live pins
     bool writes_fail_ = false;
+    bool has_links_ = false; // without one, a path resolves to itself: no walk of its folders
     std::string roaming_folder_ = "C:\\Users\\Player\\AppData\\Roaming";
     std::string temp_folder_ = "C:\\Users\\Player\\AppData\\Local\\Temp";
 

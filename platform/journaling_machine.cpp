@@ -17,27 +17,45 @@ ValueState value_state(const std::optional<RegistryValue>& value) {
 // Writes go through the journal; reads and walks through the key underneath.
 class JournalingKey final : public RegistryKey {
 public:
-    JournalingKey(JournalingMachine& journal, RegistryKeyPtr inner)
-        : journal_(journal), inner_(std::move(inner)) {}
+    JournalingKey(JournalingMachine& journal, RegistryKeyPtr inner, bool readable)
+        : journal_(journal), inner_(std::move(inner)), readable_(readable) {}
 
     Hive hive() const override { return inner_->hive(); }
     const std::string& sub_key() const override { return inner_->sub_key(); }
     bool set_value(std::string_view name, std::uint32_t type, const std::uint8_t* data,
                    std::uint32_t size) override {
-        return journal_.journal_set_value(*inner_, name, type, data, size);
+        return journal_.journal_set_value(*inner_, reader(), name, type, data, size);
     }
     std::optional<RegistryValue> query_value(std::string_view name) override {
         return inner_->query_value(name);
     }
-    bool delete_value(std::string_view name) override { return journal_.journal_delete_value(*inner_, name); }
+    bool delete_value(std::string_view name) override {
+        return journal_.journal_delete_value(*inner_, reader(), name);
+    }
     std::optional<std::string> sub_key_name(std::uint32_t index) override {
         return inner_->sub_key_name(index);
     }
     std::optional<std::string> value_name(std::uint32_t index) override { return inner_->value_name(index); }
 
 private:
+    // What a value was is read through the key itself when it was opened to read, else through
+    // a second key opened to read once, on the first change (a device walk writes several).
+    RegistryKey* reader() {
+        if (readable_) {
+            return inner_.get();
+        }
+        if (!reader_opened_) {
+            reader_opened_ = true;
+            reader_ = journal_.open_reader(inner_->hive(), inner_->sub_key());
+        }
+        return reader_.get();
+    }
+
     JournalingMachine& journal_;
     RegistryKeyPtr inner_;
+    bool readable_;
+    bool reader_opened_ = false;
+    RegistryKeyPtr reader_;
 };
 
 class JournalingProcessHandle final : public ProcessHandle {
@@ -207,7 +225,11 @@ void JournalingMachine::journal_file_write(std::string_view path, std::string_vi
 
 RegistryKeyPtr JournalingMachine::create_key(Hive hive, std::string_view sub_key) {
     RegistryKeyPtr inner = inner_.registry().create_key(hive, sub_key);
-    return inner ? std::make_unique<JournalingKey>(*this, std::move(inner)) : nullptr;
+    return inner ? std::make_unique<JournalingKey>(*this, std::move(inner), false) : nullptr;
+}
+
+RegistryKeyPtr JournalingMachine::open_reader(Hive hive, std::string_view sub_key) {
+    return inner_.registry().open_key(hive, sub_key, KeyAccess::Read);
 }
 
 RegistryKeyPtr JournalingMachine::open_key(Hive hive, std::string_view sub_key, KeyAccess access) {
@@ -215,23 +237,20 @@ RegistryKeyPtr JournalingMachine::open_key(Hive hive, std::string_view sub_key, 
     if (!inner || access == KeyAccess::Read) {
         return inner; // a key opened to read cannot change anything
     }
-    return std::make_unique<JournalingKey>(*this, std::move(inner));
+    return std::make_unique<JournalingKey>(*this, std::move(inner), access == KeyAccess::ReadWrite);
 }
 
-bool JournalingMachine::journal_set_value(RegistryKey& key, std::string_view name, std::uint32_t type,
-                                          const std::uint8_t* data, std::uint32_t size) {
+bool JournalingMachine::journal_set_value(RegistryKey& key, RegistryKey* reader, std::string_view name,
+                                          std::uint32_t type, const std::uint8_t* data, std::uint32_t size) {
     const Lock lock(journal_mutex_);
-    // A key opened to write may not be allowed to read (KEY_SET_VALUE only): ask another.
-    const RegistryKeyPtr reader = inner_.registry().open_key(key.hive(), key.sub_key(), KeyAccess::Read);
     const ValueState previous = value_state(reader ? reader->query_value(name) : std::nullopt);
     const ValueState left{true, type, std::vector<std::uint8_t>(data, data + size)};
     append_locked(RegistryRecord{key.hive(), key.sub_key(), std::string(name), previous, left});
     return key.set_value(name, type, data, size);
 }
 
-bool JournalingMachine::journal_delete_value(RegistryKey& key, std::string_view name) {
+bool JournalingMachine::journal_delete_value(RegistryKey& key, RegistryKey* reader, std::string_view name) {
     const Lock lock(journal_mutex_);
-    const RegistryKeyPtr reader = inner_.registry().open_key(key.hive(), key.sub_key(), KeyAccess::Read);
     const std::optional<RegistryValue> previous = reader ? reader->query_value(name) : std::nullopt;
     if (previous) { // deleting what is not there changes nothing
         append_locked(

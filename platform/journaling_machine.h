@@ -123,9 +123,12 @@ public:
     bool write_power_index(const PowerSetting& setting, std::uint32_t value) override;
 
     // For the keys and the other concerns of this journal.
-    bool journal_set_value(RegistryKey& key, std::string_view name, std::uint32_t type,
+    // `reader` reads what the value is now (null when the key cannot be read).
+    bool journal_set_value(RegistryKey& key, RegistryKey* reader, std::string_view name, std::uint32_t type,
                            const std::uint8_t* data, std::uint32_t size);
-    bool journal_delete_value(RegistryKey& key, std::string_view name);
+    bool journal_delete_value(RegistryKey& key, RegistryKey* reader, std::string_view name);
+    // A key opened to read, beside one a run writes through.
+    RegistryKeyPtr open_reader(Hive hive, std::string_view sub_key);
     // Writes a change that cannot be undone ahead of it.
     void record_cannot(std::string text);
     void count_file_deletion();
