@@ -1,5 +1,6 @@
 #include "engine/start_with_windows.h"
 
+#include "engine/history.h"
 #include "engine/primitives.h"
 #include "platform/files.h"
 #include "platform/machine.h"
@@ -157,6 +158,8 @@ bool register_startup_task() {
 }
 
 bool set_start_with_windows(bool on) {
+    // A change of the user's start-up is a run of its own in the history, so it can be undone.
+    HistoryRun history("startup");
     // Neither Run value can ever start this program; both go whichever way the setting goes.
     delete_value(RegistryPath(kRunKeyPath), kLegacyRunValue);
     delete_value(RegistryPath(kRunKeyPath), kStartupTaskName);
