@@ -5,10 +5,10 @@
 #include "app/screens.h"
 #include "app/theme.h"
 #include "app/widgets.h"
-#include "engine/modules.h"
 #include "engine/run_status.h"
 #include "overlays/crosshair.h"
 #include "overlays/hud.h"
+#include "runs/modules.h"
 
 #include <algorithm>
 #include <cstdio>

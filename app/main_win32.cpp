@@ -9,9 +9,9 @@
 #include "app/theme.h"
 #include "app/window_win32.h"
 #include "engine/history.h"
-#include "engine/modules.h"
 #include "engine/run_status.h"
 #include "overlays/hud_window_win32.h"
+#include "runs/modules.h"
 
 #ifdef TAVRINE_BENCH_PROBE
 #include "app/bench_probe_win32.h"

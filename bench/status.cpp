@@ -6,10 +6,10 @@
 // state of every module of every path (as `tavrine-cli status`). The ratio is printed; the
 // target is at most 1.5.
 
-#include "engine/module_state.h"
-#include "engine/pipeline.h"
 #include "platform/fake_machine.h"
 #include "platform/recording_machine.h"
+#include "runs/module_state.h"
+#include "runs/pipeline.h"
 
 #include <algorithm>
 #include <chrono>

@@ -5,10 +5,10 @@
 #include "cli/cli_options.h"
 #include "cli/cli_status.h"
 #include "cli/history_command.h"
-#include "engine/pipeline.h"
 #include "engine/run_status.h"
 #include "platform/recording_machine.h"
 #include "process/cull.h"
+#include "runs/pipeline.h"
 
 #include <chrono>
 #include <iomanip>

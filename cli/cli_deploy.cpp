@@ -3,10 +3,10 @@
 #include "cli/cli.h"
 #include "engine/run_status.h"
 #include "engine/worker_gate.h"
-#include "games/deploy.h"
 #include "games/title_catalogue.h"
 #include "platform/ascii.h"
 #include "platform/recording_machine.h"
+#include "runs/deploy.h"
 
 #include <charconv>
 #include <chrono>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "engine/modules.h"
+#include "runs/modules.h"
 
 #include <optional>
 #include <string>

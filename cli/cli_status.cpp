@@ -1,7 +1,7 @@
 #include "cli/cli_status.h"
 
-#include "engine/module_state.h"
 #include "platform/machine.h"
+#include "runs/module_state.h"
 
 #include <cstdio>
 #include <iomanip>

@@ -3,7 +3,7 @@
 // written ahead of every change by the journaling backend, and read back (as untrusted input)
 // to list past runs and to undo one.
 
-#include "engine/modules.h"
+#include "engine/paths.h"
 #include "platform/journal_record.h"
 
 #include <memory>

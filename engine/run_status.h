@@ -1,7 +1,7 @@
 #pragma once
 // The progress record shared by the pipeline worker, the deploy thread and the pages.
 
-#include "engine/modules.h"
+#include "engine/paths.h"
 
 #include <atomic>
 #include <mutex>

@@ -1,6 +1,5 @@
 #include "process/cull.h"
 
-#include "engine/modules.h"
 #include "engine/primitives.h"
 #include "platform/system_state.h"
 #include "process/cull_lists.h"
@@ -8,6 +7,7 @@
 #include "process/kill.h"
 #include "process/name_match.h"
 #include "process/process_walk.h"
+#include "runs/modules.h"
 
 #include <algorithm>
 #include <cstdio>

@@ -1,10 +1,10 @@
 #include "process/holds.h"
 
-#include "engine/modules.h"
 #include "engine/primitives.h"
 #include "platform/processes.h"
 #include "platform/system_state.h"
 #include "process/game_clamp.h"
+#include "runs/modules.h"
 #include "tweaks/frames.h"
 
 namespace tavrine {

@@ -1,7 +1,7 @@
+#include "engine/changes.h"
 #include "engine/primitives.h"
 #include "process/cull.h"
 #include "process/cull_lists.h"
-#include "tweaks/changes.h"
 
 namespace tavrine {
 

@@ -1,7 +1,7 @@
 #include "tweaks/cleanup.h"
 
+#include "engine/changes.h"
 #include "platform/files.h"
-#include "tweaks/changes.h"
 #include "tweaks/temp_files.h"
 
 #include <cctype>

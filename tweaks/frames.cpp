@@ -1,8 +1,8 @@
 #include "tweaks/frames.h"
 
+#include "engine/changes.h"
 #include "platform/files.h"
 #include "platform/system_state.h"
-#include "tweaks/changes.h"
 #include "tweaks/latency.h"
 
 #include <cstdint>

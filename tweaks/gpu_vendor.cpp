@@ -8,10 +8,10 @@
 //   [SECTION] Vendor bodies and the dispatcher
 #include "tweaks/gpu_vendor.h"
 
+#include "engine/changes.h"
 #include "gpu/display_adapters.h"
 #include "gpu/vendor_record.h"
 #include "platform/ascii.h"
-#include "tweaks/changes.h"
 #include "tweaks/frames.h"
 
 #include <cstdint>

@@ -1,7 +1,7 @@
 #include "tweaks/latency.h"
 
+#include "engine/changes.h"
 #include "platform/ascii.h"
-#include "tweaks/changes.h"
 #include "tweaks/game_executables.h"
 
 #include <cstdio>

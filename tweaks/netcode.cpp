@@ -1,10 +1,10 @@
 #include "tweaks/netcode.h"
 
+#include "engine/changes.h"
 #include "engine/target_exe.h"
 #include "platform/ascii.h"
 #include "platform/processes.h"
 #include "process/game_clamp.h"
-#include "tweaks/changes.h"
 
 #include <cstdio>
 

@@ -1,6 +1,6 @@
 #include "tweaks/cleanup.h"
 
-#include "tweaks/changes.h"
+#include "engine/changes.h"
 
 namespace tavrine {
 

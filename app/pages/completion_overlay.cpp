@@ -3,12 +3,12 @@
 #include "app/fonts.h"
 #include "app/theme.h"
 #include "app/widgets.h"
-#include "engine/pipeline.h"
 #include "engine/run_status.h"
 #include "engine/target_exe.h"
-#include "games/deploy.h"
 #include "games/title_catalogue.h"
 #include "process/cull.h"
+#include "runs/deploy.h"
+#include "runs/pipeline.h"
 
 namespace tavrine {
 

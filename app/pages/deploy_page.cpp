@@ -2,11 +2,11 @@
 #include "app/pages/page_parts.h"
 #include "app/pages/pages.h"
 #include "app/widgets.h"
-#include "engine/pipeline.h"
-#include "engine/restore_point_job.h"
 #include "engine/run_status.h"
 #include "platform/files.h"
 #include "platform/machine.h"
+#include "runs/pipeline.h"
+#include "runs/restore_point_job.h"
 
 #include <cstdio>
 #include <system_error>

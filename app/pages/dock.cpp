@@ -4,8 +4,8 @@
 #include "app/pages/pages.h"
 #include "app/theme.h"
 #include "app/widgets.h"
-#include "engine/pipeline.h"
 #include "engine/run_status.h"
+#include "runs/pipeline.h"
 
 #include <cstdio>
 

@@ -5,8 +5,8 @@
 #include "app/widgets.h"
 #include "engine/run_status.h"
 #include "engine/target_exe.h"
-#include "games/deploy.h"
 #include "games/title_catalogue.h"
+#include "runs/deploy.h"
 
 #include <algorithm>
 #include <cctype>

@@ -4,10 +4,10 @@
 #include "app/pages/pages.h"
 #include "app/theme.h"
 #include "app/widgets.h"
-#include "engine/pipeline.h"
 #include "engine/run_status.h"
 #include "engine/target_exe.h"
 #include "games/title_catalogue.h"
+#include "runs/pipeline.h"
 
 #include <algorithm>
 #include <cstdio>

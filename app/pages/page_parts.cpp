@@ -1,10 +1,10 @@
 #include "app/pages/page_parts.h"
 
 #include "app/widgets.h"
-#include "engine/module_state_board.h"
 #include "engine/run_status.h"
 #include "engine/worker_gate.h"
 #include "process/running_exes.h"
+#include "runs/module_state_board.h"
 
 #include <memory>
 #include <string>

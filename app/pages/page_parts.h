@@ -3,7 +3,7 @@
 // every progress display reads, and the process picker's list.
 
 #include "app/shell_state.h"
-#include "engine/modules.h"
+#include "runs/modules.h"
 
 #include <imgui.h>
 

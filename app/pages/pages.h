@@ -4,7 +4,7 @@
 
 #include "app/pages/page_parts.h"
 #include "app/shell_state.h"
-#include "engine/modules.h"
+#include "runs/modules.h"
 
 #include <optional>
 #include <string>

@@ -3,7 +3,7 @@
 #include "app/pages/completion_overlay.h"
 #include "app/pages/pages.h"
 #include "engine/target_exe.h"
-#include "games/deploy.h"
+#include "runs/deploy.h"
 #include "tests/native/test_support.h"
 
 #include <gtest/gtest.h>

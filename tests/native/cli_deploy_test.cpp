@@ -2,7 +2,7 @@
 
 #include "cli/cli.h"
 #include "cli/cli_deploy.h"
-#include "games/deploy.h"
+#include "runs/deploy.h"
 #include "tests/native/test_support.h"
 
 #include <gtest/gtest.h>

@@ -1,7 +1,7 @@
 #include "cli/cli.h"
-#include "engine/pipeline.h"
 #include "engine/run_status.h"
 #include "engine/target_exe.h"
+#include "runs/pipeline.h"
 #include "tests/native/test_support.h"
 
 #include <gtest/gtest.h>

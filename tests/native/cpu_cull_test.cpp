@@ -2,11 +2,11 @@
 // the Office polite close, and the counts a run reports.
 
 #include "cli/cli.h"
-#include "engine/modules.h"
 #include "process/cull.h"
 #include "process/kill.h"
 #include "process/process_walk.h"
 #include "process/protected_processes.h"
+#include "runs/modules.h"
 #include "test_support.h"
 
 #include <gtest/gtest.h>

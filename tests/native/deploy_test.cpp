@@ -1,11 +1,11 @@
 // Title presets, the seven-stage deploy and the compatibility layers on the fake machine.
 
-#include "engine/modules.h"
-#include "engine/pipeline.h"
 #include "engine/target_exe.h"
 #include "games/compat_layers.h"
-#include "games/deploy.h"
 #include "games/title_catalogue.h"
+#include "runs/deploy.h"
+#include "runs/modules.h"
+#include "runs/pipeline.h"
 #include "tests/native/test_support.h"
 
 #include <gtest/gtest.h>

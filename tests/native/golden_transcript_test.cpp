@@ -8,7 +8,7 @@
 // then re-run cmake (the text is compiled in), read the diff line by line and commit it.
 // The text is compiled into the runner because the Windows runner cannot see the source tree.
 
-#include "engine/pipeline.h"
+#include "runs/pipeline.h"
 #include "tests/native/test_support.h"
 
 #include <gtest/gtest.h>

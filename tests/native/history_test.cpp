@@ -4,9 +4,9 @@
 #include "cli/cli.h"
 #include "engine/history.h"
 #include "engine/history_undo.h"
-#include "engine/pipeline.h"
 #include "platform/change_text.h"
 #include "platform/read_back.h"
+#include "runs/pipeline.h"
 #include "tests/native/test_support.h"
 
 #include <gtest/gtest.h>

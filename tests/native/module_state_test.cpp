@@ -1,7 +1,7 @@
 #include "cli/cli.h"
-#include "engine/module_state.h"
-#include "engine/module_state_board.h"
-#include "engine/pipeline.h"
+#include "runs/module_state.h"
+#include "runs/module_state_board.h"
+#include "runs/pipeline.h"
 #include "tests/native/test_support.h"
 
 #include <gtest/gtest.h>

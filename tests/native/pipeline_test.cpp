@@ -1,5 +1,5 @@
-#include "engine/pipeline.h"
 #include "engine/run_status.h"
+#include "runs/pipeline.h"
 #include "tests/native/test_support.h"
 
 #include <gtest/gtest.h>

@@ -1,8 +1,8 @@
 // The pipeline with a real worker thread held inside a step, so "a run is in progress" is true
 // for as long as the test needs. These tests are the ones ThreadSanitizer has to pass.
 
-#include "engine/pipeline.h"
 #include "engine/run_status.h"
+#include "runs/pipeline.h"
 #include "tests/native/test_support.h"
 
 #include <gtest/gtest.h>

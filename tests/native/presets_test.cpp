@@ -1,5 +1,5 @@
-#include "engine/modules.h"
-#include "engine/pipeline.h"
+#include "runs/modules.h"
+#include "runs/pipeline.h"
 #include "tests/native/test_support.h"
 
 #include <gtest/gtest.h>

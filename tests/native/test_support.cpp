@@ -1,11 +1,11 @@
 #include "tests/native/test_support.h"
 
-#include "engine/module_state_board.h"
-#include "engine/pipeline.h"
 #include "engine/run_status.h"
 #include "engine/target_exe.h"
 #include "engine/worker_gate.h"
-#include "games/deploy.h"
+#include "runs/deploy.h"
+#include "runs/module_state_board.h"
+#include "runs/pipeline.h"
 
 #include <chrono>
 #include <thread>

@@ -2,9 +2,9 @@
 // Shared pieces for the portable tests: a fixture that puts the process-wide engine state back
 // the way a fresh start leaves it, and a machine that lets a test watch or hold the worker.
 
-#include "engine/modules.h"
 #include "engine/run_status.h"
 #include "platform/fake_machine.h"
+#include "runs/modules.h"
 
 #include <gtest/gtest.h>
 

@@ -2,11 +2,11 @@
 // gate until their thread ends, and every other start is refused meanwhile, even after a page
 // change has cleared run_in_progress.
 
-#include "engine/pipeline.h"
-#include "engine/restore_point_job.h"
 #include "engine/run_status.h"
 #include "engine/worker_gate.h"
-#include "games/deploy.h"
+#include "runs/deploy.h"
+#include "runs/pipeline.h"
+#include "runs/restore_point_job.h"
 #include "tests/native/test_support.h"
 
 #include <gtest/gtest.h>

@@ -1,4 +1,4 @@
-#include "engine/module_state.h"
+#include "runs/module_state.h"
 
 #include "platform/machine.h"
 #include "process/cull.h"

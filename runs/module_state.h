@@ -3,8 +3,8 @@
 // recorder over the machine, for the calling thread only; the recorded lines, each read back
 // before it was written down, say how much of the module is already in place.
 
-#include "engine/modules.h"
 #include "platform/recording_machine.h"
+#include "runs/modules.h"
 
 #include <cstdint>
 #include <optional>

@@ -2,7 +2,7 @@
 // The step pipeline: armed flags become an ordered list of labelled steps that one detached
 // worker thread runs while the pages watch `RunStatus`.
 
-#include "engine/modules.h"
+#include "runs/modules.h"
 
 #include <functional>
 #include <vector>

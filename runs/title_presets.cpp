@@ -1,8 +1,8 @@
 // The module stack each title arms: a base every title shares, then the title's own extras.
-#include "engine/modules.h"
 #include "engine/target_exe.h"
-#include "games/deploy.h"
 #include "games/title_catalogue.h"
+#include "runs/deploy.h"
+#include "runs/modules.h"
 
 #include <cstdio>
 #include <span>

@@ -1,4 +1,4 @@
-#include "engine/modules.h"
+#include "runs/modules.h"
 
 #include <initializer_list>
 

@@ -3,13 +3,15 @@
 // order they are made, and applied by `apply_changes`. Every change goes through the
 // primitives, so a failure skips that one change and the list goes on.
 
-#include "engine/modules.h"
 #include "engine/primitives.h"
 
 #include <cstdint>
 #include <span>
 
 namespace tavrine {
+
+// A routine a step runs, or a `Change` calls in place.
+using StepRoutine = void (*)();
 
 struct Change {
     enum class Kind : std::uint8_t {

@@ -1,4 +1,4 @@
-#include "engine/pipeline.h"
+#include "runs/pipeline.h"
 
 #include "engine/history.h"
 #include "engine/run_status.h"

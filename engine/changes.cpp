@@ -1,4 +1,4 @@
-#include "tweaks/changes.h"
+#include "engine/changes.h"
 
 #include <cstdio>
 

@@ -1,4 +1,4 @@
-#include "engine/module_state_board.h"
+#include "runs/module_state_board.h"
 
 #include "platform/machine.h"
 

@@ -2,7 +2,7 @@
 // The module states the path pages show: computed on one background thread when a page asks,
 // published whole, read by the main thread without ever waiting for a computation.
 
-#include "engine/module_state.h"
+#include "runs/module_state.h"
 
 #include <array>
 #include <memory>

@@ -1,4 +1,4 @@
-#include "engine/modules.h"
+#include "runs/modules.h"
 
 #include "platform/ascii.h"
 #include "process/game_clamp.h"

@@ -3,6 +3,9 @@
 // per module, its step label, its page row, its path block, the value it starts with and the
 // routine its step runs.
 
+#include "engine/changes.h"
+#include "engine/paths.h"
+
 #include <array>
 #include <atomic>
 #include <cstddef>
@@ -12,15 +15,6 @@
 #include <string_view>
 
 namespace tavrine {
-
-enum class PathKind : std::int32_t {
-    All = 0,
-    Latency = 1,
-    Frames = 2,
-    Netcode = 3,
-    Cleanup = 4,
-    CpuCull = 5
-};
 
 enum class Module : std::uint8_t {
     // Latency block
@@ -76,8 +70,6 @@ enum class Module : std::uint8_t {
 };
 
 inline constexpr std::size_t kModuleCount = static_cast<std::size_t>(Module::Count);
-
-using StepRoutine = void (*)();
 
 struct ModuleInfo {
     Module module;

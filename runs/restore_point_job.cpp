@@ -1,4 +1,4 @@
-#include "engine/restore_point_job.h"
+#include "runs/restore_point_job.h"
 
 #include "engine/run_status.h"
 #include "engine/worker_gate.h"

@@ -1,8 +1,7 @@
 // The deploy of one title: the stack re-armed, then seven stages on the deploy thread. Each
 // stage runs the armed modules through the same routines the pipeline's steps call.
-#include "games/deploy.h"
+#include "runs/deploy.h"
 
-#include "engine/modules.h"
 #include "engine/target_exe.h"
 #include "engine/worker_gate.h"
 #include "games/compat_layers.h"
@@ -11,6 +10,7 @@
 #include "process/cull.h"
 #include "process/game_clamp.h"
 #include "process/holds.h"
+#include "runs/modules.h"
 #include "tweaks/latency.h"
 #include "tweaks/netcode.h"
 
