@@ -1,8 +1,9 @@
 # The two commands of the README:
 #   make run    build everything and start the window under Wine in the sandbox (on $DISPLAY
 #               when set, else on a virtual display), saving a screenshot under build/
-#   make test   native tests (plain, ThreadSanitizer, AddressSanitizer), a short fuzz run of the
-#               game configuration text logic, the Windows build, and the Windows tests under Wine
+#   make test   the include check (scripts/check-layers.sh), native tests (plain, ThreadSanitizer,
+#               AddressSanitizer), a short fuzz run of the game configuration text logic, the
+#               Windows build, and the Windows tests under Wine
 # Each first installs what is missing (scripts/bootstrap.sh). Build folders come from
 # CMakePresets.json: build/native, build/native-tsan, build/native-asan, build/windows.
 SHELL := /bin/bash
@@ -12,7 +13,7 @@ export JOBS
 # Runs a recipe line and says how long it took.
 timed = start=$$SECONDS; $(1); code=$$?; echo "== $(2): $$((SECONDS - start)) s"; exit $$code
 
-.PHONY: run test bootstrap native native-tsan native-asan windows \
+.PHONY: run test bootstrap check-layers native native-tsan native-asan windows \
         test-native test-tsan test-asan test-sanitizers test-fuzz test-wine
 
 run: bootstrap native windows
@@ -21,12 +22,16 @@ run: bootstrap native windows
 test: bootstrap
 	@rm -f build/logs/counts-*
 	@start=$$SECONDS; \
-	$(MAKE) --no-print-directory test-native test-sanitizers test-fuzz windows test-wine && \
+	$(MAKE) --no-print-directory check-layers test-native test-sanitizers test-fuzz windows test-wine && \
 	echo "== make test: every stage passed in $$((SECONDS - start)) s" && \
 	scripts/test-summary.sh native native-tsan native-asan wine
 
 bootstrap:
 	@scripts/bootstrap.sh
+
+# A lower layer never includes a higher one; takes a fraction of a second.
+check-layers:
+	@scripts/check-layers.sh
 
 define configure_and_build
 	@echo "== build $(1)"

@@ -7,7 +7,6 @@
 #include "process/kill.h"
 #include "process/name_match.h"
 #include "process/process_walk.h"
-#include "runs/modules.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -59,34 +58,19 @@ void run_formatted(const char* format, const char* argument) {
     run_hidden(command);
 }
 
-void stop_cull_services() {
+void stop_cull_services(const CullOptions& options) {
     for (const char* service : kCullServices) {
         stop_and_set_start_type(service, kDemandStart);
     }
-    if (module_arms().armed(Module::SysMain)) {
+    if (options.stop_sysmain) {
         stop_and_set_start_type("SysMain", kDisabled);
     }
-    // Streamers keep their capture and clipboard services.
-    if (profile_preset().load() != static_cast<std::int32_t>(ProfilePresetIndex::Streamer)) {
+    if (!options.keep_capture_services) {
         run_hidden(kPerUserServiceScript);
     }
 }
 
 } // namespace
-
-CullOptions read_cull_options() {
-    const ModuleArms& arms = module_arms();
-    CullOptions options;
-    options.bloat_list = arms.armed(Module::CullBloatList);
-    options.oem_suite = arms.armed(Module::CullOemSuite);
-    options.updaters = arms.armed(Module::CullUpdaters);
-    options.deep_sweep = arms.armed(Module::CullDeepSweep);
-    options.services = arms.armed(Module::CullServices);
-    options.startup = arms.armed(Module::CullStartup);
-    options.office = arms.armed(Module::CullOffice);
-    options.cloud_sync = arms.armed(Module::CullCloudSync);
-    return options;
-}
 
 CullVerdict cull_verdict(std::string_view name, const CullOptions& options) {
     if (name.empty()) {
@@ -151,8 +135,7 @@ int cull_pass(const CullOptions& options, CloseRequests* close_requests) {
     return credited;
 }
 
-void run_cpu_cull() {
-    const CullOptions options = read_cull_options();
+void run_cpu_cull(const CullOptions& options) {
     CullResult& result = cull_result();
     CloseRequests close_requests;
 
@@ -188,7 +171,7 @@ void run_cpu_cull() {
         sleep_ms(150);
     }
     if (options.services) {
-        stop_cull_services();
+        stop_cull_services(options);
     }
     if (options.startup) {
         disable_startup_junk();

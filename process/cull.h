@@ -10,7 +10,8 @@
 
 namespace tavrine {
 
-// The eight cull options, copied once from the arm flags when a run starts.
+// The eight cull options, and two facts the services option needs, as a run's step read them
+// from the arm flags and the preset (runs/modules.h).
 struct CullOptions {
     bool bloat_list = false;
     bool oem_suite = false;
@@ -20,8 +21,9 @@ struct CullOptions {
     bool startup = false;
     bool office = false;
     bool cloud_sync = false;
+    bool stop_sysmain = false;          // "SysMain" armed: stopped with the cull's services
+    bool keep_capture_services = false; // the Streamer preset keeps capture and clipboard
 };
-CullOptions read_cull_options();
 
 enum class CullAction : std::uint8_t {
     Spare,
@@ -57,8 +59,8 @@ int cull_pass(const CullOptions& options, CloseRequests* close_requests = nullpt
 // The "Startup" option's registry and task changes.
 void disable_startup_junk();
 
-// The "CPU cull" step and the deploy's background cull: reads the options, writes CullResult.
-void run_cpu_cull();
+// The "CPU cull" step and the deploy's background cull; writes CullResult.
+void run_cpu_cull(const CullOptions& options);
 
 // Written by the cull on a worker thread, read by the pages every frame.
 struct CullResult {

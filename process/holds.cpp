@@ -4,7 +4,6 @@
 #include "platform/processes.h"
 #include "platform/system_state.h"
 #include "process/game_clamp.h"
-#include "runs/modules.h"
 #include "tweaks/frames.h"
 
 namespace tavrine {
@@ -51,24 +50,23 @@ void purge_standby_list() {
     }
 }
 
-void apply_runtime_holds(const char* exe_name) {
-    const ModuleArms& arms = module_arms();
-    if (arms.armed(Module::Timer)) {
+void apply_runtime_holds(const RuntimeHolds& holds, const char* exe_name) {
+    if (holds.timer) {
         hold_timer_resolution();
     }
-    if (arms.armed(Module::PowerLock)) {
+    if (holds.power_lock) {
         hold_power();
     }
-    if (arms.armed(Module::Dwm)) {
+    if (holds.dwm) {
         apply_dwm_mmcss();
     }
-    if (arms.armed(Module::Standby)) {
+    if (holds.standby) {
         purge_standby_list();
     }
-    if (arms.armed(Module::WorkingSet)) {
+    if (holds.working_set) {
         trim_working_sets();
     }
-    if (!arms.armed(Module::GameClamp)) {
+    if (!holds.game_clamp) {
         return;
     }
     current_machine().system_state().disable_windows_ghosting();

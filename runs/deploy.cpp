@@ -149,14 +149,14 @@ void run_deploy(std::int32_t index, const DeployStageHook& on_stage) {
 
     begin_stage(5, on_stage);
     if (any_armed(kCullTriggers)) {
-        run_cpu_cull();
+        run_cpu_cull(read_cull_options());
     }
 
     begin_stage(6, on_stage);
     if (!exe.empty() && module_arms().armed(PrioritizeExe)) {
         prioritize_exe(exe);
     }
-    apply_runtime_holds(exe.c_str());
+    apply_runtime_holds(read_runtime_holds(), exe.c_str());
     for (const char* name : kDemoted) {
         demote_process(name);
     }

@@ -18,7 +18,7 @@ using enum PathKind;
 
 // clang-format off
 constexpr ModuleInfo kModules[] = {
-    // module         step label        page row            block     initial routine
+    // module         step label        page row            block     initial routine / cull option
     {PowerPlan,      "Power plan",     "Power plan",       Latency,  true,  apply_power_plan},
     {InputDelay,     "Input delay",    "Raw mouse",        Latency,  true,  apply_input_delay},
     {MouseAccel,     "Mouse accel",    "Mouse accel",      Latency,  true,  apply_mouse_accel_off},
@@ -59,14 +59,14 @@ constexpr ModuleInfo kModules[] = {
     {Telemetry,      "Telemetry",      "Telemetry",        Cleanup,  false, disable_telemetry},
     {Hibernate,      "Hibernate",      "Hibernate",        Cleanup,  false, hibernate_off},
 
-    {CullBloatList,  nullptr,          "Bloat list",       CpuCull,  true,  nullptr},
-    {CullOemSuite,   nullptr,          "OEM suite",        CpuCull,  true,  nullptr},
-    {CullUpdaters,   nullptr,          "Updaters",         CpuCull,  true,  nullptr},
-    {CullDeepSweep,  nullptr,          "Deep sweep",       CpuCull,  false, nullptr},
-    {CullServices,   nullptr,          "Services",         CpuCull,  true,  nullptr},
-    {CullStartup,    nullptr,          "Startup",          CpuCull,  true,  nullptr},
-    {CullOffice,     nullptr,          "Office BG",        CpuCull,  false, nullptr},
-    {CullCloudSync,  nullptr,          "Cloud sync",       CpuCull,  false, nullptr},
+    {CullBloatList,  nullptr,          "Bloat list",       CpuCull,  true,  nullptr, &CullOptions::bloat_list},
+    {CullOemSuite,   nullptr,          "OEM suite",        CpuCull,  true,  nullptr, &CullOptions::oem_suite},
+    {CullUpdaters,   nullptr,          "Updaters",         CpuCull,  true,  nullptr, &CullOptions::updaters},
+    {CullDeepSweep,  nullptr,          "Deep sweep",       CpuCull,  false, nullptr, &CullOptions::deep_sweep},
+    {CullServices,   nullptr,          "Services",         CpuCull,  true,  nullptr, &CullOptions::services},
+    {CullStartup,    nullptr,          "Startup",          CpuCull,  true,  nullptr, &CullOptions::startup},
+    {CullOffice,     nullptr,          "Office BG",        CpuCull,  false, nullptr, &CullOptions::office},
+    {CullCloudSync,  nullptr,          "Cloud sync",       CpuCull,  false, nullptr, &CullOptions::cloud_sync},
 };
 // clang-format on
 
@@ -147,6 +147,30 @@ int armed_count(PathKind path) {
         ++count;
     }
     return count;
+}
+
+CullOptions read_cull_options() {
+    const ModuleArms& arms = module_arms();
+    CullOptions options;
+    for (const ModuleInfo& info : kModules) {
+        if (info.cull_option != nullptr) {
+            options.*info.cull_option = arms.armed(info.module);
+        }
+    }
+    options.stop_sysmain = arms.armed(Module::SysMain);
+    options.keep_capture_services =
+        profile_preset().load() == static_cast<std::int32_t>(ProfilePresetIndex::Streamer);
+    return options;
+}
+
+RuntimeHolds read_runtime_holds() {
+    const ModuleArms& arms = module_arms();
+    return {.timer = arms.armed(Module::Timer),
+            .power_lock = arms.armed(Module::PowerLock),
+            .dwm = arms.armed(Module::Dwm),
+            .standby = arms.armed(Module::Standby),
+            .working_set = arms.armed(Module::WorkingSet),
+            .game_clamp = arms.armed(Module::GameClamp)};
 }
 
 } // namespace tavrine

@@ -5,6 +5,8 @@
 
 #include "engine/changes.h"
 #include "engine/paths.h"
+#include "process/cull.h"
+#include "process/holds.h"
 
 #include <array>
 #include <atomic>
@@ -77,7 +79,8 @@ struct ModuleInfo {
     const char* page_row;
     PathKind block;
     bool initial;
-    StepRoutine routine; // null for the CPU cull sub-flags
+    StepRoutine routine;                      // null for the CPU cull sub-flags
+    bool CullOptions::*cull_option = nullptr; // the CPU cull sub-flags only
 };
 
 // Every module in block order, which is also the order a run applies them in.
@@ -113,6 +116,11 @@ void apply_profile_preset(std::int32_t index);
 // Armed modules a run of `path` would add; "Audio stability" is not counted and the cull
 // counts once when any of its options is set.
 int armed_count(PathKind path);
+
+// What a step that takes options reads from the flags (and the preset), when it reads them:
+// the pipeline when it builds its step list, a deploy at the stage that uses them.
+CullOptions read_cull_options();
+RuntimeHolds read_runtime_holds();
 bool path_covers(PathKind path, PathKind block);
 
 } // namespace tavrine

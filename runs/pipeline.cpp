@@ -13,11 +13,6 @@ namespace {
 constexpr const char* kAudioStabilityLabel = "Audio stability";
 constexpr const char* kCpuCullLabel = "CPU cull";
 
-// The cull options share one step; the cull reads them itself when the step starts.
-void run_cpu_cull_step() {
-    run_cpu_cull();
-}
-
 bool known_path(PathKind path) {
     const auto value = static_cast<std::int32_t>(path);
     return value >= 0 && value <= 5;
@@ -48,7 +43,10 @@ std::vector<ModuleStep> build_step_list(PathKind path) {
         }
     }
     if (path_covers(path, PathKind::CpuCull) && arms.any_cull_option()) {
-        steps.push_back({kCpuCullLabel, run_cpu_cull_step});
+        // The cull options share one step, read here with every other flag.
+        steps.push_back({kCpuCullLabel, [options = read_cull_options()] {
+                             run_cpu_cull(options);
+                         }});
     }
     return steps;
 }

@@ -199,7 +199,7 @@ TEST_F(CpuCullTest, office_editors_are_asked_to_close_once_and_not_credited_when
     add(503, "officeclicktorun.exe", {.survives_taskkill = true}); // background: still ended
     add(504, "sdxhelper.exe");
 
-    run_cpu_cull();
+    run_cpu_cull(read_cull_options());
 
     EXPECT_TRUE(running(500)) << "the editor with unsaved work is still open";
     EXPECT_TRUE(running(502));
@@ -243,7 +243,7 @@ TEST_F(CpuCullTest, killed_is_never_below_the_drop_in_the_process_count) {
     add(602, "spotify.exe"); // ended by a pass: credited
     add(603, "notepad.exe");
 
-    run_cpu_cull();
+    run_cpu_cull(read_cull_options());
 
     EXPECT_EQ(cull_result().before.load(), 4);
     EXPECT_EQ(cull_result().after.load(), 1);
@@ -256,7 +256,7 @@ TEST_F(CpuCullTest, services_or_startup_alone_still_count_and_terminate_nothing)
         arm_only({option});
         add(700, "msedge.exe");
         add(701, "backgroundtaskhost.exe");
-        run_cpu_cull();
+        run_cpu_cull(read_cull_options());
         EXPECT_TRUE(running(700));
         EXPECT_TRUE(running(701));
         EXPECT_EQ(cull_result().before.load(), 2);
@@ -269,7 +269,7 @@ TEST_F(CpuCullTest, a_failed_snapshot_counts_zero_and_ends_nothing) {
     arm_only({Module::CullBloatList});
     add(710, "spotify.exe", {.survives_taskkill = true});
     fake.processes().fail_snapshots(true);
-    run_cpu_cull();
+    run_cpu_cull(read_cull_options());
     EXPECT_TRUE(running(710));
     EXPECT_EQ(cull_result().before.load(), 0);
     EXPECT_EQ(cull_result().killed.load(), 0);
@@ -278,11 +278,11 @@ TEST_F(CpuCullTest, a_failed_snapshot_counts_zero_and_ends_nothing) {
 TEST_F(CpuCullTest, streamer_preset_keeps_the_per_user_capture_services) {
     arm_only({Module::CullServices});
     profile_preset().store(static_cast<std::int32_t>(ProfilePresetIndex::Streamer));
-    run_cpu_cull();
+    run_cpu_cull(read_cull_options());
     EXPECT_TRUE(commands_with("powershell").empty());
 
     profile_preset().store(static_cast<std::int32_t>(ProfilePresetIndex::Competitive));
-    run_cpu_cull();
+    run_cpu_cull(read_cull_options());
     EXPECT_EQ(commands_with("CaptureService").size(), 1u);
 }
 
@@ -291,13 +291,13 @@ TEST_F(CpuCullTest, services_stop_to_demand_start_and_sysmain_is_disabled_only_w
     fake.services().add("DiagTrack", {.start_type = 2, .running = true});
     fake.services().add("SysMain", {.start_type = 2, .running = true});
     module_arms().set(Module::SysMain, false);
-    run_cpu_cull();
+    run_cpu_cull(read_cull_options());
     EXPECT_EQ(fake.services().get("DiagTrack")->start_type, 3u);
     EXPECT_FALSE(fake.services().get("DiagTrack")->running);
     EXPECT_EQ(fake.services().get("SysMain")->start_type, 2u);
 
     module_arms().set(Module::SysMain, true);
-    run_cpu_cull();
+    run_cpu_cull(read_cull_options());
     EXPECT_EQ(fake.services().get("SysMain")->start_type, 4u);
 }
 
@@ -321,7 +321,7 @@ TEST_F(CpuCullTest, startup_removes_run_values_of_user_and_machine_and_leaves_ot
 
 TEST_F(CpuCullTest, a_run_sleeps_two_point_six_seconds_on_paper) {
     arm_only({Module::CullBloatList});
-    run_cpu_cull();
+    run_cpu_cull(read_cull_options());
     EXPECT_EQ(fake.system_state().slept_ms(), 2600u);
 }
 

@@ -199,7 +199,7 @@ TEST_F(GameClampTest, runtime_holds_follow_the_flags_armed_at_that_moment) {
     module_arms().set(Module::Dwm, true);
     module_arms().set(Module::GameClamp, true);
 
-    apply_runtime_holds("VALORANT-Win64-Shipping.exe");
+    apply_runtime_holds(read_runtime_holds(), "VALORANT-Win64-Shipping.exe");
 
     const std::vector<std::string> journal = fake.journal();
     EXPECT_EQ(journal.front(), "DWM MMCSS on");
@@ -212,7 +212,7 @@ TEST_F(GameClampTest, runtime_holds_without_a_name_clamp_the_selected_title) {
     add(2200, "r5apex.exe", {70});
     module_arms().set(Module::GameClamp, true);
     selected_title().store(4); // Apex Legends
-    apply_runtime_holds(nullptr);
+    apply_runtime_holds(read_runtime_holds(), nullptr);
     EXPECT_EQ(priority_of(2200), kAboveNormalPriorityClass);
 }
 
