@@ -150,11 +150,13 @@ struct LayeredOverlay::State {
     std::mutex lock; // pending, the two serials and the start/stop flags
     LayeredFrame pending;
     std::uint64_t published = 0;
+    std::uint64_t taken = 0; // the serial the thread last copied
     std::uint64_t pushed = 0;
+    bool waiter = false; // someone waits on caught_up
     bool started = false;
     bool stopping = false;
     win32::UniqueKernelHandle wake;      // auto-reset: a frame or the stop is waiting
-    win32::UniqueKernelHandle caught_up; // manual: pushed == published
+    win32::UniqueKernelHandle caught_up; // manual: pushed == published, set for a waiter only
     win32::UniqueKernelHandle finished;  // manual: the thread has left its loop
     std::thread thread;
     std::atomic<HWND> window{nullptr};
@@ -200,6 +202,7 @@ struct LayeredOverlay::State {
                 }
                 frame = pending;
                 serial = published;
+                taken = serial;
             }
             // A frame that could not be shown (no window yet) is tried again at the next wake.
             if (!(last_valid && same_frame(frame, last)) && show(frame, canvas, topmost_at)) {
@@ -210,7 +213,8 @@ struct LayeredOverlay::State {
             {
                 std::lock_guard<std::mutex> hold(lock);
                 pushed = serial;
-                if (pushed == published) {
+                if (waiter && pushed == published) {
+                    waiter = false;
                     SetEvent(caught_up.get());
                 }
             }
@@ -289,7 +293,10 @@ struct LayeredOverlay::State {
             class_name, L"", WS_POPUP, x, y, width, height, nullptr, nullptr, instance, nullptr);
     }
 
+    // Each call into the Wine server costs the main thread: the wake is only signalled when the
+    // thread has taken every earlier frame (otherwise it is signalled already and takes this one).
     void publish(LayeredFrame frame, bool start_if_needed) {
+        bool wake_thread = false;
         {
             std::lock_guard<std::mutex> hold(lock);
             if (!started && (!start_if_needed || !start())) {
@@ -299,10 +306,12 @@ struct LayeredOverlay::State {
                 return; // hidden already: nothing to wake the thread for
             }
             pending = std::move(frame);
+            wake_thread = taken == published;
             ++published;
-            ResetEvent(caught_up.get());
         }
-        SetEvent(wake.get());
+        if (wake_thread) {
+            SetEvent(wake.get());
+        }
     }
 };
 
@@ -337,9 +346,8 @@ void LayeredOverlay::stop() {
     std::lock_guard<std::mutex> hold(s.lock);
     s.started = false;
     s.stopping = false;
-    s.pushed = s.published;
+    s.pushed = s.taken = s.published;
     s.pending = LayeredFrame{};
-    SetEvent(s.caught_up.get());
 }
 
 bool LayeredOverlay::running() {
@@ -354,8 +362,9 @@ void LayeredOverlay::wait_idle() {
         if (!s.started || s.pushed == s.published) {
             return;
         }
+        s.waiter = true;
+        ResetEvent(s.caught_up.get());
     }
-    // Only the calling (publishing) thread resets the event, so it cannot be reset under us.
     wait_answering_sends(s.caught_up.get());
 }
 
