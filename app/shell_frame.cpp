@@ -15,7 +15,10 @@ void advance_screen(ShellState& state, float dt, const ShellLinks& links) {
     if (state.screen != Screen::Splash) {
         return;
     }
-    state.splash_progress = std::clamp(state.splash_progress + dt / kSplashSeconds, 0.0f, 1.0f);
+    // One late frame (the first after the fonts load, or a stall on a busy machine) must not
+    // swallow the splash whole: it advances by a tenth of a second at most.
+    const float step = std::min(dt, 0.1f);
+    state.splash_progress = std::clamp(state.splash_progress + step / kSplashSeconds, 0.0f, 1.0f);
     if (state.splash_progress < 1.0f) {
         return;
     }

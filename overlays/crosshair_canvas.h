@@ -4,6 +4,7 @@
 
 #include "overlays/crosshair.h"
 #include "overlays/crosshair_shapes.h"
+#include "overlays/layered_overlay.h"
 
 #include <cstdint>
 #include <vector>
@@ -20,17 +21,7 @@ std::vector<std::uint32_t> render_crosshair_canvas(const CrosshairSettings& sett
 // main thread published so far are on the screen.
 void wait_for_crosshair_overlay();
 
-struct CrosshairWindowFacts {
-    bool exists = false;
-    bool visible = false;
-    int x = 0;
-    int y = 0;
-    int width = 0;
-    int height = 0;
-    bool topmost = false;
-    bool layered = false;
-    bool click_through = false; // WS_EX_TRANSPARENT and WM_NCHITTEST answers HTTRANSPARENT
-};
+using CrosshairWindowFacts = LayeredWindowFacts;
 CrosshairWindowFacts crosshair_window_facts();
 
 } // namespace tavrine

@@ -1,5 +1,6 @@
 #include "overlays/hud.h"
 
+#include "overlays/hud_poller.h"
 #include "overlays/sensors.h"
 
 #include <algorithm>
@@ -12,6 +13,7 @@ struct HudRuntime {
     HudWindow* window = nullptr;
     float accumulator = 1.0f; // seconds since the last poll; starts high so the first frame polls
     bool redraw = true;
+    HudPoller poller; // polls the sensors and presents the panel off the main thread
 };
 
 HudRuntime& runtime() {
@@ -19,13 +21,29 @@ HudRuntime& runtime() {
     return instance;
 }
 
-void poll_sensors() {
+// On the poll thread, with the settings as they were when the poll was asked for.
+void poll_and_present(const HudSettings& settings, HudWindow* window) {
     poll_cpu_and_memory();
     poll_gpu();
-    if (hud_settings().show_ping) {
+    if (settings.show_ping) {
         poll_ping();
     } else {
         sensor_readings().ping_ms = -1;
+    }
+    if (window) {
+        window->present(
+            build_hud_panel(settings, sensor_readings(), window->screen_width(), window->screen_height()));
+    }
+}
+
+// Nothing may poll or present once the HUD is off: the poll in flight ends first.
+void hide_and_close(HudRuntime& r) {
+    r.poller.wait_idle();
+    if (r.window && r.window->exists()) {
+        r.window->hide();
+    }
+    if (sensors_open()) {
+        close_sensors();
     }
 }
 
@@ -51,51 +69,46 @@ void toggle_hud() {
     const bool was_on = settings.enabled;
     settings.enabled = !was_on;
     if (was_on) {
-        if (r.window && r.window->exists()) {
-            r.window->hide();
-        }
-        close_sensors();
+        hide_and_close(r);
     }
     save_hud_settings();
+}
+
+void switch_hud_sources_off() {
+    hide_and_close(runtime());
 }
 
 void update_hud_overlay(float dt) {
     HudRuntime& r = runtime();
     const HudSettings& settings = hud_settings();
     if (!settings.enabled) {
-        if (r.window && r.window->exists()) {
-            r.window->hide();
-        }
-        if (sensors_open()) {
-            close_sensors();
-        }
+        hide_and_close(r);
         return;
     }
     r.accumulator += dt;
     const float interval = std::max(static_cast<float>(settings.poll_ms) / 1000.0f, 0.35f);
-    if (r.accumulator >= interval || r.redraw) {
-        poll_sensors();
-        r.accumulator = 0;
-        r.redraw = true;
-    } else if (!r.window || r.window->exists()) {
+    const bool due = r.accumulator >= interval || r.redraw;
+    if (!due && (!r.window || r.window->exists())) {
         return;
     }
-    if (!r.window) {
-        r.redraw = false;
-        return;
+    if (r.window && !r.window->exists() && !r.window->create()) {
+        return; // tried again next frame
     }
-    if (!r.window->exists() && !r.window->create()) {
-        return;
-    }
-    r.window->present(
-        build_hud_panel(settings, sensor_readings(), r.window->screen_width(), r.window->screen_height()));
+    r.accumulator = 0;
     r.redraw = false;
+    r.poller.request([settings, window = r.window] { poll_and_present(settings, window); });
+}
+
+void wait_for_hud_poll() {
+    runtime().poller.wait_idle();
 }
 
 void save_and_close_hud() {
     save_hud_settings();
-    if (HudWindow* window = runtime().window; window && window->exists()) {
-        window->destroy();
+    HudRuntime& r = runtime();
+    r.poller.stop();
+    if (r.window && r.window->exists()) {
+        r.window->destroy();
     }
     close_sensors();
 }

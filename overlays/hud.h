@@ -8,7 +8,8 @@
 
 namespace tavrine {
 
-// The panel's window. Created on the first enabled frame, hidden while the HUD is off.
+// The panel's window. Created on the first enabled frame, hidden while the HUD is off. Everything
+// but present is called on the main thread; present on the poll thread.
 class HudWindow {
 public:
     virtual ~HudWindow() = default;
@@ -26,7 +27,7 @@ public:
 // Installs the window (not owned); null leaves the HUD without one (it still polls).
 void set_hud_window(HudWindow* window);
 
-// The process-wide settings; main thread only.
+// The process-wide settings; main thread only (a poll takes a copy).
 HudSettings& hud_settings();
 
 // Start-up: the file's values over the defaults, clamped; the next enabled frame redraws.
@@ -36,8 +37,14 @@ bool save_hud_settings();
 
 // F7: flips the HUD; switching it off hides the window and closes every sensor; saves.
 void toggle_hud();
-// Once per frame, right after the crosshair overlay.
+// Once per frame, right after the crosshair overlay. A poll is handed to the poll thread, which
+// reads the sensors, builds the panel and presents it.
 void update_hud_overlay(float dt);
+// The HUD was switched off on the page: waits for a poll in flight, hides the panel and closes
+// every sensor source.
+void switch_hud_sources_off();
+// Blocks until the poll asked for last has presented its panel (tests and the benchmark).
+void wait_for_hud_poll();
 // After a settings change that shows on the panel.
 void request_hud_redraw();
 // Exit: saves, destroys the window, closes the sensors.

@@ -17,6 +17,7 @@ struct HudColour {
     std::uint8_t r = 0;
     std::uint8_t g = 0;
     std::uint8_t b = 0;
+    bool operator==(const HudColour&) const = default;
 };
 
 inline constexpr HudColour kHudBackground{22, 22, 28};
@@ -32,6 +33,7 @@ struct HudText {
     HudColour colour;
     HudFont font = HudFont::Body;
     std::string text;
+    bool operator==(const HudText&) const = default;
 };
 
 struct HudPanel {
@@ -44,6 +46,7 @@ struct HudPanel {
     int body_font_height = 0;
     std::uint8_t alpha = 255;
     std::vector<HudText> texts; // title, GPU name, the shown lines, the footer
+    bool operator==(const HudPanel&) const = default;
 };
 
 HudPanel build_hud_panel(const HudSettings& settings, const SensorReadings& readings, int screen_width,

@@ -1,93 +1,27 @@
-// The HUD panel on screen: a topmost, click-through layered window. The panel's content comes
-// whole from build_hud_panel; this file only paints it.
+// The HUD panel on screen: a topmost, click-through layered window on the overlay thread
+// (overlays/layered_overlay.h). The panel's content comes whole from build_hud_panel; this
+// file only paints it.
 #include "overlays/hud_window_win32.h"
 
+#include "overlays/layered_overlay.h"
 #include "platform/win32_handles.h"
 
 #include <windows.h>
 
 #include <cstring>
+#include <memory>
 #include <string>
 
 namespace tavrine {
 
 namespace {
 
-constexpr char kClassName[] = "TavrineHudOverlay";
-
-struct GdiObjectTraits {
-    static HGDIOBJ invalid() { return nullptr; }
-    static void close(HGDIOBJ object) { DeleteObject(object); }
-};
-struct MemoryDcTraits {
-    static HDC invalid() { return nullptr; }
-    static void close(HDC dc) { DeleteDC(dc); }
-};
-using UniqueGdiObject = win32::UniqueHandle<HGDIOBJ, GdiObjectTraits>;
-using UniqueMemoryDc = win32::UniqueHandle<HDC, MemoryDcTraits>;
-
-// The screen's DC, released when it goes.
-class ScreenDc {
-public:
-    ScreenDc() : dc_(GetDC(nullptr)) {}
-    ~ScreenDc() {
-        if (dc_) {
-            ReleaseDC(nullptr, dc_);
-        }
-    }
-    ScreenDc(const ScreenDc&) = delete;
-    ScreenDc& operator=(const ScreenDc&) = delete;
-    HDC get() const { return dc_; }
-
-private:
-    HDC dc_;
-};
-
-// Selects an object into a DC and puts the previous one back, so it can be deleted after.
-class Selection {
-public:
-    Selection(HDC dc, HGDIOBJ object) : dc_(dc), previous_(SelectObject(dc, object)) {}
-    ~Selection() { SelectObject(dc_, previous_); }
-    Selection(const Selection&) = delete;
-    Selection& operator=(const Selection&) = delete;
-
-private:
-    HDC dc_;
-    HGDIOBJ previous_;
-};
-
-// The primary screen's size, asked once and then kept from WM_DISPLAYCHANGE: every redraw
-// needs it, and under Wine each GetSystemMetrics is a round trip costing about a millisecond.
-struct ScreenSize {
-    int width = 0;
-    int height = 0;
-};
-ScreenSize screen_size;
-
-// Never activated, never hit: every click goes to the window below.
-LRESULT CALLBACK overlay_procedure(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
-    switch (message) {
-    case WM_DISPLAYCHANGE:
-        screen_size = {LOWORD(lparam), HIWORD(lparam)};
-        return 0;
-    case WM_PAINT:
-        ValidateRect(hwnd, nullptr); // the content is pushed with UpdateLayeredWindow
-        return 0;
-    case WM_ERASEBKGND:
-        return 1;
-    case WM_NCHITTEST:
-        return HTTRANSPARENT;
-    default:
-        return DefWindowProcA(hwnd, message, wparam, lparam);
-    }
-}
-
 COLORREF colour_ref(HudColour colour) {
     return RGB(colour.r, colour.g, colour.b);
 }
 
 void fill(HDC dc, RECT rect, HudColour colour) {
-    UniqueGdiObject brush(CreateSolidBrush(colour_ref(colour)));
+    win32::UniqueGdiObject brush(CreateSolidBrush(colour_ref(colour)));
     FillRect(dc, &rect, static_cast<HBRUSH>(brush.get()));
 }
 
@@ -108,101 +42,82 @@ void draw_text(HDC dc, int x, int y, const std::string& text) {
     TextOutW(dc, x, y, wide.c_str(), length);
 }
 
-class Win32HudWindow final : public HudWindow {
+// One panel, painted on the overlay thread: black, the background, the accent strip, the
+// lines, then the alpha pass.
+class HudPicture final : public LayeredPicture {
 public:
-    bool exists() override { return hwnd_ != nullptr; }
-
-    bool create() override {
-        HINSTANCE instance = GetModuleHandleA(nullptr);
-        if (!class_registered_) {
-            WNDCLASSEXA window_class{};
-            window_class.cbSize = sizeof window_class;
-            window_class.lpfnWndProc = overlay_procedure;
-            window_class.hInstance = instance;
-            window_class.hCursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32512)); // IDC_ARROW
-            window_class.lpszClassName = kClassName;
-            class_registered_ = RegisterClassExA(&window_class) != 0;
+    explicit HudPicture(HudPanel panel) : panel_(std::move(panel)) {}
+    int width() const override { return panel_.width; }
+    int height() const override { return panel_.height; }
+    void paint(const LayeredCanvas& canvas) const override {
+        HDC dc = static_cast<HDC>(canvas.dc);
+        std::memset(canvas.pixels.data(), 0, canvas.pixels.size_bytes());
+        fill(dc, {0, 0, panel_.width, panel_.height}, kHudBackground);
+        fill(dc, {0, 0, panel_.accent_width, panel_.height}, kHudAccent);
+        win32::UniqueGdiObject title(make_font(panel_.title_font_height, 700, "Segoe UI"));
+        win32::UniqueGdiObject body(make_font(panel_.body_font_height, 600, "Consolas"));
+        SetBkMode(dc, TRANSPARENT);
+        for (const HudText& text : panel_.texts) {
+            win32::SelectedObject font(dc, text.font == HudFont::Title ? title.get() : body.get());
+            SetTextColor(dc, colour_ref(text.colour));
+            draw_text(dc, text.x, text.y, text.text);
         }
-        screen_size = {GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
-        hwnd_ = CreateWindowExA(
-            WS_EX_TOPMOST | WS_EX_TRANSPARENT | WS_EX_TOOLWINDOW | WS_EX_LAYERED | WS_EX_NOACTIVATE,
-            kClassName, "", WS_POPUP, 0, 0, 340, 240, nullptr, nullptr, instance, nullptr);
-        return hwnd_ != nullptr;
+        GdiFlush(); // GDI may batch: every glyph must be in the bits before they are read
+        apply_hud_alpha(canvas.pixels, panel_.alpha);
+    }
+    bool same_as(const LayeredPicture& other) const override {
+        const auto* o = dynamic_cast<const HudPicture*>(&other);
+        return o && o->panel_ == panel_;
     }
 
-    int screen_width() override { return screen_size.width; }
-    int screen_height() override { return screen_size.height; }
+private:
+    HudPanel panel_;
+};
 
+class Win32HudWindow final : public HudWindow {
+public:
+    bool exists() override { return created_; }
+    // The window itself is made by the overlay thread with the first panel (and made again
+    // there at the next wake when that fails).
+    bool create() override { return created_ = true; }
+    int screen_width() override { return primary_screen_size().width; }
+    int screen_height() override { return primary_screen_size().height; }
     void present(const HudPanel& panel) override {
         if (panel.width <= 0 || panel.height <= 0) {
             return;
         }
-        ScreenDc screen;
-        UniqueMemoryDc memory(CreateCompatibleDC(screen.get()));
-        if (!memory) {
-            return;
-        }
-        BITMAPINFO info{};
-        info.bmiHeader.biSize = sizeof info.bmiHeader;
-        info.bmiHeader.biWidth = panel.width;
-        info.bmiHeader.biHeight = -panel.height; // top-down
-        info.bmiHeader.biPlanes = 1;
-        info.bmiHeader.biBitCount = 32;
-        info.bmiHeader.biCompression = BI_RGB;
-        void* bits = nullptr;
-        UniqueGdiObject bitmap(CreateDIBSection(memory.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
-        if (!bitmap || !bits) {
-            return;
-        }
-        const std::size_t pixel_count =
-            static_cast<std::size_t>(panel.width) * static_cast<std::size_t>(panel.height);
-        {
-            Selection bitmap_in(memory.get(), bitmap.get());
-            std::memset(bits, 0, pixel_count * 4);
-            fill(memory.get(), {0, 0, panel.width, panel.height}, kHudBackground);
-            fill(memory.get(), {0, 0, panel.accent_width, panel.height}, kHudAccent);
-            paint_texts(memory.get(), panel);
-            GdiFlush();
-            apply_hud_alpha({static_cast<std::uint32_t*>(bits), pixel_count}, panel.alpha);
-
-            POINT position{panel.x, panel.y};
-            SIZE size{panel.width, panel.height};
-            POINT source{0, 0};
-            BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
-            UpdateLayeredWindow(hwnd_, screen.get(), &position, &size, memory.get(), &source, 0, &blend,
-                                ULW_ALPHA);
-        }
-        ShowWindow(hwnd_, SW_SHOWNOACTIVATE);
+        overlay_.publish({true, panel.x, panel.y, std::make_shared<HudPicture>(panel)});
     }
-
-    void hide() override { ShowWindow(hwnd_, SW_HIDE); }
-
+    void hide() override { overlay_.hide(); }
     void destroy() override {
-        DestroyWindow(hwnd_);
-        hwnd_ = nullptr;
+        overlay_.stop();
+        created_ = false;
     }
+    void wait() { overlay_.wait_idle(); }
+    LayeredWindowFacts facts() { return overlay_.facts(); }
 
 private:
-    static void paint_texts(HDC dc, const HudPanel& panel) {
-        UniqueGdiObject title(make_font(panel.title_font_height, 700, "Segoe UI"));
-        UniqueGdiObject body(make_font(panel.body_font_height, 600, "Consolas"));
-        SetBkMode(dc, TRANSPARENT);
-        for (const HudText& text : panel.texts) {
-            Selection font(dc, text.font == HudFont::Title ? title.get() : body.get());
-            SetTextColor(dc, colour_ref(text.colour));
-            draw_text(dc, text.x, text.y, text.text);
-        }
-    }
-
-    HWND hwnd_ = nullptr;
-    bool class_registered_ = false;
+    LayeredOverlay overlay_{L"TavrineHudOverlay"};
+    bool created_ = false;
 };
+
+Win32HudWindow& instance() {
+    static Win32HudWindow window;
+    return window;
+}
 
 } // namespace
 
 HudWindow& win32_hud_window() {
-    static Win32HudWindow window;
-    return window;
+    return instance();
+}
+
+void wait_for_hud_window() {
+    instance().wait();
+}
+
+LayeredWindowFacts hud_window_facts() {
+    return instance().facts();
 }
 
 } // namespace tavrine

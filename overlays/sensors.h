@@ -2,8 +2,9 @@
 // The readings behind the HUD and the sources they come from. Every source is opened on the
 // first poll that needs it and closed by close_sensors, so nothing runs while the HUD is off.
 // GPU figures come from the first source that works: NVML, then AMD ADL, then the PDH engine
-// counters; video memory always from DXGI. Main thread only, except the ping's echo, which
-// runs on a worker of its own (overlays/ping_worker.h) so that no poll waits for the network.
+// counters; video memory always from DXGI. One thread at a time: the HUD's poll thread while
+// the HUD is on, the main thread once that thread is idle (overlays/hud_poller.h). The ping's
+// echo runs on a worker of its own (overlays/ping_worker.h) so that no poll waits for the network.
 
 #include "platform/sensors.h"
 
@@ -31,7 +32,7 @@ struct SensorReadings {
     int ping_ms = -1;             // -1: off or never answered
 };
 
-// The process-wide readings; main thread only.
+// The process-wide readings; the polling thread only (see above).
 SensorReadings& sensor_readings();
 
 void poll_cpu_and_memory();

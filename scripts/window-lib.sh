@@ -134,3 +134,77 @@ window_seed_gpu_record() {
     mkdir -p "$roaming/Tavrine"
     printf '1\r\n0\r\nGraphics adapter\r\n' >"$roaming/Tavrine/gpu_first.cfg"
 }
+
+# window_launch [SETTLE]: the start every window check shares. Seeds the gpu record (a
+# first-launch screen would otherwise stand in for the main screen), starts the program, waits
+# for its window and sets wx wy ww wh to its geometry, then waits SETTLE seconds (3: the splash
+# and the main screen's fade-in). Ends the check when no window comes.
+window_launch() {
+    window_seed_gpu_record || exit 1
+    window_start
+    local geometry
+    geometry="$(window_wait 60)" || {
+        echo "  FAIL  the window did not appear within 60 s"
+        window_stop
+        exit 1
+    }
+    read -r wx wy ww wh <<<"$geometry"
+    sleep "${1:-3}"
+}
+
+# window_focus: X keyboard focus on the main window before a key is sent. Under Xvfb there is
+# no window manager: X routes keys to Wine only once one of its windows was clicked, and a
+# busy Wine may take a moment to follow. So: a click on a neutral spot (the empty foot of the
+# side column, under the last nav item), an explicit focus, and a check that X agrees.
+window_focus() {
+    local id focused attempt
+    for attempt in 1 2 3; do
+        id="$(xdotool search --onlyvisible --name '^Tavrine Optimiser$' 2>/dev/null | head -n1 || true)"
+        [[ -n "$id" ]] || return 1
+        click_at $((wx + 100)) $((wy + 660))
+        timeout 3 xdotool windowfocus --sync "$id" 2>/dev/null || true
+        sleep 0.2
+        focused="$(xdotool getwindowfocus 2>/dev/null || true)"
+        [[ "$focused" == "$id" ]] && return 0
+    done
+    return 0 # Wine may hold the focus on a child window of its own; the key goes there as well
+}
+
+# window_key KEY: presses and releases KEY with the main window focused.
+window_key() {
+    window_focus || true
+    xdotool keydown "$1"
+    sleep 0.05
+    xdotool keyup "$1"
+}
+
+# window_wait_until SECONDS COMMAND...: retries COMMAND every 0.2 s until it succeeds.
+window_wait_until() {
+    local deadline=$((SECONDS + $1))
+    shift
+    until "$@"; do
+        ((SECONDS < deadline)) || return 1
+        sleep 0.2
+    done
+}
+
+# window_key_until KEY SECONDS COMMAND...: presses KEY and waits for COMMAND, the key's visible
+# effect; presses once more when the effect does not come (the key was lost on a busy machine).
+# COMMAND must show the effect of the first press only (a file saved with a value, not "changed").
+window_key_until() {
+    local key=$1 seconds=$2
+    shift 2
+    window_key "$key"
+    window_wait_until "$seconds" "$@" && return 0
+    window_key "$key"
+    window_wait_until "$seconds" "$@"
+}
+
+# window_quit: Delete, once more when the key was lost, then the process is ended by force.
+window_quit() {
+    window_key Delete
+    if ! window_wait_exit 10 >/dev/null; then
+        window_key Delete
+        window_wait_exit 15 >/dev/null || window_stop
+    fi
+}

@@ -137,27 +137,30 @@ _tw_stop() {
 }
 
 _tw_start_xvfb() {
-    local n
-    for n in $(seq 91 160); do
-        [[ -e "/tmp/.X$n-lock" || -e "/tmp/.X11-unix/X$n" ]] && continue
-        # No lock file in /tmp (read-only in the sealed namespace); the socket check above and
-        # the start-up check below catch a display someone else holds.
-        Xvfb ":$n" -nolock -screen 0 1600x900x24 -nolisten tcp >"$TAVRINE_WINE_ROOT/xvfb.log" 2>&1 &
-        _tw_xvfb_pid=$!
-        local tries
-        for tries in $(seq 50); do
-            [[ -S "/tmp/.X11-unix/X$n" ]] && break
-            kill -0 "$_tw_xvfb_pid" 2>/dev/null || break
-            sleep 0.1
-        done
-        if [[ -S "/tmp/.X11-unix/X$n" ]] && kill -0 "$_tw_xvfb_pid" 2>/dev/null; then
-            export DISPLAY=":$n"
-            return 0
-        fi
-        kill "$_tw_xvfb_pid" 2>/dev/null || true # lost a race for this display: try the next
-        wait "$_tw_xvfb_pid" 2>/dev/null || true
-        _tw_xvfb_pid=""
+    # Xvfb picks a free display itself and reports it through -displayfd: binding the display's
+    # socket is atomic, so two suites started at once never share a display (and a key sent by
+    # one never lands in the other's window).
+    local report="$TAVRINE_WINE_ROOT/xvfb.display" fd n=""
+    rm -f "$report"
+    exec {fd}>"$report"
+    Xvfb -displayfd "$fd" -nolock -screen 0 1600x900x24 -nolisten tcp >"$TAVRINE_WINE_ROOT/xvfb.log" 2>&1 &
+    _tw_xvfb_pid=$!
+    exec {fd}>&-
+    local tries
+    for tries in $(seq 100); do
+        n="$(tr -dc '0-9' <"$report" 2>/dev/null)"
+        [[ -n "$n" && -S "/tmp/.X11-unix/X$n" ]] && break
+        kill -0 "$_tw_xvfb_pid" 2>/dev/null || break
+        n=""
+        sleep 0.1
     done
+    if [[ -n "$n" ]] && kill -0 "$_tw_xvfb_pid" 2>/dev/null; then
+        export DISPLAY=":$n"
+        return 0
+    fi
+    kill "$_tw_xvfb_pid" 2>/dev/null || true
+    wait "$_tw_xvfb_pid" 2>/dev/null || true
+    _tw_xvfb_pid=""
     _tw_die "could not start Xvfb (see $TAVRINE_WINE_ROOT/xvfb.log)"
 }
 
@@ -268,6 +271,18 @@ wine_sandbox_up() {
     wine_sandbox_install
     wine_sandbox_verify
     export TAVRINE_WINE_READY=1
+}
+
+# A fresh Wine session over the same prefix: every program an earlier script left running (its
+# desktop, services, hidden windows of the commands it ran) ends. The new session's first program
+# starts the services again, mountmgr among them, so the host links are cut again after it.
+wine_session_restart() {
+    wineserver -k >/dev/null 2>&1 || true
+    timeout 20 wineserver -w >/dev/null 2>&1 || true
+    wineserver -p
+    (cd "$WINEPREFIX/drive_c" && wine cmd /c exit 0 >/dev/null 2>&1) || _tw_die "wine does not start"
+    _tw_cut_host_links
+    _tw_check_links || _tw_die "the sandbox is not sealed after a restart; refusing to run anything in it"
 }
 
 wine_sandbox_ensure() {

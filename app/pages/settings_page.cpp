@@ -6,7 +6,6 @@
 #include "engine/start_with_windows.h"
 #include "overlays/crosshair.h"
 #include "overlays/hud.h"
-#include "overlays/sensors.h"
 
 namespace tavrine {
 
@@ -29,7 +28,7 @@ void hud_card() {
                    "CPU, GPU, VRAM, clocks, temp. Click-through, polls only while on.")) {
         request_hud_redraw();
         if (!hud.enabled) {
-            close_sensors();
+            switch_hud_sources_off();
         }
         save_hud_settings();
     }

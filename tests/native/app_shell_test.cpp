@@ -28,6 +28,13 @@ TEST(Splash, lasts_1_42_seconds_of_frame_time_at_any_frame_rate) {
     }
 }
 
+TEST(Splash, a_late_first_frame_does_not_swallow_it) {
+    ShellState state;
+    advance_screen(state, 3.0f, ShellLinks{}); // the fonts took three seconds to load
+    EXPECT_EQ(state.screen, Screen::Splash);
+    EXPECT_LT(state.splash_progress, 0.1f);
+}
+
 int g_detections = 0;
 
 TEST(Splash, goes_to_first_launch_with_one_detection_when_no_vendor_is_remembered) {

@@ -178,6 +178,7 @@ protected:
         fake.sensors().set_nvml(GpuSample{std::nullopt, 60.0f, 1500, 6000, 30.0f});
     }
     ~HudToggleTest() override {
+        wait_for_hud_poll();
         close_sensors();
         set_hud_window(nullptr);
         hud_settings() = HudSettings{};
@@ -188,6 +189,7 @@ protected:
 TEST_F(HudToggleTest, f7_on_polls_at_once_and_f7_off_hides_the_panel_and_closes_every_source) {
     toggle_hud();
     update_hud_overlay(0.001f);
+    wait_for_hud_poll();
     EXPECT_TRUE(window.shown);
     EXPECT_EQ(window.presents, 1);
     EXPECT_TRUE(shows(window.last, "GPU     30%    60 C   1500 MHz"));
@@ -202,10 +204,12 @@ TEST_F(HudToggleTest, f7_on_polls_at_once_and_f7_off_hides_the_panel_and_closes_
     EXPECT_EQ(fake.sensors().open_sources(), 0);
     EXPECT_TRUE(fake.files().entry(file)->content.starts_with("0\r\n"));
     update_hud_overlay(5.0f);
+    wait_for_hud_poll();
     EXPECT_EQ(window.presents, 1);
 
     toggle_hud();
     update_hud_overlay(0.001f);
+    wait_for_hud_poll();
     EXPECT_EQ(window.presents, 2);
     const auto log = fake.sensors().log();
     EXPECT_EQ(std::count(log.begin(), log.end(), "open nvml"), 2);
@@ -225,9 +229,12 @@ TEST_F(HudToggleTest, the_panel_is_polled_and_redrawn_only_at_the_poll_interval)
     hud_settings().poll_ms = 400;
     toggle_hud();
     update_hud_overlay(0.001f);
+    wait_for_hud_poll();
     update_hud_overlay(0.3f);
+    wait_for_hud_poll();
     EXPECT_EQ(window.presents, 1);
     update_hud_overlay(0.11f);
+    wait_for_hud_poll();
     EXPECT_EQ(window.presents, 2);
 }
 

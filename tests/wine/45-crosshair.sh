@@ -25,17 +25,12 @@ rm -rf "$work"
 mkdir -p "$work"
 
 # The roaming folder of the prefix's user, where the settings folder "Tavrine" lives.
-roaming="$(find "$WINEPREFIX/drive_c/users" -mindepth 3 -maxdepth 3 -type d -path '*/AppData/Roaming' \
-    ! -path '*/Public/*' | head -n1)"
-[[ -n "$roaming" ]] || {
+roaming="$(window_roaming_folder)" || {
     echo "  FAIL  no roaming folder in the prefix"
     exit 1
 }
 cfg="$roaming/Tavrine/crosshair.cfg"
 rm -f "$cfg"
-# A GPU already set up: straight to the main screen after the splash.
-mkdir -p "$roaming/Tavrine"
-[[ -f "$roaming/Tavrine/gpu_first.cfg" ]] || printf '1\r\n1\r\nTest GPU\r\n' >"$roaming/Tavrine/gpu_first.cfg"
 
 shot() {
     import -display "$DISPLAY" -window root "$1" 2>/dev/null
@@ -57,38 +52,15 @@ overlay_position() {
     done
     return 1
 }
-# wait_until SECONDS COMMAND...: retries COMMAND every 0.2 s.
-wait_until() {
-    local deadline=$((SECONDS + $1))
-    shift
-    until "$@"; do
-        ((SECONDS < deadline)) || return 1
-        sleep 0.2
-    done
-}
-press_key() {
-    click_at $((wx + 700)) $((wy + 660)) # empty panel: Wine gets the keys only after a click
-    xdotool windowfocus "$(xdotool search --onlyvisible --name '^Tavrine Optimiser$' | head -n1)" 2>/dev/null || true
-    sleep 0.3
-    xdotool keydown "$1"
-    sleep 0.05
-    xdotool keyup "$1"
-}
+wait_until() { window_wait_until "$@"; }
 overlay_gone() { ! overlay_position >/dev/null; }
 line_is() { [[ "$(cfg_line "$1")" == "$2" ]]; }
 
-window_start
-geometry="$(window_wait 60)" || {
-    echo "  FAIL  the window did not appear within 60 s"
-    window_stop
-    exit 1
-}
-read -r wx wy _ _ <<<"$geometry"
-sleep 3 # the splash, then the main screen's fade-in
+window_launch
 read -r screen_w screen_h < <(xdotool getdisplaygeometry)
 
-# F8: the overlay appears, centred, and the switch is saved.
-press_key F8
+# F8: the switch is saved at once, then the overlay appears, centred.
+window_key_until F8 5 line_is 1 1 || true
 if position="$(wait_until 10 overlay_position && overlay_position)"; then
     read -r ox oy <<<"$position"
     expect_eq "overlay centred on the screen" "$((screen_w / 2 - 180)) $((screen_h / 2 - 180))" "$ox $oy"
@@ -109,7 +81,6 @@ else
     echo "  FAIL  no 360 x 360 overlay window within 10 s of F8"
     _tw_failures=$((_tw_failures + 1))
 fi
-if wait_until 5 line_is 1 1; then :; fi
 [[ -f "$cfg" ]] && lines="$(wc -l <"$cfg")" || lines=0
 expect_eq "crosshair.cfg holds 29 lines" "29" "$lines"
 expect_eq "line 1 (enabled) after F8" "1" "$(cfg_line 1)"
@@ -132,21 +103,16 @@ expect_eq "line 2 (style) after the Dot preset" "1" "$(cfg_line 2)"
 sleep 0.5
 shot "$TAVRINE_ARTIFACTS/crosshair-page-dot.png"
 
-# F8 again: the overlay goes away and the switch is saved off.
-press_key F8
+# F8 again: the switch is saved off, and the overlay goes away.
+window_key_until F8 5 line_is 1 0 || true
 if wait_until 10 overlay_gone; then
     echo "  ok    F8 again hides the overlay"
 else
     echo "  FAIL  the overlay is still shown 10 s after the second F8"
     _tw_failures=$((_tw_failures + 1))
 fi
-if wait_until 5 line_is 1 0; then :; fi
 expect_eq "line 1 (enabled) after the second F8" "0" "$(cfg_line 1)"
 
-press_key Delete
-if ! window_wait_exit 15 >/dev/null; then
-    press_key Delete
-    window_wait_exit 15 >/dev/null || window_stop
-fi
+window_quit
 echo "  screenshots: $TAVRINE_ARTIFACTS/crosshair-*.png"
 wine_test_done

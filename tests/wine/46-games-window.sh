@@ -24,14 +24,7 @@ shot() {
     import -display "$DISPLAY" -window root "$1" 2>/dev/null
 }
 
-window_start
-geometry="$(window_wait 60)" || {
-    echo "  FAIL  the window did not appear within 60 s"
-    window_stop
-    exit 1
-}
-read -r wx wy _ _ <<<"$geometry"
-sleep 3
+window_launch
 
 click_at $((wx + 100)) $((wy + 152)) # "Games" in the side column
 click_at $((wx + 700)) $((wy + 104)) # the search field
@@ -70,17 +63,5 @@ else
 fi
 click_at $((wx + 610)) $((wy + 401)) # "Done"
 
-# Quit with Delete; one more try when the key is lost on a loaded machine.
-press_delete() {
-    click_at $((wx + 700)) $((wy + 560))
-    xdotool windowfocus "$(xdotool search --onlyvisible --name '^Tavrine Optimiser$' | head -n1)" 2>/dev/null || true
-    sleep 0.3
-    xdotool keydown Delete
-    sleep 0.05
-    xdotool keyup Delete
-}
-press_delete
-if ! window_wait_exit 8 >/dev/null && ! { press_delete && window_wait_exit 15 >/dev/null; }; then
-    window_stop
-fi
+window_quit
 wine_test_done

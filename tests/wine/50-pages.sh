@@ -39,15 +39,7 @@ shot() {
 }
 
 # A finished first launch: this check is about the main screen (45-first-launch.sh covers the setup).
-window_seed_gpu_record
-window_start
-geometry="$(window_wait 60)" || {
-    echo "  FAIL  the window did not appear within 60 s"
-    window_stop
-    exit 1
-}
-read -r wx wy _ _ <<<"$geometry"
-sleep 3 # the splash, then the main screen's fade-in
+window_launch
 
 # Nav item centres: x 100; y from the fixed column layout (items 40 tall, 8 apart).
 declare -A nav_y=([overview]=104 [games]=152 [latency]=200 [frames]=248 [netcode]=296 [cpu]=344
@@ -124,24 +116,7 @@ expect_contains "the dock offers the Latency run again" "Optimise latency" "$tex
 
 expect_eq "MouseSpeed after the Latency run" "REG_SZ 0" "$(win_reg_value "$mouse_key" MouseSpeed || true)"
 
-# Quitting is timed by 40-window.sh; here it only has to happen. On a loaded machine the key
-# can arrive late or, before the click has given Wine the focus, not at all: one more try.
-press_delete() {
-    click_at $((wx + 700)) $((wy + 560)) # empty panel below the Latency rows
-    xdotool windowfocus "$(xdotool search --onlyvisible --name '^Tavrine Optimiser$' | head -n1)" 2>/dev/null || true
-    sleep 0.3
-    xdotool keydown Delete
-    sleep 0.05
-    xdotool keyup Delete
-}
-press_delete
-if ! window_wait_exit 8 >/dev/null; then
-    press_delete
-    if ! window_wait_exit 15 >/dev/null; then
-        echo "  FAIL  still running after Delete, twice"
-        _tw_failures=$((_tw_failures + 1))
-        window_stop
-    fi
-fi
+# Quitting is timed by 40-window.sh; here it only has to happen.
+window_quit
 echo "  screenshots: $TAVRINE_ARTIFACTS/pages-*.png"
 wine_test_done

@@ -36,14 +36,7 @@ ocr() {
     tesseract "$work/ocr.png" stdout --psm 6 2>/dev/null | tr -s '\n' ' '
 }
 
-window_start
-geometry="$(window_wait 60)" || {
-    echo "  FAIL  the window did not appear within 60 s"
-    window_stop
-    exit 1
-}
-read -r wx wy _ _ <<<"$geometry"
-sleep 3 # the splash, then the main screen's fade-in
+window_launch
 
 # Latency (nav item at y 200); "Toasts off" is the sixth row: third line, right column (rows 62
 # tall, 68 apart from y 66; the right column's centre at x 962).
@@ -64,17 +57,5 @@ expect_contains "the row tooltip keeps its description" "toast notifications" "$
 # of the line is what only the state can have written.
 expect_contains "the row tooltip ends with the module state" "of 4 values still to change" "$text"
 
-# Quit with Delete (as 50-pages.sh does: a click first gives Wine the focus); stop it otherwise.
-press_delete() {
-    click_at $((wx + 700)) $((wy + 560))
-    sleep 0.3
-    xdotool keydown Delete
-    sleep 0.05
-    xdotool keyup Delete
-}
-press_delete
-if ! window_wait_exit 8 >/dev/null; then
-    press_delete
-    window_wait_exit 15 >/dev/null || window_stop
-fi
+window_quit
 wine_test_done

@@ -28,15 +28,11 @@ work="$TAVRINE_WINE_ROOT/hud-shots"
 rm -rf "$work"
 mkdir -p "$work"
 
-roaming="$(find "$WINEPREFIX/drive_c/users" -mindepth 3 -maxdepth 3 -type d -path '*/AppData/Roaming' \
-    ! -path '*/Public/*' | head -n1)"
-[[ -n "$roaming" ]] || {
+roaming="$(window_roaming_folder)" || {
     echo "  FAIL  no roaming folder in the prefix"
     exit 1
 }
-# A GPU already set up, so the splash leads to the main screen; no HUD file yet.
-mkdir -p "$roaming/Tavrine"
-printf '1\r\n1\r\nTest GPU\r\n' >"$roaming/Tavrine/gpu_first.cfg"
+# No HUD file yet (window_launch seeds the gpu record, so the splash leads to the main screen).
 rm -f "$roaming/Tavrine/hud.cfg" "$roaming/Dunmarrow/hud.cfg"
 tasks="$WINEPREFIX/drive_c/windows/system32/tasks"
 run_key='HKCU\Software\Microsoft\Windows\CurrentVersion\Run'
@@ -49,32 +45,9 @@ ocr() {
 shot() {
     import -display "$DISPLAY" -window root "$1" 2>/dev/null
 }
-focus_window() {
-    xdotool windowfocus "$(xdotool search --onlyvisible --name '^Tavrine Optimiser$' | head -n1)" 2>/dev/null || true
-    sleep 0.3
-}
-press() {
-    focus_window
-    xdotool keydown "$1"
-    sleep 0.05
-    xdotool keyup "$1"
-}
-start_window() {
-    window_start
-    geometry="$(window_wait 60)" || {
-        echo "  FAIL  the window did not appear within 60 s"
-        window_stop
-        exit 1
-    }
-    read -r wx wy _ _ <<<"$geometry"
-    sleep 3 # the splash, then the main screen's fade-in
-}
-quit_window() {
-    press Delete
-    if ! window_wait_exit 10 >/dev/null; then
-        press Delete
-        window_wait_exit 15 >/dev/null || window_stop
-    fi
+# hud_line1_is VALUE: "hud.cfg" is saved with the HUD switch at VALUE.
+hud_line1_is() {
+    [[ -f "$roaming/Tavrine/hud.cfg" && "$(head -n1 "$roaming/Tavrine/hud.cfg" | tr -d '\r')" == "$1" ]]
 }
 
 read -r screen_w screen_h < <(xdpyinfo -display "$DISPLAY" | sed -n 's/.*dimensions: *\([0-9]*\)x\([0-9]*\).*/\1 \2/p')
@@ -83,10 +56,9 @@ hud_x=$((screen_w - 320 - 18))
 hud_y=18
 
 # [1] F7 on and off ---------------------------------------------------------------------------
-start_window
-click_at $((wx + 700)) $((wy + 300)) # the focus, for the hot key
+window_launch
+window_key_until F7 5 hud_line1_is 1 || true
 pointer_to $((wx + 1210)) $((wy + 690))
-press F7
 sleep 2
 shot "$TAVRINE_ARTIFACTS/hud-on.png"
 text="$(ocr "$TAVRINE_ARTIFACTS/hud-on.png" "$hud_x" "$hud_y" 320 40 7)"
@@ -104,7 +76,7 @@ else
     _tw_failures=$((_tw_failures + 1))
 fi
 
-press F7
+window_key_until F7 5 hud_line1_is 0 || true
 sleep 1.5
 shot "$TAVRINE_ARTIFACTS/hud-off.png"
 text="$(ocr "$TAVRINE_ARTIFACTS/hud-off.png" "$hud_x" "$hud_y" 320 228)"
@@ -170,10 +142,10 @@ else
         "$(win_reg_value "$run_key" DunmarrowOptimiser || true)"
     shot "$TAVRINE_ARTIFACTS/hud-start-on.png"
 fi
-quit_window
+window_quit
 
 # The next start reads the toggle back from the system; then off removes the task.
-start_window
+window_launch
 settings_bottom
 shot "$TAVRINE_ARTIFACTS/hud-start-restart.png"
 y="$(row_y "$TAVRINE_ARTIFACTS/hud-start-restart.png" Start)"
@@ -192,7 +164,7 @@ else
     echo "  FAIL  \"Start with Windows\" does not read on at the next start (row y: ${y:-none})"
     _tw_failures=$((_tw_failures + 1))
 fi
-quit_window
+window_quit
 win_cmd schtasks /delete /tn TavrineOptimiser /f >/dev/null 2>&1 || true
 echo "  screenshots: $TAVRINE_ARTIFACTS/hud-*.png"
 wine_test_done
