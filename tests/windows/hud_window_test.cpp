@@ -5,8 +5,12 @@
 #include "overlays/hud.h"
 #include "overlays/hud_window_win32.h"
 #include "overlays/sensors.h"
+#include "sending_picture_win32.h"
 
 #include <gtest/gtest.h>
+
+#include <chrono>
+#include <thread>
 
 namespace tavrine {
 namespace {
@@ -41,6 +45,25 @@ TEST(HudWindow, ShownTopRightTopmostAndClickThroughThenHiddenWhenSwitchedOff) {
     EXPECT_FALSE(hud_window_facts().exists);
     set_hud_window(nullptr);
     settings = saved;
+}
+
+// The exit stops the overlay thread while that thread may be inside a call that sends this
+// thread a message (and waits for the answer): a blind join would never return.
+TEST(LayeredOverlayThread, StopAnswersAMessageTheOverlayThreadSendsMeanwhile) {
+    test::SendingPicture sender = test::make_sending_picture();
+    {
+        LayeredOverlay overlay(L"TavrineTestOverlay");
+        overlay.publish({true, 0, 0, sender.picture});
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+        while (!sender.sending->load() && std::chrono::steady_clock::now() < deadline) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+        ASSERT_TRUE(sender.sending->load()); // the send now waits on this thread
+        overlay.stop();
+        EXPECT_FALSE(overlay.running());
+    }
+    EXPECT_EQ(sender.answered->load(), 1);
+    test::destroy_sending_window();
 }
 
 } // namespace
