@@ -81,7 +81,7 @@ word_at() {
     convert "$1" -crop "$4x$5+$2+$3" +repage -resize 300% -colorspace Gray -negate "$work/ocr.png"
     tesseract "$work/ocr.png" stdout --psm 3 tsv 2>/dev/null |
         awk -F'\t' -v word="$6" -v x0="$2" -v y0="$3" \
-            '$12 == word { printf "%d %d\n", x0 + ($7 + $9 / 2) / 3, y0 + ($8 + $10 / 2) / 3; exit }'
+            '!found && $12 == word { printf "%d %d\n", x0 + ($7 + $9 / 2) / 3, y0 + ($8 + $10 / 2) / 3; found = 1 }'
 }
 # click_word FILE WORD [DY]: clicks the first WORD read in the setup card, or DY pixels below it.
 click_word() {
