@@ -73,10 +73,6 @@ for script in tests/wine/*.sh; do
     fi
     echo "== $name"
     start=$SECONDS
-    # Each script starts on a fresh Wine session over the shared prefix: processes an earlier
-    # script left in the session (its desktop, services, hidden windows of the commands it ran)
-    # once kept a later window from ever seeing its keys.
-    wine_session_restart
     if bash "$script"; then
         passed=$((passed + 1))
         echo "   passed ($((SECONDS - start)) s)"

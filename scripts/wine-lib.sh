@@ -273,18 +273,6 @@ wine_sandbox_up() {
     export TAVRINE_WINE_READY=1
 }
 
-# A fresh Wine session over the same prefix: every program an earlier script left running (its
-# desktop, services, hidden windows of the commands it ran) ends. The new session's first program
-# starts the services again, mountmgr among them, so the host links are cut again after it.
-wine_session_restart() {
-    wineserver -k >/dev/null 2>&1 || true
-    timeout 20 wineserver -w >/dev/null 2>&1 || true
-    wineserver -p
-    (cd "$WINEPREFIX/drive_c" && wine cmd /c exit 0 >/dev/null 2>&1) || _tw_die "wine does not start"
-    _tw_cut_host_links
-    _tw_check_links || _tw_die "the sandbox is not sealed after a restart; refusing to run anything in it"
-}
-
 wine_sandbox_ensure() {
     if [[ "${TAVRINE_WINE_READY:-}" == 1 && -d "$TAVRINE_BIN" ]]; then
         _tw_check_links || _tw_die "the sandbox is not sealed any more; refusing to run anything in it"
