@@ -6,6 +6,24 @@
 _window_pid=""
 _window_code_file=""
 
+# window_check_setup NAME: what every screenshot check needs (the program built, OCR installed)
+# and a fresh scratch folder $TAVRINE_WINE_ROOT/NAME, left in $work. Not in a $(...): a missing
+# piece must end the calling script.
+window_check_setup() {
+    [[ -f "$TAVRINE_BIN/TavrineOptimiser.exe" ]] || {
+        echo "  FAIL  TavrineOptimiser.exe is not in $TAVRINE_BIN"
+        exit 1
+    }
+    command -v tesseract >/dev/null || {
+        echo "  FAIL  tesseract is not installed (scripts/bootstrap.sh installs tesseract-ocr)"
+        exit 1
+    }
+    mkdir -p "$TAVRINE_ARTIFACTS"
+    work="$TAVRINE_WINE_ROOT/$1"
+    rm -rf "$work"
+    mkdir -p "$work"
+}
+
 # Starts the program; its exit code lands in a file when it ends.
 window_start() {
     _window_code_file="$TAVRINE_WINE_ROOT/window-exit-code"

@@ -11,18 +11,7 @@ source "$(dirname "$0")/../../scripts/wine-lib.sh"
 wine_sandbox_ensure
 source "$(dirname "$0")/../../scripts/window-lib.sh"
 
-[[ -f "$TAVRINE_BIN/TavrineOptimiser.exe" ]] || {
-    echo "  FAIL  TavrineOptimiser.exe is not in $TAVRINE_BIN"
-    exit 1
-}
-command -v tesseract >/dev/null || {
-    echo "  FAIL  tesseract is not installed (scripts/bootstrap.sh installs tesseract-ocr)"
-    exit 1
-}
-mkdir -p "$TAVRINE_ARTIFACTS"
-work="$TAVRINE_WINE_ROOT/crosshair-shots"
-rm -rf "$work"
-mkdir -p "$work"
+window_check_setup crosshair-shots
 
 # The roaming folder of the prefix's user, where the settings folder "Tavrine" lives.
 roaming="$(window_roaming_folder)" || {

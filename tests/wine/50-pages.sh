@@ -9,18 +9,7 @@ source "$(dirname "$0")/../../scripts/wine-lib.sh"
 wine_sandbox_ensure
 source "$(dirname "$0")/../../scripts/window-lib.sh"
 
-[[ -f "$TAVRINE_BIN/TavrineOptimiser.exe" ]] || {
-    echo "  FAIL  TavrineOptimiser.exe is not in $TAVRINE_BIN"
-    exit 1
-}
-command -v tesseract >/dev/null || {
-    echo "  FAIL  tesseract is not installed (scripts/bootstrap.sh installs tesseract-ocr)"
-    exit 1
-}
-mkdir -p "$TAVRINE_ARTIFACTS"
-work="$TAVRINE_WINE_ROOT/pages-shots"
-rm -rf "$work"
-mkdir -p "$work"
+window_check_setup pages-shots
 
 mouse_key='HKCU\Control Panel\Mouse'
 # A value the run must change, so that the check below proves the run did it.
