@@ -8,16 +8,45 @@
 #include "runs/module_state_board.h"
 #include "runs/pipeline.h"
 
+#include <atomic>
 #include <chrono>
+#include <cstdio>
+#include <string>
 #include <thread>
 
 namespace tavrine::test {
+
+namespace {
+
+// Once a worker has outlived its wait, every later wait would only sit out its own timeout
+// behind the same thread: they fail at once, so the runner still ends with its summary.
+std::atomic<bool> g_worker_stuck{false};
+
+std::string busy_workers() {
+    std::string busy;
+    if (active_worker() != WorkerKind::None) {
+        busy += "gate held by worker kind " + std::to_string(static_cast<int>(active_worker())) +
+                " at label \"" + run_status().current_label.load() + "\"; ";
+    }
+    if (module_state_worker_active()) {
+        busy += "module-state reader; ";
+    }
+    if (history_board_worker_active()) {
+        busy += "history reader; ";
+    }
+    return busy;
+}
+
+} // namespace
 
 bool wait_for_worker(int timeout_ms) {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeout_ms);
     while (active_worker() != WorkerKind::None || module_state_worker_active() ||
            history_board_worker_active()) {
-        if (std::chrono::steady_clock::now() > deadline) {
+        if (g_worker_stuck.load() || std::chrono::steady_clock::now() > deadline) {
+            if (!g_worker_stuck.exchange(true)) {
+                std::fprintf(stderr, "a worker never ended: %s\n", busy_workers().c_str());
+            }
             return false;
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(1));

@@ -38,7 +38,7 @@ struct StatusSnapshot {
 
 // Waits until no worker runs (path run, deploy, restore point) and no module-state reader;
 // false when one still runs after `timeout_ms`.
-bool wait_for_worker(int timeout_ms = 10000);
+bool wait_for_worker(int timeout_ms = 30000);
 
 // Arm flags, preset and RunStatus as at start-up ("Competitive", idle, nothing shown).
 void reset_engine_state();
