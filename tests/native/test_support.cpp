@@ -3,9 +3,11 @@
 #include "engine/run_status.h"
 #include "engine/target_exe.h"
 #include "engine/worker_gate.h"
+#include "process/cull.h"
 #include "runs/deploy.h"
 #include "runs/module_state_board.h"
 #include "runs/pipeline.h"
+#include "tweaks/cleanup.h"
 
 #include <chrono>
 #include <thread>
@@ -41,6 +43,8 @@ void reset_engine_state() {
     deploy.stage.store(0);
     deploy.stage_count.store(kDeployStageCount);
     deploy.status_text.set("");
+    target_drive().store('C');
+    cull_result().set({});
 }
 
 EngineTest::~EngineTest() {
