@@ -32,8 +32,7 @@ std::span<const unsigned char> embedded_inter_regular();
 std::vector<std::filesystem::path> font_candidates(const std::filesystem::path& exe_path,
                                                    const std::string& file_name);
 
-// First existing candidate, or empty. The platform half supplies the executable's own path.
-std::string find_font_file(const std::string& file_name);
+// First existing candidate beside `exe_path`, or empty.
 std::string find_font_file_from(const std::filesystem::path& exe_path, const std::string& file_name);
 
 // True for the sfnt signatures the rasteriser understands (TrueType and CFF OpenType).

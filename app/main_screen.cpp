@@ -49,8 +49,7 @@ void select_page(ShellState& state, int page) {
     if (page != state.page) {
         state.page = page;
         // The overlay and the progress display go away; a running worker is not stopped.
-        run_status().result_veil_shown.store(false);
-        run_status().run_in_progress.store(false);
+        hide_run_result();
     }
 }
 

@@ -8,7 +8,7 @@ namespace tavrine {
 struct ShellState;
 
 struct ShellLinks {
-    // Start-up step 12 after the preset: crosshair and HUD settings, remembered GPU vendor,
+    // At start-up, after the preset: crosshair and HUD settings, remembered GPU vendor,
     // whether the Start-with-Windows entry exists.
     void (*load_settings)();
     // Shutdown steps 1-3: save and destroy the overlays, close the sensors.

@@ -102,11 +102,10 @@ int apply(const CliOptions& options, std::ostream& out, std::ostream& err) {
         std::this_thread::sleep_for(std::chrono::milliseconds(100));
     }
     show();
-    status.result_veil_shown.store(true);
-    status.run_in_progress.store(false);
+    show_run_result();
     out << "\n" << result_text() << "\n";
     if (path_covers(options.path, PathKind::CpuCull) && module_arms().any_cull_option() &&
-        cull_result().before.load() > 0) {
+        cull_result().get().before > 0) {
         out << cull_result_line() << "\n";
     }
     return 0;

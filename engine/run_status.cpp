@@ -17,6 +17,23 @@ RunStatus& run_status() {
     return status;
 }
 
+void show_run_result() {
+    RunStatus& status = run_status();
+    status.result_veil_shown.store(true);
+    status.run_in_progress.store(false);
+}
+
+void hide_run_result() {
+    RunStatus& status = run_status();
+    status.result_veil_shown.store(false);
+    status.run_in_progress.store(false);
+}
+
+void dismiss_run_result() {
+    hide_run_result();
+    run_status().deploy_in_progress.store(false);
+}
+
 const char* shown_label(const char* label) {
     return (label == nullptr || label[0] == '\0') ? "Working" : label;
 }

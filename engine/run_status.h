@@ -12,7 +12,7 @@ namespace tavrine {
 // A status line any thread may set; readers always get a whole text, never a half-written one.
 class StatusMessage {
 public:
-    static constexpr std::size_t kCapacity = 191; // a 192-byte buffer with its terminator
+    static constexpr std::size_t kCapacity = 191; // one line under a page's buttons; longer is cut
 
     explicit StatusMessage(std::size_t capacity = kCapacity) : capacity_(capacity) {}
     void set(std::string_view text);
@@ -33,11 +33,20 @@ struct RunStatus {
     std::atomic<bool> result_veil_shown{false};
     std::atomic<PathKind> last_path{PathKind::All};
     StatusMessage status_message;
-    // Pages may clear run_in_progress while a worker still runs: engine/worker_gate.h is what
-    // keeps a second worker out.
+    // hide_run_result clears run_in_progress while a worker may still run:
+    // engine/worker_gate.h is what keeps a second worker out.
 };
 
 RunStatus& run_status();
+
+// What the front ends do to a run's display; they never write RunStatus fields themselves.
+// A run (or deploy) seen to its last step: its result shows and the busy state ends.
+void show_run_result();
+// The window moved on: the result and the progress display go away. A worker still running is
+// not stopped; the worker gate keeps the next one out until it ends.
+void hide_run_result();
+// The result's "Done": as hide_run_result, and a deploy's busy state ends with it.
+void dismiss_run_result();
 
 // The label as a page shows it: null or empty reads "Working".
 const char* shown_label(const char* label);

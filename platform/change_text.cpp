@@ -7,12 +7,6 @@ namespace tavrine {
 
 namespace {
 
-std::string hex(std::uint32_t value) {
-    char buffer[16];
-    std::snprintf(buffer, sizeof buffer, "0x%X", value);
-    return buffer;
-}
-
 const char* start_type_name(std::uint32_t start_type) {
     switch (start_type) {
     case 2:
@@ -27,6 +21,12 @@ const char* start_type_name(std::uint32_t start_type) {
 }
 
 } // namespace
+
+std::string hex(std::uint32_t value) {
+    char buffer[16];
+    std::snprintf(buffer, sizeof buffer, "0x%X", value);
+    return buffer;
+}
 
 std::string key_display_path(Hive hive, std::string_view sub_key) {
     std::string path = hive_prefix(hive);

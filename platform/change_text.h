@@ -10,6 +10,9 @@
 
 namespace tavrine {
 
+// "0x%X": how every line writes a number that is a set of bits or a code.
+std::string hex(std::uint32_t value);
+
 std::string key_display_path(Hive hive, std::string_view sub_key);
 std::string describe_set_value(Hive hive, std::string_view sub_key, std::string_view name, std::uint32_t type,
                                const std::uint8_t* data, std::uint32_t size);

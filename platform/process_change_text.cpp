@@ -1,5 +1,6 @@
 #include "platform/process_change_text.h"
 
+#include "platform/change_text.h"
 #include "platform/processes.h"
 
 #include <cstdio>
@@ -7,12 +8,6 @@
 namespace tavrine {
 
 namespace {
-
-std::string hex(std::uint32_t value) {
-    char buffer[16];
-    std::snprintf(buffer, sizeof buffer, "0x%X", value);
-    return buffer;
-}
 
 std::string process_words(std::uint32_t pid, std::string_view name) {
     std::string words = std::to_string(pid);

@@ -136,12 +136,10 @@ int cull_pass(const CullOptions& options, CloseRequests* close_requests) {
 }
 
 void run_cpu_cull(const CullOptions& options) {
-    CullResult& result = cull_result();
     CloseRequests close_requests;
 
     enable_debug_privilege();
     const int before = count_processes();
-    result.before.store(before);
 
     if (options.bloat_list) {
         for (const char* image : kBloatKillNames) {
@@ -184,10 +182,19 @@ void run_cpu_cull(const CullOptions& options) {
     }
 
     const int after = count_processes();
-    result.after.store(after);
     // Respawns are ended and counted again, so the credit may exceed the drop; it is never
     // reported below it.
-    result.killed.store(std::max(credited, before - after));
+    cull_result().set({before, after, std::max(credited, before - after)});
+}
+
+CullCounts CullResult::get() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return counts_;
+}
+
+void CullResult::set(const CullCounts& counts) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    counts_ = counts;
 }
 
 CullResult& cull_result() {
@@ -196,10 +203,10 @@ CullResult& cull_result() {
 }
 
 std::string cull_result_line() {
-    const CullResult& result = cull_result();
+    const CullCounts counts = cull_result().get();
     char line[80];
-    std::snprintf(line, sizeof line, "%d -> %d processes  \xC2\xB7  %d killed", result.before.load(),
-                  result.after.load(), result.killed.load());
+    std::snprintf(line, sizeof line, "%d -> %d processes  \xC2\xB7  %d killed", counts.before, counts.after,
+                  counts.killed);
     return line;
 }
 

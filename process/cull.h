@@ -2,8 +2,8 @@
 // The CPU cull: background processes ended under the protected list, bloat services stopped,
 // startup junk removed, and the process counts before and after.
 
-#include <atomic>
 #include <cstdint>
+#include <mutex>
 #include <set>
 #include <string>
 #include <string_view>
@@ -62,11 +62,22 @@ void disable_startup_junk();
 // The "CPU cull" step and the deploy's background cull; writes CullResult.
 void run_cpu_cull(const CullOptions& options);
 
-// Written by the cull on a worker thread, read by the pages every frame.
-struct CullResult {
-    std::atomic<std::int32_t> before{0};
-    std::atomic<std::int32_t> after{0};
-    std::atomic<std::int32_t> killed{0};
+struct CullCounts {
+    std::int32_t before = 0;
+    std::int32_t after = 0;
+    std::int32_t killed = 0;
+};
+
+// Written by the cull on a worker thread when a run ends, read by the pages every frame: the
+// three counts go in and come out together, never as a mix of two runs.
+class CullResult {
+public:
+    CullCounts get() const;
+    void set(const CullCounts& counts);
+
+private:
+    mutable std::mutex mutex_;
+    CullCounts counts_;
 };
 CullResult& cull_result();
 

@@ -41,7 +41,7 @@ constexpr Module kInputAndPower[] = {PowerPlan, InputDelay, MouseAccel, Usb, Not
 constexpr Module kFramesAndGpu[] = {GameDvr, GameMode, Fullscreen, Mmcss,   CpuSchedule, GpuProfile,
                                     Ram,     Hags,     VisualFx,   SysMain, Hibernate};
 constexpr Module kNetcode[] = {NetworkStack, WiFi, FlushDns, Nagle, TempFiles};
-// The cull options that make stage 5 cull ("Startup" and "Office BG" alone do not).
+// The cull options that make the background-cull stage cull ("Startup" and "Office BG" alone do not).
 constexpr Module kCullTriggers[] = {CullBloatList, CullOemSuite,  CullUpdaters,
                                     CullCloudSync, CullDeepSweep, CullServices};
 // Launchers and helpers that compete with any game, demoted on every deploy.

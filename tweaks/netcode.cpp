@@ -117,8 +117,9 @@ constexpr Change kNagleOff[] = {
 };
 // clang-format on
 
-// RegEnumKeyExA is handed a 128-byte name buffer: a longer name fails, and the walk stops there.
-constexpr std::size_t kInterfaceNameBuffer = 128;
+// Interface keys are named by GUID (38 characters); a name this long is not one of them, and
+// the walk stops there.
+constexpr std::size_t kInterfaceNameLimit = 128;
 
 // Characters that are plain text both to the command interpreter inside a quoted argument
 // and to PowerShell inside a single-quoted string. '%' and '!' expand variables even inside
@@ -222,7 +223,7 @@ void set_interface_tcp_values() {
     }
     for (std::uint32_t index = 0;; ++index) {
         const std::optional<std::string> name = interfaces->sub_key_name(index);
-        if (!name || name->size() >= kInterfaceNameBuffer) {
+        if (!name || name->size() >= kInterfaceNameLimit) {
             break;
         }
         char sub_key[320];

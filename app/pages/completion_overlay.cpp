@@ -26,7 +26,7 @@ CompletionTexts completion_texts(std::string_view status_text) {
         return texts;
     }
     texts.title = result_text();
-    if (run_status().last_path.load() == PathKind::CpuCull && cull_result().before.load() >= 1) {
+    if (run_status().last_path.load() == PathKind::CpuCull && cull_result().get().before >= 1) {
         texts.detail = cull_result_line();
     } else {
         texts.detail = "Selected modules applied.";
@@ -69,10 +69,7 @@ void draw_completion_overlay() {
 
     ImGui::SetCursorScreenPos(ImVec2(o.x + 448, o.y + 380));
     if (action_button("Done", ImVec2(324, 42), 0.55f)) {
-        RunStatus& status = run_status();
-        status.result_veil_shown.store(false);
-        status.run_in_progress.store(false);
-        status.deploy_in_progress.store(false);
+        dismiss_run_result();
         deploy_status().status_text.set("");
     }
     ImGui::End();

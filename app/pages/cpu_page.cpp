@@ -39,9 +39,9 @@ void draw_cpu_page(ShellState& /*state*/) {
         "Culls OEM helpers, updaters, widgets, and other background junk. Critical Windows / GPU "
         "/ anti-cheat / Steam stay protected.");
     gap_after_item(8);
-    const CullResult& result = cull_result();
-    const int before = result.before.load();
-    const int after = result.after.load();
+    const CullCounts counts = cull_result().get();
+    const int before = counts.before;
+    const int after = counts.after;
     // One snapshot per frame, and only when a card needs the live figure.
     const int live = before < 1 || after < 1 ? count_processes() : 0;
     const float width = (ImGui::GetContentRegionAvail().x - 20) / 3;
@@ -49,7 +49,7 @@ void draw_cpu_page(ShellState& /*state*/) {
     ImGui::SameLine(0, 10);
     count_card("AFTER", after < 1 ? live : after, "last cull", width);
     ImGui::SameLine(0, 10);
-    count_card("KILLED", result.killed.load(), "terminations", width);
+    count_card("KILLED", counts.killed, "terminations", width);
     gap_after_item(10);
     module_grid(kRows);
 }

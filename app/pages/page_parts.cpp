@@ -73,9 +73,7 @@ std::optional<RunView> visible_run(std::optional<PathKind> path) {
 
 void finish_if_complete(const RunView& view) {
     if (view.completed >= view.total) {
-        RunStatus& status = run_status();
-        status.result_veil_shown.store(true);
-        status.run_in_progress.store(false);
+        show_run_result();
     }
 }
 

@@ -292,8 +292,6 @@ TEST_F(MainScreen, the_overview_counts_the_eight_cpu_modules_as_one) {
 
 class CleanupPage : public test::EngineTest {
 protected:
-    ~CleanupPage() override { target_drive().store('C'); }
-
     // Draws the page once; returns where the cursor ended.
     float draw() {
         float end = 0;
@@ -398,14 +396,11 @@ TEST_F(MainScreen, deploy_page_applies_a_preset_and_opens_the_restore_tool_throu
 TEST(CompletionTexts, a_cpu_cull_that_killed_nothing_still_reports_its_counts) {
     test::reset_engine_state();
     run_status().last_path.store(PathKind::CpuCull);
-    cull_result().before.store(120);
-    cull_result().after.store(120);
-    cull_result().killed.store(0);
+    cull_result().set({.before = 120, .after = 120, .killed = 0});
     EXPECT_EQ(completion_texts("").title, "CPU cull finished");
     EXPECT_EQ(completion_texts("").detail, "120 -> 120 processes  \xC2\xB7  0 killed");
-    cull_result().before.store(0);
+    cull_result().set({.before = 0, .after = 120, .killed = 0});
     EXPECT_EQ(completion_texts("").detail, "Selected modules applied.");
-    cull_result().after.store(0);
     test::reset_engine_state();
 }
 

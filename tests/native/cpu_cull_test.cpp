@@ -19,12 +19,7 @@ namespace {
 
 class CpuCullTest : public test::EngineTest {
 protected:
-    CpuCullTest() {
-        fake.processes().set_current_process_id(kOwnPid);
-        cull_result().before.store(0);
-        cull_result().after.store(0);
-        cull_result().killed.store(0);
-    }
+    CpuCullTest() { fake.processes().set_current_process_id(kOwnPid); }
 
     void add(std::uint32_t pid, const char* name, FakeProcess extra = {}) {
         extra.pid = pid;
@@ -220,9 +215,9 @@ TEST_F(CpuCullTest, office_editors_are_asked_to_close_once_and_not_credited_when
     EXPECT_EQ(commands_with("taskkill /IM \"powerpnt.exe\"").size(), 1u);
     EXPECT_FALSE(journal_has("KILL 500 WINWORD.EXE (Office BG)"));
     // PowerPoint, Click-to-Run and the helper went: 3 of 5; the two waiting editors are not counted.
-    EXPECT_EQ(cull_result().before.load(), 5);
-    EXPECT_EQ(cull_result().after.load(), 2);
-    EXPECT_EQ(cull_result().killed.load(), 3);
+    EXPECT_EQ(cull_result().get().before, 5);
+    EXPECT_EQ(cull_result().get().after, 2);
+    EXPECT_EQ(cull_result().get().killed, 3);
 }
 
 TEST_F(CpuCullTest, an_editor_that_closes_when_asked_counts_as_one_termination) {
@@ -245,9 +240,9 @@ TEST_F(CpuCullTest, killed_is_never_below_the_drop_in_the_process_count) {
 
     run_cpu_cull(read_cull_options());
 
-    EXPECT_EQ(cull_result().before.load(), 4);
-    EXPECT_EQ(cull_result().after.load(), 1);
-    EXPECT_EQ(cull_result().killed.load(), 3);
+    EXPECT_EQ(cull_result().get().before, 4);
+    EXPECT_EQ(cull_result().get().after, 1);
+    EXPECT_EQ(cull_result().get().killed, 3);
     EXPECT_EQ(cull_result_line(), "4 -> 1 processes  \xC2\xB7  3 killed");
 }
 
@@ -259,9 +254,9 @@ TEST_F(CpuCullTest, services_or_startup_alone_still_count_and_terminate_nothing)
         run_cpu_cull(read_cull_options());
         EXPECT_TRUE(running(700));
         EXPECT_TRUE(running(701));
-        EXPECT_EQ(cull_result().before.load(), 2);
-        EXPECT_EQ(cull_result().after.load(), 2);
-        EXPECT_EQ(cull_result().killed.load(), 0);
+        EXPECT_EQ(cull_result().get().before, 2);
+        EXPECT_EQ(cull_result().get().after, 2);
+        EXPECT_EQ(cull_result().get().killed, 0);
     }
 }
 
@@ -271,8 +266,8 @@ TEST_F(CpuCullTest, a_failed_snapshot_counts_zero_and_ends_nothing) {
     fake.processes().fail_snapshots(true);
     run_cpu_cull(read_cull_options());
     EXPECT_TRUE(running(710));
-    EXPECT_EQ(cull_result().before.load(), 0);
-    EXPECT_EQ(cull_result().killed.load(), 0);
+    EXPECT_EQ(cull_result().get().before, 0);
+    EXPECT_EQ(cull_result().get().killed, 0);
 }
 
 TEST_F(CpuCullTest, streamer_preset_keeps_the_per_user_capture_services) {

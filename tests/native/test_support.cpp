@@ -4,9 +4,11 @@
 #include "engine/run_status.h"
 #include "engine/target_exe.h"
 #include "engine/worker_gate.h"
+#include "process/cull.h"
 #include "runs/deploy.h"
 #include "runs/module_state_board.h"
 #include "runs/pipeline.h"
+#include "tweaks/cleanup.h"
 
 #include <atomic>
 #include <chrono>
@@ -72,6 +74,8 @@ void reset_engine_state() {
     deploy.stage.store(0);
     deploy.stage_count.store(kDeployStageCount);
     deploy.status_text.set("");
+    target_drive().store('C');
+    cull_result().set({});
 }
 
 EngineTest::~EngineTest() {
