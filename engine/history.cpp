@@ -10,6 +10,7 @@
 #include <atomic>
 #include <cctype>
 #include <chrono>
+#include <cstdio>
 #include <ctime>
 #include <map>
 
@@ -33,7 +34,10 @@ struct Stamp {
 };
 
 Stamp now_stamp() {
-    const std::time_t now = std::chrono::system_clock::to_time_t(std::chrono::system_clock::now());
+    const auto clock = std::chrono::system_clock::now();
+    const std::time_t now = std::chrono::system_clock::to_time_t(clock);
+    const auto millis =
+        std::chrono::duration_cast<std::chrono::milliseconds>(clock.time_since_epoch()).count() % 1000;
     std::tm local{};
 #ifdef _WIN32
     localtime_s(&local, &now);
@@ -44,7 +48,10 @@ Stamp now_stamp() {
     char shown[32];
     std::strftime(file, sizeof file, "%Y%m%d-%H%M%S", &local);
     std::strftime(shown, sizeof shown, "%Y-%m-%d %H:%M:%S", &local);
-    return {file, shown};
+    // Milliseconds, fixed width: runs within one second still sort by time, not by name.
+    char stamp[40];
+    std::snprintf(stamp, sizeof stamp, "%s-%03d", file, static_cast<int>(millis));
+    return {stamp, shown};
 }
 
 bool ends_with_extension(std::string_view name) {

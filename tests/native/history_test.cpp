@@ -3,6 +3,7 @@
 
 #include "cli/cli.h"
 #include "engine/history.h"
+#include "engine/history_board.h"
 #include "engine/history_undo.h"
 #include "gpu/gpu_setup.h"
 #include "platform/change_text.h"
@@ -371,6 +372,32 @@ TEST_F(History, an_undo_is_a_run_of_its_own_and_can_be_undone) {
     ASSERT_TRUE(apply_undo(undo.history_id).error.empty());
     EXPECT_EQ(fake.registry().text("HKCU\\Control Panel\\Mouse", "MouseSpeed"), "0");
     EXPECT_EQ(list_history().size(), 3u);
+}
+
+TEST_F(History, the_history_card_lists_runs_newest_first_and_undoes_one_on_a_worker) {
+    fake.registry().put_string("HKCU\\Control Panel\\Mouse", "MouseSpeed", "1");
+    run_path(PathKind::Netcode);
+    run_status().run_in_progress.store(false); // the completion overlay was dismissed
+    run_path(PathKind::Latency);
+    run_status().run_in_progress.store(false);
+    request_history_board();
+    ASSERT_TRUE(test::wait_for_worker());
+    auto board = history_board();
+    ASSERT_EQ(board->rows.size(), 2u);
+    EXPECT_EQ(board->rows[0].what, "latency");
+    EXPECT_GT(board->rows[0].undoable, 0);
+    EXPECT_EQ(board->rows[0].state, "");
+
+    ASSERT_TRUE(start_history_undo(board->rows[0].id));
+    ASSERT_TRUE(test::wait_for_worker());
+    board = history_board();
+    EXPECT_EQ(fake.registry().text("HKCU\\Control Panel\\Mouse", "MouseSpeed"), "1");
+    EXPECT_NE(board->status.find("changes restored \xC2\xB7 0 changed since, left alone \xC2\xB7 "),
+              std::string::npos)
+        << board->status;
+    ASSERT_EQ(board->rows.size(), 3u);
+    EXPECT_EQ(board->rows[0].what, "undo");
+    EXPECT_EQ(board->rows[1].state, "undone");
 }
 
 // [SECTION] Write-ahead ------------------------------------------------------------------------
