@@ -149,8 +149,14 @@ std::string describe_write_file(std::string_view path, std::size_t bytes) {
 }
 
 std::string describe_append_file(std::string_view path, std::size_t bytes) {
-    return "APPEND FILE " + std::string(path) + " (" + std::to_string(bytes) +
-           (bytes == 1 ? " byte)" : " bytes)");
+    // Once per line of a run's history: built in place.
+    std::string line = "APPEND FILE ";
+    line.reserve(path.size() + 40);
+    line += path;
+    line += " (";
+    line += std::to_string(bytes);
+    line += bytes == 1 ? " byte)" : " bytes)";
+    return line;
 }
 
 std::string describe_copy_file(std::string_view from, std::string_view to) {

@@ -104,6 +104,7 @@ bool FakeFiles::delete_file(std::string_view path) {
     }
     const std::uint64_t size = file.size;
     entries_.erase(it);
+    ++erasures_;
     owner_.add_to_journal(describe_delete_file(path, size));
     return true;
 }
@@ -285,6 +286,7 @@ bool FakeFiles::replace_with_link(std::string_view path, std::string_view target
     for (auto it = entries_.lower_bound(key + "\\");
          it != entries_.end() && istarts_with(it->first, key + "\\");) {
         it = entries_.erase(it);
+        ++erasures_;
     }
     FakeFile& link = entries_[key];
     link = FakeFile{};
@@ -410,6 +412,43 @@ bool FakeFiles::append_file(std::string_view path, std::string_view bytes) {
     file.size = file.content.size();
     owner_.add_to_journal(describe_append_file(path, bytes.size()));
     return true;
+}
+
+class FakeAppendFile final : public AppendFile {
+public:
+    FakeAppendFile(FakeFiles& files, std::string_view path) : files_(files), path_(path) {}
+
+    bool append(std::string_view bytes) override {
+        Lock lock(files_.owner_.lock());
+        if (file_ == nullptr || erasures_ != files_.erasures_) {
+            // The first write, or one after an erase: the whole path's rules, then its place.
+            if (!files_.append_file(path_, bytes)) {
+                return false;
+            }
+            file_ = &files_.entries_.find(files_.resolve(path_, true))->second;
+            erasures_ = files_.erasures_;
+            return true;
+        }
+        if (files_.writes_fail_ ||
+            (file_->attributes & (kFileAttributeDirectory | kFileAttributeReadOnly)) != 0 ||
+            file_->unreadable) {
+            return false;
+        }
+        file_->content.append(bytes);
+        file_->size = file_->content.size();
+        files_.owner_.add_to_journal(describe_append_file(path_, bytes.size()));
+        return true;
+    }
+
+private:
+    FakeFiles& files_;
+    std::string path_;
+    FakeFile* file_ = nullptr;
+    std::uint64_t erasures_ = 0;
+};
+
+AppendFilePtr FakeFiles::open_append(std::string_view path) {
+    return std::make_unique<FakeAppendFile>(*this, path);
 }
 
 bool FakeFiles::copy_file(std::string_view from, std::string_view to, bool fail_if_exists) {

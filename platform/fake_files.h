@@ -49,6 +49,9 @@ public:
     std::optional<std::uint64_t> file_size(std::string_view path) override;
     bool write_file_whole(std::string_view path, std::string_view bytes) override;
     bool append_file(std::string_view path, std::string_view bytes) override;
+    // Holds its file's place in the tree between writes, as a handle would (looked up again
+    // after any entry is erased); every write is journalled as append_file's.
+    AppendFilePtr open_append(std::string_view path) override;
     bool copy_file(std::string_view from, std::string_view to, bool fail_if_exists) override;
     bool create_folders(std::string_view folder) override;
     std::optional<std::string> roaming_folder() override;
@@ -105,11 +108,13 @@ private:
     std::function<void(std::string_view folder)> listed_hook_;
     std::multiset<std::string, CaseInsensitiveLess> pinned_; // resolved paths of live pins
     bool writes_fail_ = false;
-    bool has_links_ = false; // without one, a path resolves to itself: no walk of its folders
+    std::uint64_t erasures_ = 0; // entries erased so far: a held file's place may be gone
+    bool has_links_ = false;     // without one, a path resolves to itself: no walk of its folders
     std::string roaming_folder_ = "C:\\Users\\Player\\AppData\\Roaming";
     std::string temp_folder_ = "C:\\Users\\Player\\AppData\\Local\\Temp";
 
     friend class FakeFolderPin;
+    friend class FakeAppendFile;
 };
 
 } // namespace tavrine

@@ -58,7 +58,7 @@ public:
             return false;
         }
         Lock lock(registry_.owner_.mutex_);
-        FakeRegistry::Node* node = registry_.find(hive_, sub_key_);
+        FakeRegistry::Node* node = place();
         if (node == nullptr) {
             return false;
         }
@@ -74,7 +74,7 @@ public:
 
     std::optional<RegistryValue> query_value(std::string_view name) override {
         Lock lock(registry_.owner_.mutex_);
-        FakeRegistry::Node* node = registry_.find(hive_, sub_key_);
+        FakeRegistry::Node* node = place();
         RegistryValue* value = node != nullptr ? FakeRegistry::find_value(*node, name) : nullptr;
         return value != nullptr ? std::optional<RegistryValue>(*value) : std::nullopt;
     }
@@ -84,7 +84,7 @@ public:
             return false;
         }
         Lock lock(registry_.owner_.mutex_);
-        FakeRegistry::Node* node = registry_.find(hive_, sub_key_);
+        FakeRegistry::Node* node = place();
         if (node == nullptr) {
             return false;
         }
@@ -100,7 +100,7 @@ public:
 
     std::optional<std::string> sub_key_name(std::uint32_t index) override {
         Lock lock(registry_.owner_.mutex_);
-        const FakeRegistry::Node* node = registry_.find(hive_, sub_key_);
+        const FakeRegistry::Node* node = place();
         if (node == nullptr || index >= node->children.size()) {
             return std::nullopt;
         }
@@ -111,7 +111,7 @@ public:
 
     std::optional<std::string> value_name(std::uint32_t index) override {
         Lock lock(registry_.owner_.mutex_);
-        const FakeRegistry::Node* node = registry_.find(hive_, sub_key_);
+        const FakeRegistry::Node* node = place();
         if (node == nullptr || index >= node->values.size()) {
             return std::nullopt;
         }
@@ -119,10 +119,22 @@ public:
     }
 
 private:
+    // The key's place in the tree, as a handle holds it: looked up again only after a key was
+    // deleted (a place that is gone reads as no key). Callers hold the lock.
+    FakeRegistry::Node* place() {
+        if (node_ == nullptr || erasures_ != registry_.erasures_) {
+            node_ = registry_.find(hive_, sub_key_);
+            erasures_ = registry_.erasures_;
+        }
+        return node_;
+    }
+
     FakeRegistry& registry_;
     Hive hive_;
     std::string sub_key_;
     KeyAccess access_;
+    FakeRegistry::Node* node_ = nullptr;
+    std::uint64_t erasures_ = 0;
 };
 
 // [SECTION] Registry ---------------------------------------------------------------------------
@@ -217,6 +229,7 @@ bool FakeRegistry::delete_empty_key(Hive hive, std::string_view sub_key) {
         return false;
     }
     parent->children.erase(child);
+    ++erasures_;
     owner_.journal_.push_back(describe_delete_key(hive, sub_key));
     return true;
 }

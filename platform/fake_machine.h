@@ -64,6 +64,7 @@ private:
 
     FakeMachine& owner_;
     std::array<Node, 3> roots_;
+    std::uint64_t erasures_ = 0; // keys deleted so far: an open key's place may be gone
 };
 
 struct FakeService {

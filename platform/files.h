@@ -59,6 +59,14 @@ public:
 };
 using FolderPinPtr = std::unique_ptr<FolderPin>;
 
+// A file held open to append to: each write reaches the disk (flushed) before it returns.
+class AppendFile {
+public:
+    virtual ~AppendFile() = default;
+    virtual bool append(std::string_view bytes) = 0;
+};
+using AppendFilePtr = std::unique_ptr<AppendFile>;
+
 class Files {
 public:
     virtual ~Files() = default;
@@ -101,6 +109,9 @@ public:
     // them to the disk before returning, so a line written this way outlives a crash right
     // after. The run history is its one user: each line must be on disk before its change.
     virtual bool append_file(std::string_view path, std::string_view bytes) = 0;
+    // `append_file` for many writes to one file, opened once (a run's history gets a line per
+    // change); null when it cannot be opened. By default each write opens the file again.
+    virtual AppendFilePtr open_append(std::string_view path);
     // CopyFileA.
     virtual bool copy_file(std::string_view from, std::string_view to, bool fail_if_exists) = 0;
     // Creates `folder` and every missing folder above it; true when it exists afterwards.
@@ -110,5 +121,20 @@ public:
     // GetTempPathA, without a trailing slash.
     virtual std::optional<std::string> temp_folder() = 0;
 };
+
+// Each write through `Files::append_file`: what a backend without a held handle gives.
+class ReopeningAppendFile final : public AppendFile {
+public:
+    ReopeningAppendFile(Files& files, std::string_view path) : files_(files), path_(path) {}
+    bool append(std::string_view bytes) override { return files_.append_file(path_, bytes); }
+
+private:
+    Files& files_;
+    std::string path_;
+};
+
+inline AppendFilePtr Files::open_append(std::string_view path) {
+    return std::make_unique<ReopeningAppendFile>(*this, path);
+}
 
 } // namespace tavrine

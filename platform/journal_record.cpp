@@ -504,20 +504,36 @@ std::string copies_folder_of(std::string_view history_path) {
     return folder + ".files";
 }
 
-std::string escape_field(std::string_view text) {
+namespace {
+
+// Appends `text` escaped; nearly every field has nothing to escape, so it is copied in one go.
+void append_escaped(std::string& out, std::string_view text) {
     static constexpr char kDigits[] = "0123456789ABCDEF";
-    std::string out;
-    out.reserve(text.size());
-    for (const char c : text) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (byte < 0x20 || byte == 0x7F || c == '%') {
+    // A bare loop over the bytes: it runs over every field of every line a run writes.
+    const char* const end = text.data() + text.size();
+    const char* cursor = text.data();
+    while (cursor != end && static_cast<unsigned char>(*cursor) >= 0x20 && *cursor != 0x7F &&
+           *cursor != '%') {
+        ++cursor;
+    }
+    out.append(text.data(), cursor);
+    for (; cursor != end; ++cursor) {
+        const auto byte = static_cast<unsigned char>(*cursor);
+        if (byte >= 0x20 && byte != 0x7F && byte != '%') {
+            out += *cursor;
+        } else {
             out += '%';
             out += kDigits[byte >> 4];
             out += kDigits[byte & 0xF];
-        } else {
-            out += c;
         }
     }
+}
+
+} // namespace
+
+std::string escape_field(std::string_view text) {
+    std::string out;
+    append_escaped(out, text);
     return out;
 }
 
@@ -547,20 +563,30 @@ std::optional<std::string> unescape_field(std::string_view text) {
 
 std::string format_record(const JournalRecord& record) {
     if (const auto* registry = std::get_if<RegistryRecord>(&record)) {
-        const std::string key = escape_field(key_display_path(registry->hive, registry->sub_key));
-        const std::string target = key + "\t" + escape_field(registry->name) + "\t";
-        const std::string left = "left " + format_value(registry->left);
+        // One line per change a run makes: built in place, without a temporary per field.
         const ValueState& value = registry->put_back;
-        if (!value.present) {
-            return "DELETE\t" + target + left;
+        const std::optional<std::string> text =
+            value.present && !is_dword(value) ? plain_text(value) : std::nullopt;
+        std::string line = !value.present    ? "DELETE\t"
+                           : is_dword(value) ? "SET DWORD\t"
+                           : text            ? "SET SZ\t"
+                                             : "SET TYPE\t";
+        line.reserve(registry->sub_key.size() + registry->name.size() + 64);
+        line += hive_prefix(registry->hive); // key_display_path, escaped in place
+        line += '\\';
+        append_escaped(line, registry->sub_key);
+        line += '\t';
+        append_escaped(line, registry->name);
+        line += '\t';
+        if (value.present) {
+            line += is_dword(value) ? std::to_string(dword_of(value))
+                    : text          ? escape_field(*text)
+                                    : std::to_string(value.type) + ":" + hex_bytes(value.data);
+            line += '\t';
         }
-        if (is_dword(value)) {
-            return "SET DWORD\t" + target + std::to_string(dword_of(value)) + "\t" + left;
-        }
-        if (const auto text = plain_text(value)) {
-            return "SET SZ\t" + target + escape_field(*text) + "\t" + left;
-        }
-        return "SET TYPE\t" + target + std::to_string(value.type) + ":" + hex_bytes(value.data) + "\t" + left;
+        line += "left ";
+        line += format_value(registry->left);
+        return line;
     }
     if (const auto* key = std::get_if<KeyRecord>(&record)) {
         return std::string(key->created ? "KEY CREATED\t" : "KEY DELETED\t") +

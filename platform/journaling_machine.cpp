@@ -10,8 +10,8 @@ namespace {
 
 using Lock = std::lock_guard<std::mutex>;
 
-ValueState value_state(const std::optional<RegistryValue>& value) {
-    return value ? ValueState{true, value->type, value->data} : ValueState{};
+ValueState value_state(std::optional<RegistryValue> value) {
+    return value ? ValueState{true, value->type, std::move(value->data)} : ValueState{};
 }
 
 // Writes go through the journal; reads and walks through the key underneath.
@@ -126,14 +126,16 @@ bool JournalingFiles::copy_file(std::string_view from, std::string_view to, bool
 // [SECTION] Journal ----------------------------------------------------------------------------
 
 JournalingMachine::JournalingMachine(Machine& inner, std::string history_path)
-    : inner_(inner), path_(std::move(history_path)), processes_(*this, inner.processes()),
-      files_(*this, inner.files()) {}
+    : inner_(inner), path_(std::move(history_path)), log_(inner.files().open_append(path_)),
+      processes_(*this, inner.processes()), files_(*this, inner.files()) {}
 
 bool JournalingMachine::write_line_locked(const std::string& line) {
     if (!intact_ || finished_) {
         return false;
     }
-    if (!inner_.files().append_file(path_, line + "\r\n")) {
+    // Held open for the whole run: one write and one flush per line, no open and close.
+    line_.assign(line).append("\r\n");
+    if (!log_ || !log_->append(line_)) {
         intact_ = false;
         // Best effort: a later reader must not take what is there for the whole run.
         inner_.files().append_file(path_, std::string(kJournalIncomplete) + "\r\n");
@@ -178,6 +180,7 @@ void JournalingMachine::finish() {
     flush_deletions_locked();
     write_line_locked(std::string(kJournalEnd));
     finished_ = true;
+    log_.reset();
 }
 
 bool JournalingMachine::intact() const {
@@ -285,18 +288,19 @@ RegistryKeyPtr JournalingMachine::open_key(Hive hive, std::string_view sub_key, 
 bool JournalingMachine::journal_set_value(RegistryKey& key, RegistryKey* reader, std::string_view name,
                                           std::uint32_t type, const std::uint8_t* data, std::uint32_t size) {
     const Lock lock(journal_mutex_);
-    const ValueState previous = value_state(reader ? reader->query_value(name) : std::nullopt);
-    const ValueState left{true, type, std::vector<std::uint8_t>(data, data + size)};
-    append_locked(RegistryRecord{key.hive(), key.sub_key(), std::string(name), previous, left});
+    // Built in place and moved along: this runs for nearly every change a run makes.
+    append_locked(RegistryRecord{key.hive(), key.sub_key(), std::string(name),
+                                 value_state(reader ? reader->query_value(name) : std::nullopt),
+                                 ValueState{true, type, std::vector<std::uint8_t>(data, data + size)}});
     return key.set_value(name, type, data, size);
 }
 
 bool JournalingMachine::journal_delete_value(RegistryKey& key, RegistryKey* reader, std::string_view name) {
     const Lock lock(journal_mutex_);
-    const std::optional<RegistryValue> previous = reader ? reader->query_value(name) : std::nullopt;
+    std::optional<RegistryValue> previous = reader ? reader->query_value(name) : std::nullopt;
     if (previous) { // deleting what is not there changes nothing
-        append_locked(
-            RegistryRecord{key.hive(), key.sub_key(), std::string(name), value_state(previous), {}});
+        append_locked(RegistryRecord{
+            key.hive(), key.sub_key(), std::string(name), value_state(std::move(previous)), {}});
     }
     return key.delete_value(name);
 }

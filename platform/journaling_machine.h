@@ -158,6 +158,8 @@ private:
 
     Machine& inner_;
     std::string path_;
+    AppendFilePtr log_; // the history file, open until finish()
+    std::string line_;  // the line being written, its buffer kept from line to line
     // Every line, in order, and the counts: the worker writes, any thread may ask.
     mutable std::mutex journal_mutex_;
     bool intact_ = true;

@@ -296,6 +296,30 @@ bool Win32Files::append_file(std::string_view path, std::string_view bytes) {
     return write_all(file.get(), bytes) && FlushFileBuffers(file.get());
 }
 
+namespace {
+
+class Win32AppendFile final : public AppendFile {
+public:
+    explicit Win32AppendFile(win32::UniqueFileHandle file) : file_(std::move(file)) {}
+    bool append(std::string_view bytes) override {
+        return write_all(file_.get(), bytes) && FlushFileBuffers(file_.get());
+    }
+
+private:
+    win32::UniqueFileHandle file_;
+};
+
+} // namespace
+
+AppendFilePtr Win32Files::open_append(std::string_view path) {
+    // Shared for reading (the history list reads a run's file while it is written), as
+    // append_file opens it.
+    const std::string target(path);
+    win32::UniqueFileHandle file(CreateFileA(target.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr,
+                                             OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    return file ? std::make_unique<Win32AppendFile>(std::move(file)) : nullptr;
+}
+
 bool Win32Files::copy_file(std::string_view from, std::string_view to, bool fail_if_exists) {
     const std::string source(from);
     const std::string target(to);

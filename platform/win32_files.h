@@ -20,6 +20,7 @@ public:
     std::optional<std::uint64_t> file_size(std::string_view path) override;
     bool write_file_whole(std::string_view path, std::string_view bytes) override;
     bool append_file(std::string_view path, std::string_view bytes) override;
+    AppendFilePtr open_append(std::string_view path) override;
     bool copy_file(std::string_view from, std::string_view to, bool fail_if_exists) override;
     bool create_folders(std::string_view folder) override;
     std::optional<std::string> roaming_folder() override;
