@@ -5,6 +5,7 @@
 #include "engine/history.h"
 #include "engine/history_board.h"
 #include "engine/history_undo.h"
+#include "engine/start_with_windows.h"
 #include "gpu/gpu_setup.h"
 #include "platform/change_text.h"
 #include "platform/read_back.h"
@@ -392,6 +393,23 @@ TEST_F(History, undo_deletes_the_keys_a_run_created_unless_somebody_filled_them_
     // The undo's own history deleted keys; undoing it brings them back with the run's values.
     ASSERT_TRUE(apply_undo(undo.history_id).error.empty());
     EXPECT_EQ(fake.registry().text(sticky, "Flags"), "506");
+}
+
+TEST_F(History, undoing_start_with_windows_removes_the_logon_task_and_puts_the_run_value_back) {
+    fake.processes().add(FakeProcess{
+        .pid = 4242, .exe_name = "TavrineOptimiser.exe", .image_path = "C:\\Tavrine\\TavrineOptimiser.exe"});
+    fake.processes().set_current_process_id(4242);
+    fake.files().set_environment("SystemRoot", "C:\\Windows");
+    fake.files().add_folder("C:\\Windows\\Temp");
+    fake.registry().put_string(kRunKeyPath, "DunmarrowOptimiser", "C:\\Old\\Dunmarrow.exe");
+    ASSERT_TRUE(set_start_with_windows(true));
+    fake.files().add_file("C:\\Windows\\System32\\Tasks\\TavrineOptimiser"); // what schtasks leaves
+
+    const UndoRun undo = apply_undo(std::nullopt);
+    ASSERT_TRUE(undo.error.empty()) << undo.error;
+    EXPECT_EQ(undo.outcome.failed, 0);
+    EXPECT_EQ(fake.commands().texts().back(), "schtasks /delete /tn TavrineOptimiser /f");
+    EXPECT_EQ(fake.registry().text(kRunKeyPath, "DunmarrowOptimiser"), "C:\\Old\\Dunmarrow.exe");
 }
 
 TEST_F(History, an_undo_is_a_run_of_its_own_and_can_be_undone) {
