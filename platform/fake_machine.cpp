@@ -46,8 +46,11 @@ std::size_t hive_index(Hive hive) {
 
 class FakeRegistryKey final : public RegistryKey {
 public:
-    FakeRegistryKey(FakeRegistry& registry, Hive hive, std::string sub_key, KeyAccess access)
-        : registry_(registry), hive_(hive), sub_key_(std::move(sub_key)), access_(access) {}
+    // `place` is the key's node, found by whoever opened it (with the lock held).
+    FakeRegistryKey(FakeRegistry& registry, Hive hive, std::string sub_key, KeyAccess access,
+                    FakeRegistry::Node* place)
+        : registry_(registry), hive_(hive), sub_key_(std::move(sub_key)), access_(access), node_(place),
+          erasures_(registry.erasures_) {}
 
     Hive hive() const override { return hive_; }
     const std::string& sub_key() const override { return sub_key_; }
@@ -199,17 +202,18 @@ RegistryKeyPtr FakeRegistry::create_key(Hive hive, std::string_view sub_key) {
             return nullptr;
         }
     }
-    make(hive, sub_key);
-    return std::make_unique<FakeRegistryKey>(*this, hive, std::string(sub_key), KeyAccess::SetValue);
+    Node& created = make(hive, sub_key);
+    return std::make_unique<FakeRegistryKey>(*this, hive, std::string(sub_key), KeyAccess::SetValue,
+                                             &created);
 }
 
 RegistryKeyPtr FakeRegistry::open_key(Hive hive, std::string_view sub_key, KeyAccess access) {
     Lock lock(owner_.mutex_);
-    const Node* node = find(hive, sub_key);
+    Node* node = find(hive, sub_key);
     if (node == nullptr || node->denied) {
         return nullptr;
     }
-    return std::make_unique<FakeRegistryKey>(*this, hive, std::string(sub_key), access);
+    return std::make_unique<FakeRegistryKey>(*this, hive, std::string(sub_key), access, node);
 }
 
 bool FakeRegistry::delete_empty_key(Hive hive, std::string_view sub_key) {
