@@ -1,5 +1,6 @@
 #pragma once
 
+#include "engine/path_table.h"
 #include "runs/modules.h"
 
 #include <optional>
@@ -27,7 +28,6 @@ struct CliParse {
 
 CliParse parse_cli(const std::vector<std::string>& args);
 std::optional<PathKind> parse_path_name(const std::string& name);
-const char* path_name(PathKind path);
 
 // Preset, then --everything, then each --arm / --disarm in order; then the target executable.
 void apply_cli_arms(const CliOptions& options);
