@@ -225,7 +225,7 @@ int run_shell() {
 
     const ShellLinks& links = shell_links();
     set_hud_window(&win32_hud_window());
-    apply_profile_preset(static_cast<std::int32_t>(ProfilePresetIndex::Competitive));
+    apply_profile_preset(ProfilePresetIndex::Competitive);
     set_history_enabled(true); // every run keeps the history its undo needs
     if (links.load_settings) {
         links.load_settings();

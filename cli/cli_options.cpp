@@ -11,14 +11,10 @@ namespace tavrine {
 namespace {
 
 std::optional<std::int32_t> parse_preset_name(const std::string& name) {
-    if (iequals(name, "casual")) {
-        return 0;
-    }
-    if (iequals(name, "competitive")) {
-        return 1;
-    }
-    if (iequals(name, "streamer")) {
-        return 2;
+    for (const ProfilePresetIndex preset : kProfilePresets) {
+        if (iequals(name, profile_preset_name(preset_number(preset)))) {
+            return preset_number(preset);
+        }
     }
     return std::nullopt;
 }

@@ -13,7 +13,7 @@ namespace tavrine {
 struct CliOptions {
     enum class Command { Plan, Apply, Status } command = Command::Plan;
     PathKind path = PathKind::All;
-    std::int32_t preset = static_cast<std::int32_t>(ProfilePresetIndex::Competitive);
+    std::int32_t preset = preset_number(ProfilePresetIndex::Competitive);
     bool everything = false;
     std::vector<std::pair<Module, bool>> toggles; // in the order given
     std::optional<std::string> target;            // the game executable, as a page would pick it
