@@ -100,9 +100,9 @@ void draw_main_screen(ShellState& state, ImVec2 o) {
     const float a = std::clamp(state.content_alpha, 0.0f, 1.0f);
     const UiFonts& fonts = ui_fonts();
 
-    draw_list->AddRectFilled(o, ImVec2(o.x + 212, o.y + 700), color_with_alpha(kSide, 0.92f * a), 26.0f,
-                             ImDrawFlags_RoundCornersLeft);
-    draw_list->AddLine(ImVec2(o.x + 212, o.y + 12), ImVec2(o.x + 212, o.y + 688),
+    draw_list->AddRectFilled(o, ImVec2(o.x + 212, o.y + kWindowHeight), color_with_alpha(kSide, 0.92f * a),
+                             26.0f, ImDrawFlags_RoundCornersLeft);
+    draw_list->AddLine(ImVec2(o.x + 212, o.y + 12), ImVec2(o.x + 212, o.y + kWindowHeight - 12),
                        color_with_alpha(kWhite, 0.07f * a));
 
     draw_logo_mark(ImVec2(o.x + 28, o.y + 28), 0.55f, a);

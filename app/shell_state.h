@@ -38,6 +38,8 @@ struct ScreenRect {
     long bottom = 0;
 };
 
+// The main window's size, stated once: the Win32 window, the root and veil windows and the
+// centred drawings all read it.
 inline constexpr float kWindowWidth = 1220.0f;
 inline constexpr float kWindowHeight = 700.0f;
 inline constexpr float kSplashSeconds = 1.42f;
