@@ -43,6 +43,30 @@ Step undo_registry(Machine& machine, const RegistryRecord& record) {
                : Step::Failed;
 }
 
+Step undo_key(Machine& machine, const KeyRecord& record) {
+    Registry& registry = machine.registry();
+    RegistryKeyPtr now = registry.open_key(record.hive, record.sub_key, KeyAccess::Read);
+    if (!record.created) { // an empty key the run deleted
+        return now || registry.create_key(record.hive, record.sub_key) ? Step::Restored : Step::Failed;
+    }
+    if (!now) {
+        return Step::Restored;
+    }
+    // Undo goes backwards, so the values the run put in the key are gone by now; the machine
+    // deletes the key only when nothing else is in it (a plan cannot tell: it deletes nothing).
+    now.reset();
+    if (registry.delete_empty_key(record.hive, record.sub_key)) {
+        return Step::Restored;
+    }
+    now = registry.open_key(record.hive, record.sub_key, KeyAccess::Read);
+    if (now && !key_is_empty(*now)) {
+        machine.note("changed since the run, left alone: " + key_display_path(record.hive, record.sub_key) +
+                     " (it holds what the run did not put there)");
+        return Step::ChangedSince;
+    }
+    return now ? Step::Failed : Step::Restored;
+}
+
 Step undo_service(Machine& machine, const ServiceRecord& record) {
     const std::optional<ServiceState> state = machine.services().query_service(record.name);
     if (!state || !state->exists) {
@@ -183,6 +207,8 @@ UndoOutcome undo_records(const HistoryFile& file) {
         Step step = Step::Restored;
         if (const auto* registry = std::get_if<RegistryRecord>(&*it)) {
             step = undo_registry(machine, *registry);
+        } else if (const auto* key = std::get_if<KeyRecord>(&*it)) {
+            step = undo_key(machine, *key);
         } else if (const auto* service = std::get_if<ServiceRecord>(&*it)) {
             step = undo_service(machine, *service);
         } else if (const auto* spi = std::get_if<SpiRecord>(&*it)) {

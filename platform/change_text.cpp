@@ -70,6 +70,10 @@ std::string describe_delete_value(Hive hive, std::string_view sub_key, std::stri
     return "DELETE " + key_display_path(hive, sub_key) + " " + std::string(name);
 }
 
+std::string describe_delete_key(Hive hive, std::string_view sub_key) {
+    return "DELETE KEY " + key_display_path(hive, sub_key);
+}
+
 std::string describe_run(std::string_view command, std::uint32_t wait_ms) {
     std::string line = "RUN " + std::string(command);
     // The usual 45 s limit goes unsaid; a shorter one marks a command whose exit code is read.

@@ -17,6 +17,7 @@ std::string key_display_path(Hive hive, std::string_view sub_key);
 std::string describe_set_value(Hive hive, std::string_view sub_key, std::string_view name, std::uint32_t type,
                                const std::uint8_t* data, std::uint32_t size);
 std::string describe_delete_value(Hive hive, std::string_view sub_key, std::string_view name);
+std::string describe_delete_key(Hive hive, std::string_view sub_key);
 std::string describe_run(std::string_view command, std::uint32_t wait_ms);
 std::string describe_spi(std::uint32_t action, std::uint32_t param, const SpiArgument& argument,
                          std::uint32_t flags);

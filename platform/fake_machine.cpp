@@ -200,6 +200,27 @@ RegistryKeyPtr FakeRegistry::open_key(Hive hive, std::string_view sub_key, KeyAc
     return std::make_unique<FakeRegistryKey>(*this, hive, std::string(sub_key), access);
 }
 
+bool FakeRegistry::delete_empty_key(Hive hive, std::string_view sub_key) {
+    Lock lock(owner_.mutex_);
+    const std::vector<std::string_view> parts = split_key_path(sub_key);
+    Node* parent = &roots_[hive_index(hive)];
+    for (std::size_t i = 0; parent != nullptr && i + 1 < parts.size(); ++i) {
+        auto it = parent->children.find(parts[i]);
+        parent = it != parent->children.end() ? &it->second : nullptr;
+    }
+    if (parent == nullptr || parts.empty()) {
+        return false; // a hive's root is never deleted
+    }
+    const auto child = parent->children.find(parts.back());
+    if (child == parent->children.end() || child->second.denied || !child->second.values.empty() ||
+        !child->second.children.empty()) {
+        return false;
+    }
+    parent->children.erase(child);
+    owner_.journal_.push_back(describe_delete_key(hive, sub_key));
+    return true;
+}
+
 void FakeRegistry::add_key(std::string_view path) {
     Lock lock(owner_.mutex_);
     std::string storage;

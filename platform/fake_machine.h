@@ -30,6 +30,7 @@ public:
 
     RegistryKeyPtr create_key(Hive hive, std::string_view sub_key) override;
     RegistryKeyPtr open_key(Hive hive, std::string_view sub_key, KeyAccess access) override;
+    bool delete_empty_key(Hive hive, std::string_view sub_key) override;
 
     // Set-up and inspection for tests; paths are registry paths with a hive prefix.
     void add_key(std::string_view path);

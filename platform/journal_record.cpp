@@ -281,26 +281,48 @@ RecordParse refuse(std::string error) {
     return {std::nullopt, std::move(error)};
 }
 
+// A key by its short hive prefix and a sub-key below the hive's root; `error` says why not.
+std::optional<KeyRecord> parse_key_field(std::string_view field, std::string& error) {
+    const auto key = unescape_field(field);
+    const std::size_t slash = key ? key->find('\\') : std::string::npos;
+    const std::string prefix = key ? key->substr(0, slash) : std::string();
+    if (slash == std::string::npos || !(prefix == "HKLM" || prefix == "HKCU" || prefix == "HKU")) {
+        error = "a registry key must start with HKLM\\, HKCU\\ or HKU\\";
+        return std::nullopt;
+    }
+    ParsedRegistryPath parsed;
+    if (!parse_registry_path(key->c_str(), parsed) || parsed.sub_key.empty()) {
+        error = "a registry line names no valid key";
+        return std::nullopt;
+    }
+    return KeyRecord{parsed.hive, std::string(parsed.sub_key), true};
+}
+
+RecordParse parse_key_line(std::string_view verb, const std::vector<std::string_view>& fields) {
+    if (fields.size() != 2) {
+        return refuse("a key line has the wrong number of fields");
+    }
+    std::string error;
+    std::optional<KeyRecord> key = parse_key_field(fields[1], error);
+    if (!key) {
+        return refuse(error);
+    }
+    key->created = verb == "KEY CREATED";
+    return {JournalRecord(std::move(*key)), {}};
+}
+
 RecordParse parse_registry(std::string_view verb, const std::vector<std::string_view>& fields) {
     const bool deletes = verb == "DELETE";
     if (fields.size() != (deletes ? 4u : 5u)) {
         return refuse("a registry line has the wrong number of fields");
     }
-    const auto key = unescape_field(fields[1]);
     const auto name = unescape_field(fields[2]);
-    if (!key || !name || key->empty()) {
-        return refuse("a registry line names no valid key");
+    std::string error;
+    const std::optional<KeyRecord> key = parse_key_field(fields[1], error);
+    if (!key || !name) {
+        return refuse(key ? "a registry line names no valid value" : error);
     }
-    const std::size_t slash = key->find('\\');
-    const std::string prefix = key->substr(0, slash);
-    if (slash == std::string::npos || !(prefix == "HKLM" || prefix == "HKCU" || prefix == "HKU")) {
-        return refuse("a registry key must start with HKLM\\, HKCU\\ or HKU\\");
-    }
-    ParsedRegistryPath parsed;
-    if (!parse_registry_path(key->c_str(), parsed) || parsed.sub_key.empty()) {
-        return refuse("a registry line names no valid key");
-    }
-    RegistryRecord record{parsed.hive, std::string(parsed.sub_key), *name, {}, {}};
+    RegistryRecord record{key->hive, key->sub_key, *name, {}, {}};
     std::string_view left = fields.back();
     if (!consume(left, "left ")) {
         return refuse("a registry line does not say what the run left");
@@ -540,6 +562,10 @@ std::string format_record(const JournalRecord& record) {
         }
         return "SET TYPE\t" + target + std::to_string(value.type) + ":" + hex_bytes(value.data) + "\t" + left;
     }
+    if (const auto* key = std::get_if<KeyRecord>(&record)) {
+        return std::string(key->created ? "KEY CREATED\t" : "KEY DELETED\t") +
+               escape_field(key_display_path(key->hive, key->sub_key));
+    }
     if (const auto* service = std::get_if<ServiceRecord>(&record)) {
         return "SERVICE\t" + escape_field(service->name) + "\t" + format_service(service->put_back) +
                "\tleft " + format_service(service->left);
@@ -579,6 +605,9 @@ RecordParse parse_record(std::string_view line) {
     const std::string_view verb = fields[0];
     if (verb == "SET DWORD" || verb == "SET SZ" || verb == "SET TYPE" || verb == "DELETE") {
         return parse_registry(verb, fields);
+    }
+    if (verb == "KEY CREATED" || verb == "KEY DELETED") {
+        return parse_key_line(verb, fields);
     }
     if (verb == "SERVICE") {
         return parse_service_line(fields);

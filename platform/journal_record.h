@@ -6,6 +6,8 @@
 //   SET SZ    <tab> HKCU\Control Panel\Mouse <tab> MouseSpeed <tab> 1 <tab> left SZ 0
 //   SET TYPE  <tab> key <tab> name <tab> 3:0a0b <tab> left ABSENT
 //   DELETE    <tab> key <tab> name <tab> left DWORD 1
+//   KEY CREATED <tab> HKCU\Control Panel\Accessibility\StickyKeys
+//   KEY DELETED <tab> HKCU\...   (an empty key an undo deleted)
 //   SERVICE   <tab> SysMain <tab> automatic+running <tab> left disabled+stopped
 //   SPI       <tab> 0x71 <tab> param 0 pv 1 flags 3 <tab> left {10}
 //   POWER SCHEME <tab> 381b4222-... <tab> left 8c5e7fda-...
@@ -44,6 +46,14 @@ struct RegistryRecord {
     std::string name;
     ValueState put_back;
     ValueState left;
+};
+
+// A registry key that did not exist before the change (created: an undo deletes it while it is
+// still empty), or an empty key the change deleted (an undo creates it again).
+struct KeyRecord {
+    Hive hive = Hive::LocalMachine;
+    std::string sub_key;
+    bool created = true;
 };
 
 struct ServiceSnapshot {
@@ -108,7 +118,7 @@ struct CannotRecord {
     std::string text;
 };
 
-using JournalRecord = std::variant<RegistryRecord, ServiceRecord, SpiRecord, PowerSchemeRecord,
+using JournalRecord = std::variant<RegistryRecord, KeyRecord, ServiceRecord, SpiRecord, PowerSchemeRecord,
                                    PowerIndexRecord, QosRecord, FileRecord, TaskRecord, CannotRecord>;
 
 std::string format_record(const JournalRecord& record);

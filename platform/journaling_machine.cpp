@@ -19,6 +19,11 @@ class JournalingKey final : public RegistryKey {
 public:
     JournalingKey(JournalingMachine& journal, RegistryKeyPtr inner, bool readable)
         : journal_(journal), inner_(std::move(inner)), readable_(readable) {}
+    // A key created through the journal, with the key opened to read before (null when it did
+    // not exist, so every value it held was absent).
+    JournalingKey(JournalingMachine& journal, RegistryKeyPtr inner, RegistryKeyPtr reader)
+        : journal_(journal), inner_(std::move(inner)), readable_(false), reader_opened_(true),
+          reader_(std::move(reader)) {}
 
     Hive hive() const override { return inner_->hive(); }
     const std::string& sub_key() const override { return inner_->sub_key(); }
@@ -224,8 +229,45 @@ void JournalingMachine::journal_file_write(std::string_view path, std::string_vi
 // [SECTION] Registry ---------------------------------------------------------------------------
 
 RegistryKeyPtr JournalingMachine::create_key(Hive hive, std::string_view sub_key) {
+    // The key is opened to read first: it reads what its values were, and its absence says the
+    // create makes a new key (a key that refuses reading is taken for a new one too; the undo
+    // deletes a key only while it is empty and readable).
+    RegistryKeyPtr reader = open_reader(hive, sub_key);
+    if (!reader) {
+        journal_new_keys(hive, sub_key);
+    }
     RegistryKeyPtr inner = inner_.registry().create_key(hive, sub_key);
-    return inner ? std::make_unique<JournalingKey>(*this, std::move(inner), false) : nullptr;
+    return inner ? std::make_unique<JournalingKey>(*this, std::move(inner), std::move(reader)) : nullptr;
+}
+
+void JournalingMachine::journal_new_keys(Hive hive, std::string_view sub_key) {
+    // The missing parents are created too: each gets its line, the outermost first, so an undo
+    // (which goes backwards) deletes the innermost first.
+    std::vector<std::string_view> missing{sub_key};
+    for (std::string_view key = sub_key;;) {
+        const std::size_t slash = key.rfind('\\');
+        if (slash == std::string_view::npos) {
+            break;
+        }
+        key = key.substr(0, slash);
+        if (key.empty() || open_reader(hive, key)) {
+            break;
+        }
+        missing.push_back(key);
+    }
+    const Lock lock(journal_mutex_);
+    for (auto it = missing.rbegin(); it != missing.rend(); ++it) {
+        append_locked(KeyRecord{hive, std::string(*it), true});
+    }
+}
+
+bool JournalingMachine::delete_empty_key(Hive hive, std::string_view sub_key) {
+    const Lock lock(journal_mutex_);
+    const RegistryKeyPtr reader = open_reader(hive, sub_key);
+    if (reader && key_is_empty(*reader)) { // any other key is left as it is
+        append_locked(KeyRecord{hive, std::string(sub_key), false});
+    }
+    return inner_.registry().delete_empty_key(hive, sub_key);
 }
 
 RegistryKeyPtr JournalingMachine::open_reader(Hive hive, std::string_view sub_key) {

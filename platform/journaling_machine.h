@@ -97,6 +97,7 @@ public:
     // Registry
     RegistryKeyPtr create_key(Hive hive, std::string_view sub_key) override;
     RegistryKeyPtr open_key(Hive hive, std::string_view sub_key, KeyAccess access) override;
+    bool delete_empty_key(Hive hive, std::string_view sub_key) override;
     // Services
     bool stop_and_set_start_type(std::string_view name, std::uint32_t start_type) override;
     bool set_automatic_and_start(std::string_view name) override;
@@ -146,6 +147,8 @@ public:
     int cannot_count() const;
 
 private:
+    // The lines for a key that is about to be created, and for its parents that are missing too.
+    void journal_new_keys(Hive hive, std::string_view sub_key);
     // The line for a command whose effect can be put back; nullopt for any other.
     std::optional<JournalRecord> command_record(std::string_view command);
     // Both with journal_mutex_ held.

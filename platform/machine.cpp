@@ -25,6 +25,10 @@ const char* hive_prefix(Hive hive) {
     return "HKLM";
 }
 
+bool key_is_empty(RegistryKey& key) {
+    return !key.sub_key_name(0) && !key.value_name(0);
+}
+
 Machine& current_machine() {
     if (t_override != nullptr) {
         return *t_override;

@@ -70,7 +70,14 @@ public:
     virtual RegistryKeyPtr create_key(Hive hive, std::string_view sub_key) = 0;
     // Opens an existing key; null when it does not exist or access is refused.
     virtual RegistryKeyPtr open_key(Hive hive, std::string_view sub_key, KeyAccess access) = 0;
+    // Deletes a key that holds no values and no sub-keys (how an undo takes back a key its run
+    // created); false when the key is missing, not empty or cannot be deleted. A key somebody
+    // filled since is never taken away with what they put in it.
+    virtual bool delete_empty_key(Hive hive, std::string_view sub_key) = 0;
 };
+
+// True when an open key holds no values and no sub-keys.
+bool key_is_empty(RegistryKey& key);
 
 // [SECTION] Services ------------------------------------------------------------------------
 

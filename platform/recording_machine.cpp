@@ -204,6 +204,17 @@ RegistryKeyPtr RecordingMachine::open_key(Hive hive, std::string_view sub_key, K
     return std::make_unique<RecordingKey>(*this, hive, std::string(sub_key), std::move(real));
 }
 
+bool RecordingMachine::delete_empty_key(Hive hive, std::string_view sub_key) {
+    if (!inner_.registry().open_key(hive, sub_key, KeyAccess::Read) && !created_in_plan(hive, sub_key)) {
+        record_hidden_already(describe_delete_key(hive, sub_key));
+        return false;
+    }
+    // Whether it will be empty by then depends on the values the plan deletes before it, which
+    // the real key still holds: the line says what a run tries.
+    record(describe_delete_key(hive, sub_key), PlanMark::Changes);
+    return true;
+}
+
 PlanMark RecordingMachine::service_mark(std::string_view name, std::uint32_t start_type, bool running) {
     const std::optional<ServiceState> state = inner_.services().query_service(name);
     if (!state) {

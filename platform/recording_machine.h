@@ -79,6 +79,7 @@ public:
     // Registry
     RegistryKeyPtr create_key(Hive hive, std::string_view sub_key) override;
     RegistryKeyPtr open_key(Hive hive, std::string_view sub_key, KeyAccess access) override;
+    bool delete_empty_key(Hive hive, std::string_view sub_key) override;
     // Services
     bool stop_and_set_start_type(std::string_view name, std::uint32_t start_type) override;
     bool set_automatic_and_start(std::string_view name) override;

@@ -130,6 +130,27 @@ public:
         }
         return std::make_unique<Win32Key>(hive, path, std::move(key));
     }
+
+    bool delete_empty_key(Hive hive, std::string_view sub_key) override {
+        const std::string path(sub_key);
+        if (path.empty()) {
+            return false; // a hive's root is never deleted
+        }
+        {
+            UniqueHkey key;
+            DWORD sub_keys = 0;
+            DWORD values = 0;
+            if (RegOpenKeyExA(root_of(hive), path.c_str(), 0, KEY_QUERY_VALUE, key.put()) != ERROR_SUCCESS ||
+                RegQueryInfoKeyA(key.get(), nullptr, nullptr, nullptr, &sub_keys, nullptr, nullptr, &values,
+                                 nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS ||
+                sub_keys != 0 || values != 0) {
+                return false;
+            }
+        }
+        // RegDeleteKeyA itself refuses a key with sub-keys; it would take values along, so they
+        // were counted just above.
+        return RegDeleteKeyA(root_of(hive), path.c_str()) == ERROR_SUCCESS;
+    }
 };
 
 // [SECTION] Services ------------------------------------------------------------------------

@@ -58,6 +58,9 @@ public:
     RegistryKeyPtr open_key(Hive hive, std::string_view sub_key, KeyAccess access) override {
         return wrap(fake_.registry().open_key(hive, sub_key, access));
     }
+    bool delete_empty_key(Hive hive, std::string_view sub_key) override {
+        return fake_.registry().delete_empty_key(hive, sub_key);
+    }
     bool stop_and_set_start_type(std::string_view name, std::uint32_t) override { return note_service(name); }
     bool set_automatic_and_start(std::string_view name) override { return note_service(name); }
 
@@ -118,6 +121,7 @@ std::map<std::uint32_t, SpiReadBack> spi_reads(const std::vector<SpiCall>& calls
 
 struct MachineState {
     std::map<std::string, RegistryValue> values; // "HIVE\key|name", every value of every key
+    std::set<std::string> keys;                  // "HIVE\key", every key
     std::map<std::string, std::pair<std::uint32_t, bool>> services;
     std::map<std::uint32_t, std::optional<std::vector<std::uint32_t>>> parameters;
     std::optional<std::string> power_scheme;
@@ -128,7 +132,7 @@ struct MachineState {
             config_file != other.config_file) {
             return false;
         }
-        return values.size() == other.values.size() &&
+        return keys == other.keys && values.size() == other.values.size() &&
                std::equal(values.begin(), values.end(), other.values.begin(),
                           [](const auto& a, const auto& b) {
                               return a.first == b.first && a.second.type == b.second.type &&
@@ -139,6 +143,7 @@ struct MachineState {
 };
 
 void collect_values(RegistryKey& key, const std::string& path, FakeRegistry& registry, MachineState& state) {
+    state.keys.insert(path);
     for (std::uint32_t i = 0;; ++i) {
         const auto name = key.value_name(i);
         if (!name) {
@@ -352,6 +357,12 @@ TEST_F(History, undo_after_any_run_puts_the_users_own_state_back_and_keeps_later
             MachineState after = snapshot(machine, spy.service_names, reads);
             MachineState expected = before;
             expected.values[user_key + "|" + name] = *machine.registry().value(user_key, name);
+            // The key holding the user's value stays, and so do its parents, even where the run
+            // created them; every other key the run created is gone.
+            for (std::string key = user_key; key.find('\\') != std::string::npos;
+                 key.resize(key.rfind('\\'))) {
+                expected.keys.insert(key);
+            }
             EXPECT_TRUE(after == expected);
             EXPECT_EQ(after.power_indices, before.power_indices);
             EXPECT_EQ(after.power_scheme, before.power_scheme);
@@ -359,6 +370,29 @@ TEST_F(History, undo_after_any_run_puts_the_users_own_state_back_and_keeps_later
             run_status().run_in_progress.store(false);
         }
     }
+}
+
+TEST_F(History, undo_deletes_the_keys_a_run_created_unless_somebody_filled_them_since) {
+    constexpr const char* kAccessibility = "HKCU\\Control Panel\\Accessibility";
+    const std::string sticky = std::string(kAccessibility) + "\\StickyKeys";
+    const std::string toggle = std::string(kAccessibility) + "\\ToggleKeys";
+    ASSERT_FALSE(fake.registry().has_key(kAccessibility));
+    run_path(PathKind::Latency);
+    ASSERT_TRUE(fake.registry().has_key(sticky));
+    fake.registry().put_string(toggle, "Mine", "kept");
+
+    const UndoRun undo = apply_undo(std::nullopt);
+    ASSERT_TRUE(undo.error.empty()) << undo.error;
+    EXPECT_EQ(undo.outcome.failed, 0);
+    EXPECT_GE(undo.outcome.changed_since, 1);
+    EXPECT_FALSE(fake.registry().has_key(sticky));
+    EXPECT_FALSE(fake.registry().has_key("HKCU\\Control Panel\\Mouse"));
+    EXPECT_EQ(fake.registry().text(toggle, "Mine"), "kept");
+    EXPECT_FALSE(fake.registry().has_value(toggle, "Flags"));
+
+    // The undo's own history deleted keys; undoing it brings them back with the run's values.
+    ASSERT_TRUE(apply_undo(undo.history_id).error.empty());
+    EXPECT_EQ(fake.registry().text(sticky, "Flags"), "506");
 }
 
 TEST_F(History, an_undo_is_a_run_of_its_own_and_can_be_undone) {
@@ -463,6 +497,7 @@ TEST_F(History, a_damaged_or_foreign_history_file_is_refused_and_changes_nothing
         // Only the program's own policy and task, and files by plain paths with plain copies.
         good.substr(0, cut) + "QOS\tSomeoneElsesQoS\r\n" + good.substr(cut),
         good.substr(0, cut) + "TASK\tOtherTask\tabsent\tleft present\r\n" + good.substr(cut),
+        good.substr(0, cut) + "KEY CREATED\tHKLM\\\r\n" + good.substr(cut), // never a hive's root
         good.substr(0, cut) + "FILE\tC:\\Games\\..\\Windows\\win.ini\t1.bin\tleft 1:00\r\n" +
             good.substr(cut),
         good.substr(0, cut) + "FILE\tC:\\Games\\a.ini\t..\\..\\x.bin\tleft 1:00\r\n" + good.substr(cut),

@@ -64,6 +64,22 @@ TEST_F(RealRegistry, delete_value_on_a_missing_key_creates_nothing) {
     EXPECT_FALSE(key_exists(Hive::CurrentUser, scratch.sub_key()));
 }
 
+// RegDeleteKeyA takes a key's values along with it: an undo must never delete what somebody
+// put in a key its run created.
+TEST_F(RealRegistry, delete_empty_key_deletes_only_a_key_with_nothing_in_it) {
+    ScratchKey scratch(Hive::CurrentUser, "Software");
+    write_dword((scratch.path() + "\\Filled").c_str(), "Mine", 1);
+    write_dword((scratch.path() + "\\Empty").c_str(), "Gone", 1);
+    delete_value((scratch.path() + "\\Empty").c_str(), "Gone");
+    Registry& registry = current_machine().registry();
+
+    EXPECT_FALSE(registry.delete_empty_key(Hive::CurrentUser, scratch.sub_key()));
+    EXPECT_FALSE(registry.delete_empty_key(Hive::CurrentUser, scratch.sub_key() + "\\Filled"));
+    EXPECT_TRUE(registry.delete_empty_key(Hive::CurrentUser, scratch.sub_key() + "\\Empty"));
+    EXPECT_TRUE(read_value(Hive::CurrentUser, scratch.sub_key() + "\\Filled", "Mine").has_value());
+    EXPECT_FALSE(key_exists(Hive::CurrentUser, scratch.sub_key() + "\\Empty"));
+}
+
 TEST_F(RealRegistry, delete_value_removes_only_the_named_value) {
     ScratchKey scratch(Hive::CurrentUser, "Software");
     write_dword(scratch.path().c_str(), "NoLazyMode", 1);
