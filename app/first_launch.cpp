@@ -215,10 +215,10 @@ void draw_first_launch(ShellState& state) {
     ImDrawList* draw_list = ImGui::GetWindowDrawList();
     const FirstLaunchView view = first_launch_view(gpu_detection());
 
-    draw_logo_mark(ImVec2(o.x + 610, o.y + 78 + 0.25f * s), 0.68f, a);
+    draw_logo_mark(ImVec2(o.x + kWindowWidth / 2, o.y + 78 + 0.25f * s), 0.68f, a);
     ImFont* small = font_or_current(ui_fonts().font_small);
     const float caption_width = small->CalcTextSizeA(12, FLT_MAX, 0.0f, "Once only").x;
-    draw_list->AddText(small, 12, ImVec2(o.x + 610 - caption_width * 0.5f, o.y + 118 + 0.2f * s),
+    draw_list->AddText(small, 12, ImVec2(o.x + kWindowWidth / 2 - caption_width * 0.5f, o.y + 118 + 0.2f * s),
                        color_with_alpha(kAccent, a), "Once only");
 
     // The card and everything in it fade with the content (the colours above carry `a` already).

@@ -5,6 +5,7 @@
 #include "app/screens.h"
 #include "app/theme.h"
 #include "app/widgets.h"
+#include "engine/path_table.h"
 #include "engine/run_status.h"
 #include "overlays/crosshair.h"
 #include "overlays/hud.h"
@@ -20,30 +21,39 @@ using namespace palette;
 namespace {
 
 struct NavEntry {
-    int page;
-    const char* label;
+    PageId page;
     int icon;
 };
 
-constexpr NavEntry kTuneNav[] = {{0, "Overview", 0}, {9, "Games", 9},   {1, "Latency", 1},
-                                 {2, "Frames", 2},   {3, "Netcode", 3}, {8, "CPU", 8}};
-constexpr NavEntry kStudioNav[] = {{4, "Cleanup", 4}, {5, "Deploy", 5}, {7, "Crosshair", 6}};
-constexpr NavEntry kSettingsNav{6, "Settings", 7};
+constexpr NavEntry kTuneNav[] = {{kOverviewPage, 0}, {kGamesPage, 9},   {kLatencyPage, 1},
+                                 {kFramesPage, 2},   {kNetcodePage, 3}, {kCpuPage, 8}};
+constexpr NavEntry kStudioNav[] = {{kCleanupPage, 4}, {kDeployPage, 5}, {kCrosshairPage, 6}};
+constexpr NavEntry kSettingsNav{kSettingsPage, 7};
 
 struct PageHeader {
-    const char* kicker;
-    const char* title;
-    PathKind armed_path; // All: the pill is not an armed count
+    const char* kicker; // nullptr: the page draws no header
+    const char* title;  // also its navigation label
 };
 
-// Indexed by page id.
-constexpr PageHeader kHeaders[] = {
-    {nullptr, "Overview", PathKind::All},      {"Input path", "Latency", PathKind::Latency},
-    {"Runtime", "Frames", PathKind::Frames},   {"Packet path", "Netcode", PathKind::Netcode},
-    {"Hygiene", "Cleanup", PathKind::Cleanup}, {"Payload", "Deploy", PathKind::All},
-    {"System", "Settings", PathKind::All},     {"Overlay", "Crosshair", PathKind::All},
-    {"Scheduler", "CPU", PathKind::CpuCull},   {"Titles", "Games", PathKind::All},
-};
+// A path page's header comes from the path table; the other pages name their own.
+PageHeader page_header_text(int page) {
+    if (page_has_dock(page)) {
+        const PathFacts& facts = path_facts(page_path(page));
+        return {facts.page_kicker, facts.page_title};
+    }
+    switch (page) {
+    case kDeployPage:
+        return {"Payload", "Deploy"};
+    case kSettingsPage:
+        return {"System", "Settings"};
+    case kCrosshairPage:
+        return {"Overlay", "Crosshair"};
+    case kGamesPage:
+        return {"Titles", "Games"};
+    default:
+        return {nullptr, "Overview"};
+    }
+}
 
 void select_page(ShellState& state, int page) {
     if (page != state.page) {
@@ -56,27 +66,28 @@ void select_page(ShellState& state, int page) {
 void nav_list(ShellState& state, const NavEntry* entries, std::size_t count, float width) {
     for (std::size_t i = 0; i < count; ++i) {
         const NavEntry& entry = entries[i];
-        if (nav_item(entry.page, entry.label, entry.icon, state.page == entry.page, width)) {
+        if (nav_item(entry.page, page_header_text(entry.page).title, entry.icon, state.page == entry.page,
+                     width)) {
             select_page(state, entry.page);
         }
     }
 }
 
 void page_header(int page) {
-    const PageHeader& header = kHeaders[page];
+    const PageHeader header = page_header_text(page);
     if (!header.kicker) {
         return;
     }
     char pill[32];
     const char* pill_text = nullptr;
-    if (header.armed_path != PathKind::All) {
-        std::snprintf(pill, sizeof pill, "%d armed", armed_count(header.armed_path));
+    if (page_has_dock(page)) {
+        std::snprintf(pill, sizeof pill, "%d armed", armed_count(page_path(page)));
         pill_text = pill;
-    } else if (page == 5) {
+    } else if (page == kDeployPage) {
         pill_text = profile_preset_name(profile_preset().load());
-    } else if (page == 7) {
+    } else if (page == kCrosshairPage) {
         pill_text = crosshair_settings().enabled ? "Live" : "Off";
-    } else if (page == 9) {
+    } else if (page == kGamesPage) {
         pill_text = "Quick";
     }
     section_header(header.kicker, header.title, pill_text);
@@ -89,9 +100,9 @@ void draw_main_screen(ShellState& state, ImVec2 o) {
     const float a = std::clamp(state.content_alpha, 0.0f, 1.0f);
     const UiFonts& fonts = ui_fonts();
 
-    draw_list->AddRectFilled(o, ImVec2(o.x + 212, o.y + 700), color_with_alpha(kSide, 0.92f * a), 26.0f,
-                             ImDrawFlags_RoundCornersLeft);
-    draw_list->AddLine(ImVec2(o.x + 212, o.y + 12), ImVec2(o.x + 212, o.y + 688),
+    draw_list->AddRectFilled(o, ImVec2(o.x + 212, o.y + kWindowHeight), color_with_alpha(kSide, 0.92f * a),
+                             26.0f, ImDrawFlags_RoundCornersLeft);
+    draw_list->AddLine(ImVec2(o.x + 212, o.y + 12), ImVec2(o.x + 212, o.y + kWindowHeight - 12),
                        color_with_alpha(kWhite, 0.07f * a));
 
     draw_logo_mark(ImVec2(o.x + 28, o.y + 28), 0.55f, a);

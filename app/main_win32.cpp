@@ -34,10 +34,12 @@ bool key_held(int key) {
 }
 
 HWND create_main_window(HINSTANCE instance) {
-    const int x = GetSystemMetrics(SM_CXSCREEN) / 2 - 610;
-    const int y = GetSystemMetrics(SM_CYSCREEN) / 2 - 350;
-    HWND hwnd = CreateWindowExW(0, kWindowClassName, L"Tavrine Optimiser", WS_POPUP, x, y, 1220, 700, nullptr,
-                                nullptr, instance, nullptr);
+    constexpr int kWidth = static_cast<int>(kWindowWidth);
+    constexpr int kHeight = static_cast<int>(kWindowHeight);
+    const int x = GetSystemMetrics(SM_CXSCREEN) / 2 - kWidth / 2;
+    const int y = GetSystemMetrics(SM_CYSCREEN) / 2 - kHeight / 2;
+    HWND hwnd = CreateWindowExW(0, kWindowClassName, L"Tavrine Optimiser", WS_POPUP, x, y, kWidth, kHeight,
+                                nullptr, nullptr, instance, nullptr);
     if (!hwnd) {
         return nullptr;
     }
@@ -225,7 +227,7 @@ int run_shell() {
 
     const ShellLinks& links = shell_links();
     set_hud_window(&win32_hud_window());
-    apply_profile_preset(static_cast<std::int32_t>(ProfilePresetIndex::Competitive));
+    apply_profile_preset(ProfilePresetIndex::Competitive);
     set_history_enabled(true); // every run keeps the history its undo needs
     if (links.load_settings) {
         links.load_settings();

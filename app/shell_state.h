@@ -12,6 +12,20 @@ namespace tavrine {
 
 enum class Screen : std::uint8_t { Splash, FirstLaunch, Main };
 
+// The main screen's pages; a page is stored and passed as its number.
+enum PageId : int {
+    kOverviewPage = 0,
+    kLatencyPage = 1,
+    kFramesPage = 2,
+    kNetcodePage = 3,
+    kCleanupPage = 4,
+    kDeployPage = 5,
+    kSettingsPage = 6,
+    kCrosshairPage = 7,
+    kCpuPage = 8,
+    kGamesPage = 9,
+};
+
 // Screen coordinates as the window system reports them (kept free of <windows.h>).
 struct ScreenPoint {
     long x = 0;
@@ -24,6 +38,8 @@ struct ScreenRect {
     long bottom = 0;
 };
 
+// The main window's size, stated once: the Win32 window, the root and veil windows and the
+// centred drawings all read it.
 inline constexpr float kWindowWidth = 1220.0f;
 inline constexpr float kWindowHeight = 700.0f;
 inline constexpr float kSplashSeconds = 1.42f;
@@ -47,8 +63,8 @@ struct ShellState {
     bool start_with_windows = false; // read from the system at start-up
 
     // Pages
-    int page = 0;
-    int shown_page = 0;
+    int page = kOverviewPage;
+    int shown_page = kOverviewPage;
     int game_exe_index = -1;   // into process_list
     int drive_index = 0;       // into the Cleanup page's drive list
     char search_text[41] = {}; // the Games page's search: 40 characters and the terminator

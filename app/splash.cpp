@@ -28,7 +28,7 @@ void draw_splash(const ShellState& state, ImVec2 o) {
     const UiFonts& fonts = ui_fonts();
     const float f = clamp01(state.window_fade);
     const float p = state.splash_progress;
-    const float cx = o.x + 610;
+    const float cx = o.x + kWindowWidth / 2;
 
     const float b = ease_out_back(clamp01((p - 0.04f) / 0.38f));
     const float glow_radius = 64 * b;

@@ -1,6 +1,7 @@
 #include "app/window_win32.h"
 
 #include "app/device_win32.h"
+#include "platform/win32_entry_points.h"
 #include "platform/win32_handles.h"
 
 #include <imgui.h>
@@ -86,15 +87,11 @@ LRESULT CALLBACK window_procedure(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lpa
 void set_blur_behind(bool on) {
     // Undocumented export: looked up by name; when it is missing there is simply no blur.
     win32::UniqueModule user32(LoadLibraryA("user32.dll"));
-    if (!user32) {
-        return;
-    }
-    const FARPROC proc = GetProcAddress(user32.get(), "SetWindowCompositionAttribute");
-    if (!proc) {
-        return;
-    }
     const auto set_attribute =
-        reinterpret_cast<SetWindowCompositionAttributeFn>(reinterpret_cast<void*>(proc));
+        win32::entry_point<SetWindowCompositionAttributeFn>(user32.get(), "SetWindowCompositionAttribute");
+    if (!set_attribute) {
+        return;
+    }
     AccentPolicy accent{on ? kAccentBlurBehind : 0, 0, 0, 0};
     CompositionAttributeData data{kAccentPolicyAttribute, &accent, sizeof accent};
     set_attribute(g_main_window, &data);

@@ -1,5 +1,6 @@
 #include "cli/cli_options.h"
 
+#include "engine/path_table.h"
 #include "engine/target_exe.h"
 #include "platform/ascii.h"
 
@@ -9,25 +10,11 @@ namespace tavrine {
 
 namespace {
 
-struct NamedPath {
-    const char* name;
-    PathKind path;
-};
-
-constexpr NamedPath kPathNames[] = {
-    {"all", PathKind::All},         {"latency", PathKind::Latency}, {"frames", PathKind::Frames},
-    {"netcode", PathKind::Netcode}, {"cleanup", PathKind::Cleanup}, {"cpu", PathKind::CpuCull},
-};
-
 std::optional<std::int32_t> parse_preset_name(const std::string& name) {
-    if (iequals(name, "casual")) {
-        return 0;
-    }
-    if (iequals(name, "competitive")) {
-        return 1;
-    }
-    if (iequals(name, "streamer")) {
-        return 2;
+    for (const ProfilePresetIndex preset : kProfilePresets) {
+        if (iequals(name, profile_preset_name(preset_number(preset)))) {
+            return preset_number(preset);
+        }
     }
     return std::nullopt;
 }
@@ -50,21 +37,12 @@ bool is_executable_file_name(const std::string& name) {
 } // namespace
 
 std::optional<PathKind> parse_path_name(const std::string& name) {
-    for (const NamedPath& entry : kPathNames) {
-        if (iequals(name, entry.name)) {
-            return entry.path;
+    for (const PathFacts& facts : kPathTable) {
+        if (iequals(name, facts.name)) {
+            return facts.path;
         }
     }
     return std::nullopt;
-}
-
-const char* path_name(PathKind path) {
-    for (const NamedPath& entry : kPathNames) {
-        if (entry.path == path) {
-            return entry.name;
-        }
-    }
-    return "all";
 }
 
 CliParse parse_cli(const std::vector<std::string>& args) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "engine/path_table.h"
 #include "runs/modules.h"
 
 #include <optional>
@@ -12,7 +13,7 @@ namespace tavrine {
 struct CliOptions {
     enum class Command { Plan, Apply, Status } command = Command::Plan;
     PathKind path = PathKind::All;
-    std::int32_t preset = static_cast<std::int32_t>(ProfilePresetIndex::Competitive);
+    std::int32_t preset = preset_number(ProfilePresetIndex::Competitive);
     bool everything = false;
     std::vector<std::pair<Module, bool>> toggles; // in the order given
     std::optional<std::string> target;            // the game executable, as a page would pick it
@@ -27,7 +28,6 @@ struct CliParse {
 
 CliParse parse_cli(const std::vector<std::string>& args);
 std::optional<PathKind> parse_path_name(const std::string& name);
-const char* path_name(PathKind path);
 
 // Preset, then --everything, then each --arm / --disarm in order; then the target executable.
 void apply_cli_arms(const CliOptions& options);

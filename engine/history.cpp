@@ -95,24 +95,6 @@ std::string history_folder() {
     return {};
 }
 
-const char* history_name(PathKind path) {
-    switch (path) {
-    case PathKind::Latency:
-        return "latency";
-    case PathKind::Frames:
-        return "frames";
-    case PathKind::Netcode:
-        return "netcode";
-    case PathKind::Cleanup:
-        return "cleanup";
-    case PathKind::CpuCull:
-        return "cpu";
-    case PathKind::All:
-        break;
-    }
-    return "all";
-}
-
 // [SECTION] One run's history --------------------------------------------------------------------
 
 HistoryRun::HistoryRun(std::string_view what, std::string_view undoes) {

@@ -3,7 +3,6 @@
 // written ahead of every change by the journaling backend, and read back (as untrusted input)
 // to list past runs and to undo one.
 
-#include "engine/paths.h"
 #include "platform/journal_record.h"
 
 #include <memory>
@@ -24,9 +23,6 @@ bool history_enabled();
 
 // roaming\Tavrine\history, else temp\TavrineHistory; empty when neither folder is known.
 std::string history_folder();
-
-// What a path run is called in its history entry and its file name.
-const char* history_name(PathKind path);
 
 // One run's history for as long as it lives: creates the file with its header, puts the
 // journaling backend in front of the current machine for the calling thread, and closes the

@@ -2,6 +2,7 @@
 
 #include "platform/command_line.h"
 #include "platform/read_back.h"
+#include "platform/win32_entry_points.h"
 #include "platform/win32_files.h"
 #include "platform/win32_handles.h"
 #include "platform/win32_processes.h"
@@ -356,9 +357,7 @@ private:
     class PowerLibrary {
     public:
         template <class Entry> Entry entry(const char* name) const {
-            return module_
-                       ? reinterpret_cast<Entry>(reinterpret_cast<void*>(GetProcAddress(module_.get(), name)))
-                       : nullptr;
+            return win32::entry_point<Entry>(module_.get(), name);
         }
 
     private:
@@ -430,13 +429,7 @@ public:
     }
 
     void* resolve_optional(std::string_view module, std::string_view entry) override {
-        const std::string module_name(module);
-        const std::string entry_name(entry);
-        HMODULE handle = GetModuleHandleA(module_name.c_str());
-        if (handle == nullptr) {
-            return nullptr;
-        }
-        return reinterpret_cast<void*>(GetProcAddress(handle, entry_name.c_str()));
+        return win32::loaded_entry_point<void*>(std::string(module).c_str(), std::string(entry).c_str());
     }
 };
 

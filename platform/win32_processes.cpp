@@ -1,5 +1,6 @@
 #include "platform/win32_processes.h"
 
+#include "platform/win32_entry_points.h"
 #include "platform/win32_handles.h"
 
 #include <psapi.h>
@@ -27,15 +28,6 @@ static_assert(sizeof(PowerThrottlingRecord) == 12);
 
 using SetProcessInformationFn = BOOL(WINAPI*)(HANDLE, ULONG, LPVOID, DWORD);
 using NtSetInformationProcessFn = LONG(NTAPI*)(HANDLE, ULONG, PVOID, ULONG);
-
-// Looked up at every call, never cached: older Windows versions lack these entry points.
-template <typename Fn> Fn resolve(const char* module, const char* entry) {
-    HMODULE handle = GetModuleHandleA(module);
-    if (handle == nullptr) {
-        return nullptr;
-    }
-    return reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(handle, entry)));
-}
 
 class Win32ProcessHandle final : public ProcessHandle {
 public:
@@ -70,7 +62,7 @@ public:
     }
     bool set_power_throttling(const PowerThrottlingState& state) override {
         const auto set_information =
-            resolve<SetProcessInformationFn>("kernel32.dll", "SetProcessInformation");
+            win32::loaded_entry_point<SetProcessInformationFn>("kernel32.dll", "SetProcessInformation");
         if (set_information == nullptr) {
             return false;
         }
@@ -79,7 +71,7 @@ public:
     }
     bool set_io_priority(std::uint32_t priority) override {
         const auto set_information =
-            resolve<NtSetInformationProcessFn>("ntdll.dll", "NtSetInformationProcess");
+            win32::loaded_entry_point<NtSetInformationProcessFn>("ntdll.dll", "NtSetInformationProcess");
         if (set_information == nullptr) {
             return false;
         }

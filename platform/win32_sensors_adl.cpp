@@ -1,5 +1,6 @@
 // AMD's ADL, loaded at run time when the driver ships it. Only the few entry points used are
 // declared here, with the record layouts they fill (results: 0 is success).
+#include "platform/win32_entry_points.h"
 #include "platform/win32_handles.h"
 #include "platform/win32_sensors.h"
 
@@ -33,10 +34,6 @@ using AdlDestroy = int (*)();
 using AdlAdapterCount = int (*)(int* count);
 using AdlTemperatureGet = int (*)(int adapter, int controller, AdlTemperature* record);
 using AdlActivityGet = int (*)(int adapter, AdlActivity* record);
-
-template <typename Function> Function entry(HMODULE module, const char* name) {
-    return reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(module, name)));
-}
 
 void* __stdcall allocate(int size) {
     return std::malloc(static_cast<std::size_t>(size));
@@ -94,11 +91,11 @@ std::unique_ptr<GpuLibrary> open_adl_library() {
     if (!module) {
         return nullptr;
     }
-    const auto create = entry<AdlCreate>(module.get(), "ADL_Main_Control_Create");
-    const auto destroy = entry<AdlDestroy>(module.get(), "ADL_Main_Control_Destroy");
-    const auto count = entry<AdlAdapterCount>(module.get(), "ADL_Adapter_NumberOfAdapters_Get");
-    const auto temperature = entry<AdlTemperatureGet>(module.get(), "ADL_Overdrive5_Temperature_Get");
-    const auto activity = entry<AdlActivityGet>(module.get(), "ADL_Overdrive5_CurrentActivity_Get");
+    const auto create = entry_point<AdlCreate>(module.get(), "ADL_Main_Control_Create");
+    const auto destroy = entry_point<AdlDestroy>(module.get(), "ADL_Main_Control_Destroy");
+    const auto count = entry_point<AdlAdapterCount>(module.get(), "ADL_Adapter_NumberOfAdapters_Get");
+    const auto temperature = entry_point<AdlTemperatureGet>(module.get(), "ADL_Overdrive5_Temperature_Get");
+    const auto activity = entry_point<AdlActivityGet>(module.get(), "ADL_Overdrive5_CurrentActivity_Get");
     if (!create || create(allocate, 1) != 0) {
         return nullptr;
     }

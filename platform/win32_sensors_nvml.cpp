@@ -1,5 +1,6 @@
 // NVIDIA's NVML, loaded at run time when the driver ships it. Only the few entry points used
 // are declared here; their shapes are those of NVML's C interface (results: 0 is success).
+#include "platform/win32_entry_points.h"
 #include "platform/win32_handles.h"
 #include "platform/win32_sensors.h"
 
@@ -24,10 +25,6 @@ constexpr int kTemperatureGpu = 0;
 constexpr int kClockGraphics = 0;
 constexpr int kClockMemory = 2;
 
-template <typename Function> Function entry(HMODULE module, const char* name) {
-    return reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(module, name)));
-}
-
 // The program runs as administrator: the bare name is searched in the program's folder and
 // System32 only, never the current folder or PATH.
 HMODULE load_nvml() {
@@ -48,10 +45,10 @@ class Nvml final : public GpuLibrary {
 public:
     Nvml(UniqueModule module, NvmlShutdown shutdown, NvmlDevice device)
         : module_(std::move(module)), shutdown_(shutdown), device_(device) {
-        temperature_ = entry<NvmlTemperature>(module_.get(), "nvmlDeviceGetTemperature");
-        clock_ = entry<NvmlClockInfo>(module_.get(), "nvmlDeviceGetClockInfo");
-        utilisation_ = entry<NvmlUtilisationRates>(module_.get(), "nvmlDeviceGetUtilizationRates");
-        name_ = entry<NvmlName>(module_.get(), "nvmlDeviceGetName");
+        temperature_ = entry_point<NvmlTemperature>(module_.get(), "nvmlDeviceGetTemperature");
+        clock_ = entry_point<NvmlClockInfo>(module_.get(), "nvmlDeviceGetClockInfo");
+        utilisation_ = entry_point<NvmlUtilisationRates>(module_.get(), "nvmlDeviceGetUtilizationRates");
+        name_ = entry_point<NvmlName>(module_.get(), "nvmlDeviceGetName");
     }
     ~Nvml() override {
         if (shutdown_) {
@@ -102,15 +99,15 @@ std::unique_ptr<GpuLibrary> open_nvml_library() {
     if (!module) {
         return nullptr;
     }
-    auto init = entry<NvmlInit>(module.get(), "nvmlInit_v2");
+    auto init = entry_point<NvmlInit>(module.get(), "nvmlInit_v2");
     if (!init) {
-        init = entry<NvmlInit>(module.get(), "nvmlInit");
+        init = entry_point<NvmlInit>(module.get(), "nvmlInit");
     }
-    auto handle_by_index = entry<NvmlHandleByIndex>(module.get(), "nvmlDeviceGetHandleByIndex_v2");
+    auto handle_by_index = entry_point<NvmlHandleByIndex>(module.get(), "nvmlDeviceGetHandleByIndex_v2");
     if (!handle_by_index) {
-        handle_by_index = entry<NvmlHandleByIndex>(module.get(), "nvmlDeviceGetHandleByIndex");
+        handle_by_index = entry_point<NvmlHandleByIndex>(module.get(), "nvmlDeviceGetHandleByIndex");
     }
-    const auto shutdown = entry<NvmlShutdown>(module.get(), "nvmlShutdown");
+    const auto shutdown = entry_point<NvmlShutdown>(module.get(), "nvmlShutdown");
     if (!init || init() != 0) {
         return nullptr;
     }

@@ -1,5 +1,7 @@
 #include "platform/win32_system_state.h"
 
+#include "platform/win32_entry_points.h"
+
 #include <windows.h>
 
 #include <dwmapi.h>
@@ -13,13 +15,9 @@ using NtSetTimerResolutionFn = LONG(NTAPI*)(ULONG, BOOLEAN, PULONG);
 using RtlAdjustPrivilegeFn = LONG(NTAPI*)(ULONG, BOOLEAN, BOOLEAN, PBOOLEAN);
 using NtSetSystemInformationFn = LONG(NTAPI*)(ULONG, PVOID, ULONG);
 
-// Looked up at every call, never cached: these native entry points are not guaranteed.
+// These native entry points are not guaranteed.
 template <typename Fn> Fn resolve_ntdll(const char* entry) {
-    HMODULE ntdll = GetModuleHandleA("ntdll.dll");
-    if (ntdll == nullptr) {
-        return nullptr;
-    }
-    return reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(ntdll, entry)));
+    return win32::loaded_entry_point<Fn>("ntdll.dll", entry);
 }
 
 } // namespace

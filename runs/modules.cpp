@@ -158,8 +158,7 @@ CullOptions read_cull_options() {
         }
     }
     options.stop_sysmain = arms.armed(Module::SysMain);
-    options.keep_capture_services =
-        profile_preset().load() == static_cast<std::int32_t>(ProfilePresetIndex::Streamer);
+    options.keep_capture_services = profile_preset().load() == preset_number(ProfilePresetIndex::Streamer);
     return options;
 }
 

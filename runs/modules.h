@@ -107,11 +107,21 @@ private:
 
 ModuleArms& module_arms();
 
+// The profile presets in card order. The stored index stays a plain number: one nobody knows
+// is kept as given and treated as Competitive.
 enum class ProfilePresetIndex : std::int32_t { Casual = 0, Competitive = 1, Streamer = 2 };
+inline constexpr ProfilePresetIndex kProfilePresets[] = {
+    ProfilePresetIndex::Casual, ProfilePresetIndex::Competitive, ProfilePresetIndex::Streamer};
+constexpr std::int32_t preset_number(ProfilePresetIndex preset) {
+    return static_cast<std::int32_t>(preset);
+}
 // The preset index last applied ("Competitive" at start).
 std::atomic<std::int32_t>& profile_preset();
 const char* profile_preset_name(std::int32_t index);
 void apply_profile_preset(std::int32_t index);
+inline void apply_profile_preset(ProfilePresetIndex preset) {
+    apply_profile_preset(preset_number(preset));
+}
 
 // Armed modules a run of `path` would add; "Audio stability" is not counted and the cull
 // counts once when any of its options is set.

@@ -1,6 +1,7 @@
 #include "runs/pipeline.h"
 
 #include "engine/history.h"
+#include "engine/path_table.h"
 #include "engine/run_status.h"
 #include "engine/worker_gate.h"
 #include "process/cull.h"
@@ -53,7 +54,7 @@ std::vector<ModuleStep> build_step_list(PathKind path) {
 
 void run_steps(std::vector<ModuleStep> steps) {
     RunStatus& status = run_status();
-    HistoryRun history(history_name(status.last_path.load()));
+    HistoryRun history(path_name(status.last_path.load()));
     for (ModuleStep& step : steps) {
         std::function<void()> job = std::move(step.job);
         status.current_label.exchange(shown_label(step.label));
@@ -93,44 +94,8 @@ void build_and_start_run(PathKind path) {
     }
 }
 
-const char* completion_text(PathKind path) {
-    switch (path) {
-    case PathKind::Latency:
-        return "Latency path applied";
-    case PathKind::Frames:
-        return "Frame path applied";
-    case PathKind::Netcode:
-        return "Netcode path applied";
-    case PathKind::Cleanup:
-        return "Cleanup finished";
-    case PathKind::CpuCull:
-        return "CPU cull finished";
-    case PathKind::All:
-        break;
-    }
-    return "Optimiser finished";
-}
-
-const char* run_button_caption(PathKind path) {
-    switch (path) {
-    case PathKind::Latency:
-        return "Optimise latency";
-    case PathKind::Frames:
-        return "Optimise frames";
-    case PathKind::Netcode:
-        return "Optimise netcode";
-    case PathKind::Cleanup:
-        return "Run cleanup";
-    case PathKind::CpuCull:
-        return "Cull CPU bloat";
-    case PathKind::All:
-        break;
-    }
-    return "Run optimiser";
-}
-
 const char* result_text() {
-    return completion_text(run_status().last_path.load());
+    return path_facts(run_status().last_path.load()).completion;
 }
 
 bool pipeline_worker_active() {

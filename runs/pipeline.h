@@ -26,8 +26,6 @@ void run_steps(std::vector<ModuleStep> steps);
 
 // The completion text of `last_path`.
 const char* result_text();
-const char* completion_text(PathKind path);
-const char* run_button_caption(PathKind path);
 
 // True while a pipeline worker is running its steps.
 bool pipeline_worker_active();

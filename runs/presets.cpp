@@ -17,15 +17,15 @@ void set_all(std::initializer_list<Module> modules, bool on) {
 } // namespace
 
 std::atomic<std::int32_t>& profile_preset() {
-    static std::atomic<std::int32_t> index{static_cast<std::int32_t>(ProfilePresetIndex::Competitive)};
+    static std::atomic<std::int32_t> index{preset_number(ProfilePresetIndex::Competitive)};
     return index;
 }
 
 const char* profile_preset_name(std::int32_t index) {
-    switch (index) {
-    case 0:
+    switch (static_cast<ProfilePresetIndex>(index)) {
+    case ProfilePresetIndex::Casual:
         return "Casual";
-    case 2:
+    case ProfilePresetIndex::Streamer:
         return "Streamer";
     default:
         return "Competitive";
@@ -45,14 +45,14 @@ void apply_profile_preset(std::int32_t index) {
              MouseAccel,   Notifications, StickyKeys, Hags,     VisualFx,   Nagle,
              Timer,        PowerLock,     GameClamp,  Dwm},
             true);
-    if (index == 0) {
+    if (index == preset_number(ProfilePresetIndex::Casual)) {
         set_all({CpuSchedule, Usb, WiFi, VisualFx, Hags, Nagle, StickyKeys, CullDeepSweep, CullServices,
                  CullStartup, Timer, Standby, WorkingSet, Dwm},
                 false);
         return;
     }
     set_all({TempFiles, Standby}, true);
-    if (index == 2) {
+    if (index == preset_number(ProfilePresetIndex::Streamer)) {
         set_all({GameDvr, VisualFx, CullDeepSweep, CullServices, WorkingSet}, false);
         return;
     }

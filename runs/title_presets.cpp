@@ -82,7 +82,7 @@ void arm_title_preset(std::int32_t index) {
     selected_title().store(index);
     set_all(kCleared, false);
     // The preset index says "Competitive" without that preset's flags being applied.
-    profile_preset().store(static_cast<std::int32_t>(ProfilePresetIndex::Competitive));
+    profile_preset().store(preset_number(ProfilePresetIndex::Competitive));
     set_all(kBaseStack, true);
     const TitleExtras& extras = kExtras[index];
     set_all(extras.like, true);

@@ -1,6 +1,7 @@
 #include "app/pages/completion_overlay.h"
 
 #include "app/fonts.h"
+#include "app/shell_state.h"
 #include "app/theme.h"
 #include "app/widgets.h"
 #include "engine/run_status.h"
@@ -37,7 +38,7 @@ CompletionTexts completion_texts(std::string_view status_text) {
 void draw_completion_overlay() {
     const ImVec2 root = ImGui::GetWindowPos(); // called inside the root window
     ImGui::SetNextWindowPos(root);
-    ImGui::SetNextWindowSize(ImVec2(1220, 700));
+    ImGui::SetNextWindowSize(ImVec2(kWindowWidth, kWindowHeight));
     ImGui::SetNextWindowFocus();
     ImGui::PushStyleVar(ImGuiStyleVar_WindowPadding, ImVec2(0, 0));
     ImGui::PushStyleVar(ImGuiStyleVar_WindowRounding, 26.0f);
@@ -50,7 +51,7 @@ void draw_completion_overlay() {
     ImGui::Begin("##doneveil", nullptr, kFlags);
     const ImVec2 o = ImGui::GetWindowPos();
     ImDrawList* draw_list = ImGui::GetWindowDrawList();
-    draw_list->AddRectFilled(o, ImVec2(o.x + 1220, o.y + 700), rgba(kVeil, 160), 26.0f);
+    draw_list->AddRectFilled(o, ImVec2(o.x + kWindowWidth, o.y + kWindowHeight), rgba(kVeil, 160), 26.0f);
 
     const ImVec2 card_min(o.x + 420, o.y + 256);
     const ImVec2 card_max(o.x + 800, o.y + 444);

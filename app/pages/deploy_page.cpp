@@ -16,14 +16,14 @@ namespace tavrine {
 
 namespace {
 
-struct PresetText {
-    const char* name;
+struct PresetCard {
+    ProfilePresetIndex preset;
     const char* sub_label;
 };
-constexpr PresetText kPresets[] = {
-    {"Casual", "Light Game Mode focus"},
-    {"Competitive", "Max FPS / min latency"},
-    {"Streamer", "Capture-friendly balance"},
+constexpr PresetCard kPresetCards[] = {
+    {ProfilePresetIndex::Casual, "Light Game Mode focus"},
+    {ProfilePresetIndex::Competitive, "Max FPS / min latency"},
+    {ProfilePresetIndex::Streamer, "Capture-friendly balance"},
 };
 
 constexpr const char* kRestoreTool = "C:\\Windows\\System32\\rstrui.exe";
@@ -49,12 +49,13 @@ void draw_deploy_page(ShellState& state) {
 
     const float card_width = (content - 20) / 3;
     const std::int32_t current = profile_preset().load();
-    for (int i = 0; i < 3; ++i) {
-        if (i > 0) {
+    for (const PresetCard& card : kPresetCards) {
+        if (&card != kPresetCards) {
             ImGui::SameLine(0, 10);
         }
-        if (preset_card(kPresets[i].name, kPresets[i].sub_label, current == i, card_width)) {
-            apply_profile_preset(i);
+        const std::int32_t number = preset_number(card.preset);
+        if (preset_card(profile_preset_name(number), card.sub_label, current == number, card_width)) {
+            apply_profile_preset(card.preset);
         }
     }
 

@@ -4,6 +4,7 @@
 #include "app/pages/pages.h"
 #include "app/theme.h"
 #include "app/widgets.h"
+#include "engine/path_table.h"
 #include "engine/run_status.h"
 #include "runs/pipeline.h"
 
@@ -27,7 +28,7 @@ DockView dock_view(PathKind path, float cta_glow) {
     view.status_line = text;
     const bool running = status.run_in_progress.load();
     const bool ours = status.last_path.load() == path;
-    view.button = !running ? run_button_caption(path) : ours ? "Optimising..." : "Busy...";
+    view.button = !running ? path_facts(path).run_caption : ours ? "Optimising..." : "Busy...";
     view.glow = running && ours ? cta_glow : 0.4f;
     view.button_works = !running;
     return view;

@@ -4,6 +4,7 @@
 #include "app/pages/pages.h"
 #include "app/theme.h"
 #include "app/widgets.h"
+#include "engine/path_table.h"
 #include "engine/run_status.h"
 #include "engine/target_exe.h"
 #include "games/title_catalogue.h"
@@ -57,7 +58,8 @@ void draw_overview_page(ShellState& state) {
     }
 
     const bool running = run_status().run_in_progress.load();
-    if (action_button(running ? "Running..." : "Run optimiser", ImVec2(220, 42), state.cta_glow) &&
+    if (action_button(running ? "Running..." : path_facts(PathKind::All).run_caption, ImVec2(220, 42),
+                      state.cta_glow) &&
         !running) {
         build_and_start_run(PathKind::All);
     }

@@ -11,19 +11,6 @@
 
 namespace tavrine {
 
-enum PageId : int {
-    kOverviewPage = 0,
-    kLatencyPage = 1,
-    kFramesPage = 2,
-    kNetcodePage = 3,
-    kCleanupPage = 4,
-    kDeployPage = 5,
-    kSettingsPage = 6,
-    kCrosshairPage = 7,
-    kCpuPage = 8,
-    kGamesPage = 9,
-};
-
 // The path a page stands for; All for pages without a dock.
 PathKind page_path(int page);
 bool page_has_dock(int page);

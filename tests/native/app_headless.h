@@ -3,6 +3,7 @@
 // fixed display size and frame time, and mouse input through ImGui's own event API.
 
 #include "app/fonts.h"
+#include "app/shell_state.h"
 #include "app/theme.h"
 
 #include <imgui.h>
@@ -22,7 +23,7 @@ public:
         int width = 0;
         int height = 0;
         io.Fonts->GetTexDataAsRGBA32(&pixels, &width, &height);
-        io.DisplaySize = ImVec2(1220, 700);
+        io.DisplaySize = ImVec2(kWindowWidth, kWindowHeight);
         io.DeltaTime = dt;
         ImGui::StyleColorsDark();
         apply_theme(ImGui::GetStyle(), 94);
@@ -35,7 +36,7 @@ public:
     template <typename Draw> void frame(Draw&& draw) {
         ImGui::NewFrame();
         ImGui::SetNextWindowPos(ImVec2(0, 0));
-        ImGui::SetNextWindowSize(ImVec2(1220, 700));
+        ImGui::SetNextWindowSize(ImVec2(kWindowWidth, kWindowHeight));
         ImGui::Begin("##test", nullptr,
                      ImGuiWindowFlags_NoTitleBar | ImGuiWindowFlags_NoResize | ImGuiWindowFlags_NoMove |
                          ImGuiWindowFlags_NoScrollbar);

@@ -272,11 +272,11 @@ TEST_F(CpuCullTest, a_failed_snapshot_counts_zero_and_ends_nothing) {
 
 TEST_F(CpuCullTest, streamer_preset_keeps_the_per_user_capture_services) {
     arm_only({Module::CullServices});
-    profile_preset().store(static_cast<std::int32_t>(ProfilePresetIndex::Streamer));
+    profile_preset().store(preset_number(ProfilePresetIndex::Streamer));
     run_cpu_cull(read_cull_options());
     EXPECT_TRUE(commands_with("powershell").empty());
 
-    profile_preset().store(static_cast<std::int32_t>(ProfilePresetIndex::Competitive));
+    profile_preset().store(preset_number(ProfilePresetIndex::Competitive));
     run_cpu_cull(read_cull_options());
     EXPECT_EQ(commands_with("CaptureService").size(), 1u);
 }

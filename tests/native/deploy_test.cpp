@@ -91,7 +91,7 @@ TEST_F(TitlePresets, the_rare_flags_belong_to_their_few_titles_and_cleanup_extra
 }
 
 TEST_F(TitlePresets, a_preset_says_competitive_without_applying_it_and_names_the_title) {
-    apply_profile_preset(0);
+    apply_profile_preset(ProfilePresetIndex::Casual);
     arm_title_preset(kValorant);
     EXPECT_EQ(profile_preset().load(), 1);
     EXPECT_FALSE(module_arms().armed(SysMain)); // "Competitive" itself would arm it

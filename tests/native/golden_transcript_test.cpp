@@ -44,7 +44,7 @@ TEST_F(GoldenTranscript, competitive_latency_run_makes_exactly_the_checked_chang
     for (const char* service : {"Audiosrv", "AudioEndpointBuilder", "MMCSS"}) {
         fake.services().add(service, {.start_type = 2, .running = true});
     }
-    apply_profile_preset(static_cast<std::int32_t>(ProfilePresetIndex::Competitive));
+    apply_profile_preset(ProfilePresetIndex::Competitive);
     build_and_start_run(PathKind::Latency);
     ASSERT_TRUE(test::wait_for_worker());
     const std::vector<std::string> journal = fake.journal();

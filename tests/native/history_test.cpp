@@ -5,6 +5,7 @@
 #include "engine/history.h"
 #include "engine/history_board.h"
 #include "engine/history_undo.h"
+#include "engine/path_table.h"
 #include "engine/start_with_windows.h"
 #include "gpu/gpu_setup.h"
 #include "platform/change_text.h"
@@ -296,7 +297,7 @@ TEST_F(History, undo_after_any_run_puts_the_users_own_state_back_and_keeps_later
     std::vector<Trial> trials;
     for (int path = 0; path <= 5; ++path) {
         const auto kind = static_cast<PathKind>(path);
-        trials.push_back({history_name(kind),
+        trials.push_back({path_name(kind),
                           [kind] {
                               for (const ModuleStep& step : build_step_list(kind)) {
                                   step.job();

@@ -15,7 +15,7 @@ bool armed(Module module) {
 }
 
 TEST_F(Presets, casual_leaves_standby_working_set_and_temp_files_off) {
-    apply_profile_preset(0);
+    apply_profile_preset(ProfilePresetIndex::Casual);
     EXPECT_FALSE(armed(Standby));
     EXPECT_FALSE(armed(WorkingSet));
     EXPECT_FALSE(armed(TempFiles));
@@ -28,8 +28,8 @@ TEST_F(Presets, casual_leaves_standby_working_set_and_temp_files_off) {
 }
 
 TEST_F(Presets, streamer_leaves_game_dvr_and_visual_fx_off_but_standby_on) {
-    apply_profile_preset(0); // start from the preset furthest away
-    apply_profile_preset(2);
+    apply_profile_preset(ProfilePresetIndex::Casual); // start from the preset furthest away
+    apply_profile_preset(ProfilePresetIndex::Streamer);
     EXPECT_FALSE(armed(GameDvr));
     EXPECT_FALSE(armed(VisualFx));
     EXPECT_TRUE(armed(Standby));
@@ -41,8 +41,8 @@ TEST_F(Presets, streamer_leaves_game_dvr_and_visual_fx_off_but_standby_on) {
 }
 
 TEST_F(Presets, competitive_turns_on_sysmain_flush_dns_and_telemetry) {
-    apply_profile_preset(0);
-    apply_profile_preset(1);
+    apply_profile_preset(ProfilePresetIndex::Casual);
+    apply_profile_preset(ProfilePresetIndex::Competitive);
     EXPECT_TRUE(armed(SysMain));
     EXPECT_TRUE(armed(FlushDns));
     EXPECT_TRUE(armed(Telemetry));
@@ -74,7 +74,7 @@ TEST_F(Presets, no_preset_touches_restore_point) {
 TEST_F(Presets, a_preset_overrides_earlier_single_toggles) {
     module_arms().set(Hibernate, true);
     module_arms().set(MouseAccel, false);
-    apply_profile_preset(2);
+    apply_profile_preset(ProfilePresetIndex::Streamer);
     EXPECT_FALSE(armed(Hibernate));
     EXPECT_TRUE(armed(MouseAccel));
 }
@@ -99,7 +99,7 @@ TEST_F(Presets, armed_count_leaves_out_audio_stability_and_matches_the_built_lis
 }
 
 TEST_F(Presets, armed_count_counts_the_cull_once) {
-    apply_profile_preset(1); // all eight options on
+    apply_profile_preset(ProfilePresetIndex::Competitive); // all eight options on
     EXPECT_EQ(armed_count(PathKind::CpuCull), 1);
     for (const ModuleInfo& info : module_table()) {
         if (is_cull_option(info.module)) {
@@ -112,7 +112,7 @@ TEST_F(Presets, armed_count_counts_the_cull_once) {
 }
 
 TEST_F(Presets, armed_count_of_all_is_the_sum_of_the_blocks) {
-    apply_profile_preset(2);
+    apply_profile_preset(ProfilePresetIndex::Streamer);
     module_arms().set(RestorePoint, true);
     int sum = 0;
     for (PathKind block :

@@ -58,7 +58,7 @@ bool wait_for_worker(int timeout_ms) {
 
 void reset_engine_state() {
     module_arms().reset_to_initial();
-    apply_profile_preset(static_cast<std::int32_t>(ProfilePresetIndex::Competitive));
+    apply_profile_preset(ProfilePresetIndex::Competitive);
     RunStatus& status = run_status();
     status.current_label.store("Done");
     status.completed_steps.store(0);
