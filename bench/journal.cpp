@@ -6,6 +6,7 @@
 // target is at most 1.2.
 
 #include "engine/history.h"
+#include "engine/path_table.h"
 #include "platform/fake_machine.h"
 #include "runs/pipeline.h"
 
@@ -53,7 +54,7 @@ double seconds_of_run(bool journaled) {
     tavrine::set_history_enabled(journaled);
     const auto start = Clock::now();
     {
-        tavrine::HistoryRun history("all");
+        tavrine::HistoryRun history(tavrine::path_name(tavrine::PathKind::All));
         for (tavrine::ModuleStep& step : tavrine::build_step_list(tavrine::PathKind::All)) {
             if (step.job) {
                 step.job();
