@@ -22,13 +22,15 @@ namespace {
 
 struct NavEntry {
     PageId page;
-    int icon;
+    NavIcon icon;
 };
 
-constexpr NavEntry kTuneNav[] = {{kOverviewPage, 0}, {kGamesPage, 9},   {kLatencyPage, 1},
-                                 {kFramesPage, 2},   {kNetcodePage, 3}, {kCpuPage, 8}};
-constexpr NavEntry kStudioNav[] = {{kCleanupPage, 4}, {kDeployPage, 5}, {kCrosshairPage, 6}};
-constexpr NavEntry kSettingsNav{kSettingsPage, 7};
+constexpr NavEntry kTuneNav[] = {{kOverviewPage, kOverviewIcon}, {kGamesPage, kGamesIcon},
+                                 {kLatencyPage, kLatencyIcon},   {kFramesPage, kFramesIcon},
+                                 {kNetcodePage, kNetcodeIcon},   {kCpuPage, kCpuIcon}};
+constexpr NavEntry kStudioNav[] = {
+    {kCleanupPage, kCleanupIcon}, {kDeployPage, kDeployIcon}, {kCrosshairPage, kCrosshairIcon}};
+constexpr NavEntry kSettingsNav{kSettingsPage, kSettingsIcon};
 
 struct PageHeader {
     const char* kicker; // nullptr: the page draws no header

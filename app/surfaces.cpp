@@ -58,57 +58,57 @@ void draw_logo_mark(ImVec2 c, float s, float a) {
 
 void nav_icon(ImDrawList* dl, int id, ImVec2 c, ImU32 colour) {
     // A transparent colour draws nothing at all (the draw list would skip each shape anyway).
-    if (id < 0 || id > 9 || (colour & IM_COL32_A_MASK) == 0) {
+    if (id < kOverviewIcon || id > kGamesIcon || (colour & IM_COL32_A_MASK) == 0) {
         return;
     }
     const float x = c.x;
     const float y = c.y;
     constexpr float kStroke = 1.45f;
     switch (id) {
-    case 0: // Overview: house
+    case kOverviewIcon:
         dl->AddLine(ImVec2(x - 6.2f, y + 0.4f), ImVec2(x, y - 6.2f), colour, kStroke);
         dl->AddLine(ImVec2(x, y - 6.2f), ImVec2(x + 6.2f, y + 0.4f), colour, kStroke);
         dl->AddRect(ImVec2(x - 3.4f, y + 0.2f), ImVec2(x + 3.4f, y + 6.2f), colour, 1.2f, 0, kStroke);
         break;
-    case 1: // Latency: wave
+    case kLatencyIcon:
         dl->AddBezierCubic(ImVec2(x - 6.2f, y + 1.6f), ImVec2(x - 2.2f, y - 6.2f), ImVec2(x + 2.2f, y + 6.2f),
                            ImVec2(x + 6.2f, y - 1.6f), colour, kStroke);
         break;
-    case 2: // Frames: bars
+    case kFramesIcon:
         dl->AddRectFilled(ImVec2(x - 6.2f, y + 2.4f), ImVec2(x - 2.4f, y + 6.2f), colour, 1.1f);
         dl->AddRectFilled(ImVec2(x - 1.5f, y - 0.6f), ImVec2(x + 1.5f, y + 6.2f), colour, 1.1f);
         dl->AddRectFilled(ImVec2(x + 2.4f, y - 6.2f), ImVec2(x + 6.2f, y + 6.2f), colour, 1.1f);
         break;
-    case 3: // Netcode: rings
+    case kNetcodeIcon:
         dl->AddCircle(c, 1.5f, colour, 12, kStroke);
         dl->AddCircle(c, 4.0f, colour, 16, 1.2f);
         dl->AddCircle(c, 6.3f, colour, 20, 1.05f);
         break;
-    case 4: // Cleanup: ring and tick
+    case kCleanupIcon:
         dl->AddCircle(c, 5.5f, colour, 18, kStroke);
         dl->PathLineTo(ImVec2(x - 2.2f, y + 0.2f));
         dl->PathLineTo(ImVec2(x - 0.3f, y + 2.3f));
         dl->PathLineTo(ImVec2(x + 3.4f, y - 2.4f));
         dl->PathStroke(colour, 0, kStroke);
         break;
-    case 5: // Deploy: play triangle
+    case kDeployIcon:
         dl->AddTriangle(ImVec2(x - 3.2f, y - 5.6f), ImVec2(x - 3.2f, y + 5.6f), ImVec2(x + 5.8f, y), colour,
                         kStroke);
         break;
-    case 6: // Crosshair
+    case kCrosshairIcon:
         dl->AddLine(ImVec2(x - 6.2f, y), ImVec2(x + 6.2f, y), colour, kStroke);
         dl->AddLine(ImVec2(x, y - 6.2f), ImVec2(x, y + 6.2f), colour, kStroke);
         dl->AddCircle(c, 1.2f, colour, 12, 1.2f);
         break;
-    case 7: // Settings
+    case kSettingsIcon:
         dl->AddCircle(c, 2.0f, colour, 12, kStroke);
         dl->AddCircle(c, 5.7f, colour, 18, 1.25f);
         break;
-    case 8: // CPU: chip
+    case kCpuIcon:
         dl->AddRect(ImVec2(x - 4.6f, y - 4.6f), ImVec2(x + 4.6f, y + 4.6f), colour, 1.4f, 0, kStroke);
         dl->AddRectFilled(ImVec2(x - 1.8f, y - 1.8f), ImVec2(x + 1.8f, y + 1.8f), colour, 0.8f);
         break;
-    case 9: { // Games: controller sticks
+    case kGamesIcon: {
         const ImVec2 left(x - 3.4f, y + 1.6f);
         const ImVec2 right(x + 3.4f, y + 1.6f);
         dl->AddCircle(left, 1.9f, colour, 12, kStroke);

@@ -14,6 +14,19 @@ void draw_logo_mark(ImVec2 centre, float scale, float alpha);
 void draw_card(ImVec2 min, ImVec2 max, float rounding, float fill_alpha, float outline);
 
 // Navigation
+// The navigation icons; an icon is passed as its number, and one out of range draws nothing.
+enum NavIcon : int {
+    kOverviewIcon = 0, // house
+    kLatencyIcon = 1,  // wave
+    kFramesIcon = 2,   // bars
+    kNetcodeIcon = 3,  // rings
+    kCleanupIcon = 4,  // ring and tick
+    kDeployIcon = 5,   // play triangle
+    kCrosshairIcon = 6,
+    kSettingsIcon = 7,
+    kCpuIcon = 8,   // chip
+    kGamesIcon = 9, // controller sticks
+};
 bool nav_item(int slot, const char* label, int icon, bool selected, float width);
 void nav_section_label(const char* text, float width);
 void nav_icon(ImDrawList* draw_list, int id, ImVec2 centre, ImU32 colour);

@@ -7,6 +7,7 @@
 // with other work, time spent waiting for a core says nothing about the journal.
 
 #include "engine/history.h"
+#include "engine/path_table.h"
 #include "platform/fake_machine.h"
 #include "runs/pipeline.h"
 
@@ -57,7 +58,7 @@ double seconds_of_run(bool journaled) {
     tavrine::set_history_enabled(journaled);
     const double start = processor_seconds();
     {
-        tavrine::HistoryRun history("all");
+        tavrine::HistoryRun history(tavrine::path_name(tavrine::PathKind::All));
         for (tavrine::ModuleStep& step : tavrine::build_step_list(tavrine::PathKind::All)) {
             if (step.job) {
                 step.job();

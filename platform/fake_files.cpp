@@ -1,7 +1,7 @@
 #include "platform/fake_files.h"
 
 #include "platform/change_text.h"
-#include "platform/fake_machine.h"
+#include "platform/fake_journal.h"
 
 namespace tavrine {
 
@@ -72,13 +72,13 @@ void FakeFiles::make_parents(const std::string& path) {
 }
 
 std::optional<std::uint32_t> FakeFiles::attributes(std::string_view path) {
-    Lock lock(owner_.lock());
+    Lock lock(journal_.lock());
     auto it = entries_.find(resolve(path, false));
     return it != entries_.end() ? std::optional<std::uint32_t>(it->second.attributes) : std::nullopt;
 }
 
 bool FakeFiles::set_attributes(std::string_view path, std::uint32_t attributes) {
-    Lock lock(owner_.lock());
+    Lock lock(journal_.lock());
     auto it = entries_.find(resolve(path, false));
     if (it == entries_.end()) {
         return false;
@@ -87,12 +87,12 @@ bool FakeFiles::set_attributes(std::string_view path, std::uint32_t attributes) 
     constexpr std::uint32_t kKind = kFileAttributeDirectory | kFileAttributeReparsePoint;
     const std::uint32_t settable = attributes == kFileAttributeNormal ? 0 : attributes & ~kKind;
     it->second.attributes = (it->second.attributes & kKind) | settable;
-    owner_.add_to_journal(describe_set_attributes(path, attributes));
+    journal_.add(describe_set_attributes(path, attributes));
     return true;
 }
 
 bool FakeFiles::delete_file(std::string_view path) {
-    Lock lock(owner_.lock());
+    Lock lock(journal_.lock());
     auto it = entries_.find(resolve(path, false));
     if (it == entries_.end()) {
         return false;
@@ -105,7 +105,7 @@ bool FakeFiles::delete_file(std::string_view path) {
     const std::uint64_t size = file.size;
     entries_.erase(it);
     ++erasures_;
-    owner_.add_to_journal(describe_delete_file(path, size));
+    journal_.add(describe_delete_file(path, size));
     return true;
 }
 
@@ -114,7 +114,7 @@ public:
     FakeFolderPin(FakeFiles& files, std::string path, std::string listed_as)
         : files_(files), path_(std::move(path)), listed_as_(std::move(listed_as)) {}
     ~FakeFolderPin() override {
-        Lock lock(files_.owner_.lock());
+        Lock lock(files_.journal_.lock());
         files_.pinned_.erase(files_.pinned_.find(path_));
     }
     FakeFolderPin(const FakeFolderPin&) = delete;
@@ -129,7 +129,7 @@ private:
 };
 
 FolderPinPtr FakeFiles::pin_folder(std::string_view folder) {
-    Lock lock(owner_.lock());
+    Lock lock(journal_.lock());
     std::string resolved = resolve(folder, false);
     auto it = entries_.find(resolved);
     if (it == entries_.end() || (it->second.attributes & kFileAttributeDirectory) == 0 ||
@@ -141,7 +141,7 @@ FolderPinPtr FakeFiles::pin_folder(std::string_view folder) {
 }
 
 std::size_t FakeFiles::pinned_count() const {
-    Lock lock(owner_.lock());
+    Lock lock(journal_.lock());
     return pinned_.size();
 }
 
@@ -154,7 +154,7 @@ std::optional<std::vector<FolderEntry>> FakeFiles::list_folder(std::string_view 
 }
 
 std::optional<std::vector<FolderEntry>> FakeFiles::list_locked(std::string_view folder) {
-    Lock lock(owner_.lock());
+    Lock lock(journal_.lock());
     const std::string resolved = resolve(folder, true);
     auto it = entries_.find(resolved);
     if (it == entries_.end() || (it->second.attributes & kFileAttributeDirectory) == 0 ||
@@ -182,7 +182,7 @@ std::optional<std::vector<FolderEntry>> FakeFiles::list_locked(std::string_view 
 }
 
 std::optional<std::string> FakeFiles::expand_environment(std::string_view text) {
-    Lock lock(owner_.lock());
+    Lock lock(journal_.lock());
     std::string out;
     std::size_t at = 0;
     while (at < text.size()) {
@@ -209,7 +209,7 @@ std::optional<std::string> FakeFiles::expand_environment(std::string_view text) 
 }
 
 std::uint32_t FakeFiles::logical_drives() {
-    Lock lock(owner_.lock());
+    Lock lock(journal_.lock());
     std::uint32_t mask = 0;
     for (std::size_t i = 0; i < drives_.size(); ++i) {
         if (drives_[i]) {
@@ -220,7 +220,7 @@ std::uint32_t FakeFiles::logical_drives() {
 }
 
 DriveType FakeFiles::drive_type(std::string_view root) {
-    Lock lock(owner_.lock());
+    Lock lock(journal_.lock());
     if (root.empty()) {
         return DriveType::NoRootDirectory;
     }
@@ -232,7 +232,7 @@ DriveType FakeFiles::drive_type(std::string_view root) {
 }
 
 SeekPenalty FakeFiles::seek_penalty(char drive_letter) {
-    Lock lock(owner_.lock());
+    Lock lock(journal_.lock());
     const char letter = ascii_lower(drive_letter);
     if (letter < 'a' || letter > 'z' || !drives_[static_cast<std::size_t>(letter - 'a')]) {
         return SeekPenalty::Unknown;
@@ -241,7 +241,7 @@ SeekPenalty FakeFiles::seek_penalty(char drive_letter) {
 }
 
 void FakeFiles::add(std::string_view path, std::uint32_t attributes) {
-    Lock lock(owner_.lock());
+    Lock lock(journal_.lock());
     const std::string key = normalised(path);
     make_parents(key);
     entries_[key].attributes = attributes;
@@ -252,7 +252,7 @@ void FakeFiles::add_folder(std::string_view path, std::uint32_t attributes) {
 }
 
 void FakeFiles::add_file(std::string_view path, std::uint64_t size, std::uint32_t attributes) {
-    Lock lock(owner_.lock());
+    Lock lock(journal_.lock());
     const std::string key = normalised(path);
     make_parents(key);
     FakeFile& file = entries_[key];
@@ -261,7 +261,7 @@ void FakeFiles::add_file(std::string_view path, std::uint64_t size, std::uint32_
 }
 
 void FakeFiles::add_link(std::string_view path, std::string_view target) {
-    Lock lock(owner_.lock());
+    Lock lock(journal_.lock());
     const std::string key = normalised(path);
     make_parents(key);
     FakeFile& link = entries_[key];
@@ -275,7 +275,7 @@ void FakeFiles::on_listed(std::function<void(std::string_view folder)> hook) {
 }
 
 bool FakeFiles::replace_with_link(std::string_view path, std::string_view target) {
-    Lock lock(owner_.lock());
+    Lock lock(journal_.lock());
     const std::string key = resolve(path, false);
     for (const std::string& pinned : pinned_) {
         if (iequals(pinned, key) || istarts_with(pinned, key + "\\")) {
@@ -297,22 +297,22 @@ bool FakeFiles::replace_with_link(std::string_view path, std::string_view target
 }
 
 void FakeFiles::hold_open(std::string_view path) {
-    Lock lock(owner_.lock());
+    Lock lock(journal_.lock());
     entries_[normalised(path)].in_use = true;
 }
 
 void FakeFiles::deny_listing(std::string_view path) {
-    Lock lock(owner_.lock());
+    Lock lock(journal_.lock());
     entries_[normalised(path)].unlistable = true;
 }
 
 void FakeFiles::set_environment(std::string_view name, std::string_view value) {
-    Lock lock(owner_.lock());
+    Lock lock(journal_.lock());
     environment_[std::string(name)] = std::string(value);
 }
 
 void FakeFiles::add_drive(char letter, FakeDrive drive) {
-    Lock lock(owner_.lock());
+    Lock lock(journal_.lock());
     const char lower = ascii_lower(letter);
     if (lower >= 'a' && lower <= 'z') {
         drives_[static_cast<std::size_t>(lower - 'a')] = drive;
@@ -320,18 +320,18 @@ void FakeFiles::add_drive(char letter, FakeDrive drive) {
 }
 
 bool FakeFiles::exists(std::string_view path) const {
-    Lock lock(owner_.lock());
+    Lock lock(journal_.lock());
     return entries_.count(normalised(path)) != 0;
 }
 
 std::optional<FakeFile> FakeFiles::entry(std::string_view path) const {
-    Lock lock(owner_.lock());
+    Lock lock(journal_.lock());
     auto it = entries_.find(normalised(path));
     return it != entries_.end() ? std::optional<FakeFile>(it->second) : std::nullopt;
 }
 
 std::vector<std::string> FakeFiles::files_below(std::string_view folder) const {
-    Lock lock(owner_.lock());
+    Lock lock(journal_.lock());
     const std::string root = normalised(folder);
     const std::string prefix = root + "\\";
     std::vector<std::string> out;
@@ -345,13 +345,13 @@ std::vector<std::string> FakeFiles::files_below(std::string_view folder) const {
 }
 
 void FakeFiles::shell_open(std::string_view path) {
-    owner_.add_to_journal(describe_shell_open(path));
+    journal_.add(describe_shell_open(path));
 }
 
 // [SECTION] Whole files and per-user folders ----------------------------------------------
 
 std::optional<std::string> FakeFiles::read_file(std::string_view path) {
-    Lock lock(owner_.lock());
+    Lock lock(journal_.lock());
     auto it = entries_.find(resolve(path, true));
     if (it == entries_.end() || (it->second.attributes & kFileAttributeDirectory) != 0 ||
         it->second.unreadable) {
@@ -361,7 +361,7 @@ std::optional<std::string> FakeFiles::read_file(std::string_view path) {
 }
 
 std::optional<std::uint64_t> FakeFiles::file_size(std::string_view path) {
-    Lock lock(owner_.lock());
+    Lock lock(journal_.lock());
     auto it = entries_.find(resolve(path, true));
     if (it == entries_.end() || (it->second.attributes & kFileAttributeDirectory) != 0) {
         return std::nullopt;
@@ -370,7 +370,7 @@ std::optional<std::uint64_t> FakeFiles::file_size(std::string_view path) {
 }
 
 bool FakeFiles::write_file_whole(std::string_view path, std::string_view bytes) {
-    Lock lock(owner_.lock());
+    Lock lock(journal_.lock());
     const std::string key = resolve(path, true);
     const std::string_view parent = parent_of(key);
     auto folder = entries_.find(std::string(parent));
@@ -388,12 +388,12 @@ bool FakeFiles::write_file_whole(std::string_view path, std::string_view bytes) 
     file.attributes = file.attributes == 0 ? kFileAttributeArchive : file.attributes;
     file.content = std::string(bytes);
     file.size = bytes.size();
-    owner_.add_to_journal(describe_write_file(path, bytes.size()));
+    journal_.add(describe_write_file(path, bytes.size()));
     return true;
 }
 
 bool FakeFiles::append_file(std::string_view path, std::string_view bytes) {
-    Lock lock(owner_.lock());
+    Lock lock(journal_.lock());
     const std::string key = resolve(path, true);
     auto folder = entries_.find(std::string(parent_of(key)));
     if (writes_fail_ || folder == entries_.end() ||
@@ -410,7 +410,7 @@ bool FakeFiles::append_file(std::string_view path, std::string_view bytes) {
     file.attributes = file.attributes == 0 ? kFileAttributeArchive : file.attributes;
     file.content.append(bytes);
     file.size = file.content.size();
-    owner_.add_to_journal(describe_append_file(path, bytes.size()));
+    journal_.add(describe_append_file(path, bytes.size()));
     return true;
 }
 
@@ -419,7 +419,7 @@ public:
     FakeAppendFile(FakeFiles& files, std::string_view path) : files_(files), path_(path) {}
 
     bool append(std::string_view bytes) override {
-        Lock lock(files_.owner_.lock());
+        Lock lock(files_.journal_.lock());
         if (file_ == nullptr || erasures_ != files_.erasures_) {
             // The first write, or one after an erase: the whole path's rules, then its place.
             if (!files_.append_file(path_, bytes)) {
@@ -436,7 +436,7 @@ public:
         }
         file_->content.append(bytes);
         file_->size = file_->content.size();
-        files_.owner_.add_to_journal(describe_append_file(path_, bytes.size()));
+        files_.journal_.add(describe_append_file(path_, bytes.size()));
         return true;
     }
 
@@ -452,7 +452,7 @@ AppendFilePtr FakeFiles::open_append(std::string_view path) {
 }
 
 bool FakeFiles::copy_file(std::string_view from, std::string_view to, bool fail_if_exists) {
-    Lock lock(owner_.lock());
+    Lock lock(journal_.lock());
     auto source = entries_.find(resolve(from, true));
     const std::string key = resolve(to, true);
     auto folder = entries_.find(std::string(parent_of(key)));
@@ -470,12 +470,12 @@ bool FakeFiles::copy_file(std::string_view from, std::string_view to, bool fail_
     FakeFile copy = source->second;
     copy.in_use = false;
     entries_[key] = std::move(copy); // CopyFileA carries the attributes over, read-only included
-    owner_.add_to_journal(describe_copy_file(from, to));
+    journal_.add(describe_copy_file(from, to));
     return true;
 }
 
 bool FakeFiles::create_folders(std::string_view folder) {
-    Lock lock(owner_.lock());
+    Lock lock(journal_.lock());
     const std::string key = resolve(folder, true);
     if (key.empty()) {
         return false;
@@ -492,22 +492,22 @@ bool FakeFiles::create_folders(std::string_view folder) {
     }
     make_parents(key);
     entries_[key].attributes = kFileAttributeDirectory;
-    owner_.add_to_journal(describe_create_folders(folder));
+    journal_.add(describe_create_folders(folder));
     return true;
 }
 
 std::optional<std::string> FakeFiles::roaming_folder() {
-    Lock lock(owner_.lock());
+    Lock lock(journal_.lock());
     return roaming_folder_.empty() ? std::nullopt : std::optional<std::string>(roaming_folder_);
 }
 
 std::optional<std::string> FakeFiles::temp_folder() {
-    Lock lock(owner_.lock());
+    Lock lock(journal_.lock());
     return temp_folder_.empty() ? std::nullopt : std::optional<std::string>(temp_folder_);
 }
 
 void FakeFiles::add_text_file(std::string_view path, std::string_view content, std::uint32_t attributes) {
-    Lock lock(owner_.lock());
+    Lock lock(journal_.lock());
     const std::string key = normalised(path);
     make_parents(key);
     FakeFile& file = entries_[key];
@@ -517,22 +517,22 @@ void FakeFiles::add_text_file(std::string_view path, std::string_view content, s
 }
 
 void FakeFiles::deny_reading(std::string_view path) {
-    Lock lock(owner_.lock());
+    Lock lock(journal_.lock());
     entries_[normalised(path)].unreadable = true;
 }
 
 void FakeFiles::fail_writes(bool fail) {
-    Lock lock(owner_.lock());
+    Lock lock(journal_.lock());
     writes_fail_ = fail;
 }
 
 void FakeFiles::set_roaming_folder(std::string_view folder) {
-    Lock lock(owner_.lock());
+    Lock lock(journal_.lock());
     roaming_folder_ = normalised(folder);
 }
 
 void FakeFiles::set_temp_folder(std::string_view folder) {
-    Lock lock(owner_.lock());
+    Lock lock(journal_.lock());
     temp_folder_ = normalised(folder);
 }
 

@@ -13,7 +13,7 @@
 
 namespace tavrine {
 
-class FakeMachine;
+class FakeJournal;
 
 struct FakeFile {
     std::uint32_t attributes = 0; // kFileAttributeDirectory marks a folder
@@ -32,7 +32,7 @@ struct FakeDrive {
 
 class FakeFiles final : public Files {
 public:
-    explicit FakeFiles(FakeMachine& owner) : owner_(owner) {}
+    explicit FakeFiles(FakeJournal& journal) : journal_(journal) {}
 
     std::optional<std::uint32_t> attributes(std::string_view path) override;
     bool set_attributes(std::string_view path, std::uint32_t attributes) override;
@@ -101,7 +101,7 @@ private:
     void make_parents(const std::string& path);
     std::optional<std::vector<FolderEntry>> list_locked(std::string_view folder);
 
-    FakeMachine& owner_; // lock with owner_.lock(), log with owner_.add_to_journal()
+    FakeJournal& journal_; // the machine's lock and journal
     Tree entries_;
     std::map<std::string, std::string, CaseInsensitiveLess> environment_;
     std::array<std::optional<FakeDrive>, 26> drives_;

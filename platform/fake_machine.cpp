@@ -60,7 +60,7 @@ public:
         if (access_ == KeyAccess::Read) {
             return false;
         }
-        Lock lock(registry_.owner_.mutex_);
+        Lock lock(registry_.journal_.lock());
         FakeRegistry::Node* node = place();
         if (node == nullptr) {
             return false;
@@ -71,12 +71,12 @@ public:
         } else {
             node->values.emplace_back(std::string(name), std::move(value));
         }
-        registry_.owner_.journal_.push_back(describe_set_value(hive_, sub_key_, name, type, data, size));
+        registry_.journal_.add(describe_set_value(hive_, sub_key_, name, type, data, size));
         return true;
     }
 
     std::optional<RegistryValue> query_value(std::string_view name) override {
-        Lock lock(registry_.owner_.mutex_);
+        Lock lock(registry_.journal_.lock());
         FakeRegistry::Node* node = place();
         RegistryValue* value = node != nullptr ? FakeRegistry::find_value(*node, name) : nullptr;
         return value != nullptr ? std::optional<RegistryValue>(*value) : std::nullopt;
@@ -86,7 +86,7 @@ public:
         if (access_ == KeyAccess::Read) {
             return false;
         }
-        Lock lock(registry_.owner_.mutex_);
+        Lock lock(registry_.journal_.lock());
         FakeRegistry::Node* node = place();
         if (node == nullptr) {
             return false;
@@ -94,7 +94,7 @@ public:
         for (auto it = node->values.begin(); it != node->values.end(); ++it) {
             if (iequals(it->first, name)) {
                 node->values.erase(it);
-                registry_.owner_.journal_.push_back(describe_delete_value(hive_, sub_key_, name));
+                registry_.journal_.add(describe_delete_value(hive_, sub_key_, name));
                 return true;
             }
         }
@@ -102,7 +102,7 @@ public:
     }
 
     std::optional<std::string> sub_key_name(std::uint32_t index) override {
-        Lock lock(registry_.owner_.mutex_);
+        Lock lock(registry_.journal_.lock());
         const FakeRegistry::Node* node = place();
         if (node == nullptr || index >= node->children.size()) {
             return std::nullopt;
@@ -113,7 +113,7 @@ public:
     }
 
     std::optional<std::string> value_name(std::uint32_t index) override {
-        Lock lock(registry_.owner_.mutex_);
+        Lock lock(registry_.journal_.lock());
         const FakeRegistry::Node* node = place();
         if (node == nullptr || index >= node->values.size()) {
             return std::nullopt;
@@ -189,7 +189,7 @@ std::size_t FakeRegistry::count(const Node& node) {
 }
 
 RegistryKeyPtr FakeRegistry::create_key(Hive hive, std::string_view sub_key) {
-    Lock lock(owner_.mutex_);
+    Lock lock(journal_.lock());
     // A denied key on the way refuses the create, as RegCreateKeyExA does without access.
     Node* node = &roots_[hive_index(hive)];
     for (std::string_view part : split_key_path(sub_key)) {
@@ -208,7 +208,7 @@ RegistryKeyPtr FakeRegistry::create_key(Hive hive, std::string_view sub_key) {
 }
 
 RegistryKeyPtr FakeRegistry::open_key(Hive hive, std::string_view sub_key, KeyAccess access) {
-    Lock lock(owner_.mutex_);
+    Lock lock(journal_.lock());
     Node* node = find(hive, sub_key);
     if (node == nullptr || node->denied) {
         return nullptr;
@@ -217,7 +217,7 @@ RegistryKeyPtr FakeRegistry::open_key(Hive hive, std::string_view sub_key, KeyAc
 }
 
 bool FakeRegistry::delete_empty_key(Hive hive, std::string_view sub_key) {
-    Lock lock(owner_.mutex_);
+    Lock lock(journal_.lock());
     const std::vector<std::string_view> parts = split_key_path(sub_key);
     Node* parent = &roots_[hive_index(hive)];
     for (std::size_t i = 0; parent != nullptr && i + 1 < parts.size(); ++i) {
@@ -234,19 +234,19 @@ bool FakeRegistry::delete_empty_key(Hive hive, std::string_view sub_key) {
     }
     parent->children.erase(child);
     ++erasures_;
-    owner_.journal_.push_back(describe_delete_key(hive, sub_key));
+    journal_.add(describe_delete_key(hive, sub_key));
     return true;
 }
 
 void FakeRegistry::add_key(std::string_view path) {
-    Lock lock(owner_.mutex_);
+    Lock lock(journal_.lock());
     std::string storage;
     const ParsedRegistryPath parsed = parse_or_hklm(path, storage);
     make(parsed.hive, parsed.sub_key);
 }
 
 void FakeRegistry::put_dword(std::string_view path, std::string_view name, std::uint32_t value) {
-    Lock lock(owner_.mutex_);
+    Lock lock(journal_.lock());
     std::string storage;
     const ParsedRegistryPath parsed = parse_or_hklm(path, storage);
     Node& node = make(parsed.hive, parsed.sub_key);
@@ -260,7 +260,7 @@ void FakeRegistry::put_dword(std::string_view path, std::string_view name, std::
 }
 
 void FakeRegistry::put_string(std::string_view path, std::string_view name, std::string_view text) {
-    Lock lock(owner_.mutex_);
+    Lock lock(journal_.lock());
     std::string storage;
     const ParsedRegistryPath parsed = parse_or_hklm(path, storage);
     Node& node = make(parsed.hive, parsed.sub_key);
@@ -274,7 +274,7 @@ void FakeRegistry::put_string(std::string_view path, std::string_view name, std:
 }
 
 void FakeRegistry::put_value(std::string_view path, std::string_view name, RegistryValue value) {
-    Lock lock(owner_.mutex_);
+    Lock lock(journal_.lock());
     std::string storage;
     const ParsedRegistryPath parsed = parse_or_hklm(path, storage);
     Node& node = make(parsed.hive, parsed.sub_key);
@@ -286,14 +286,14 @@ void FakeRegistry::put_value(std::string_view path, std::string_view name, Regis
 }
 
 void FakeRegistry::deny(std::string_view path) {
-    Lock lock(owner_.mutex_);
+    Lock lock(journal_.lock());
     std::string storage;
     const ParsedRegistryPath parsed = parse_or_hklm(path, storage);
     make(parsed.hive, parsed.sub_key).denied = true;
 }
 
 bool FakeRegistry::has_key(std::string_view path) const {
-    Lock lock(owner_.mutex_);
+    Lock lock(journal_.lock());
     std::string storage;
     const ParsedRegistryPath parsed = parse_or_hklm(path, storage);
     return find(parsed.hive, parsed.sub_key) != nullptr;
@@ -304,7 +304,7 @@ bool FakeRegistry::has_value(std::string_view path, std::string_view name) const
 }
 
 std::optional<RegistryValue> FakeRegistry::value(std::string_view path, std::string_view name) const {
-    Lock lock(owner_.mutex_);
+    Lock lock(journal_.lock());
     std::string storage;
     const ParsedRegistryPath parsed = parse_or_hklm(path, storage);
     Node* node = const_cast<FakeRegistry*>(this)->find(parsed.hive, parsed.sub_key);
@@ -335,7 +335,7 @@ std::optional<std::string> FakeRegistry::text(std::string_view path, std::string
 }
 
 std::size_t FakeRegistry::key_count() const {
-    Lock lock(owner_.mutex_);
+    Lock lock(journal_.lock());
     std::size_t total = 0;
     for (const Node& root : roots_) {
         total += count(root);
@@ -346,43 +346,43 @@ std::size_t FakeRegistry::key_count() const {
 // [SECTION] Services ---------------------------------------------------------------------------
 
 bool FakeServices::stop_and_set_start_type(std::string_view name, std::uint32_t start_type) {
-    Lock lock(owner_.mutex_);
+    Lock lock(journal_.lock());
     auto it = table_.find(name);
     if (it == table_.end()) {
         return false;
     }
     it->second.running = false;
     it->second.start_type = start_type;
-    owner_.journal_.push_back(describe_stop_and_set_start_type(name, start_type));
+    journal_.add(describe_stop_and_set_start_type(name, start_type));
     return true;
 }
 
 bool FakeServices::set_automatic_and_start(std::string_view name) {
-    Lock lock(owner_.mutex_);
+    Lock lock(journal_.lock());
     auto it = table_.find(name);
     if (it == table_.end()) {
         return false;
     }
     it->second.start_type = 2;
     it->second.running = true;
-    owner_.journal_.push_back(describe_set_automatic_and_start(name));
+    journal_.add(describe_set_automatic_and_start(name));
     return true;
 }
 
 bool FakeServices::set_start_type_and_start(std::string_view name, std::uint32_t start_type) {
-    Lock lock(owner_.mutex_);
+    Lock lock(journal_.lock());
     auto it = table_.find(name);
     if (it == table_.end()) {
         return false;
     }
     it->second.start_type = start_type;
     it->second.running = start_type != 4; // a disabled service refuses to start
-    owner_.journal_.push_back(describe_set_start_type_and_start(name, start_type));
+    journal_.add(describe_set_start_type_and_start(name, start_type));
     return true;
 }
 
 std::optional<ServiceState> FakeServices::query_service(std::string_view name) {
-    Lock lock(owner_.mutex_);
+    Lock lock(journal_.lock());
     auto it = table_.find(name);
     if (it == table_.end()) {
         return ServiceState{.exists = false};
@@ -391,12 +391,12 @@ std::optional<ServiceState> FakeServices::query_service(std::string_view name) {
 }
 
 void FakeServices::add(std::string_view name, FakeService service) {
-    Lock lock(owner_.mutex_);
+    Lock lock(journal_.lock());
     table_[std::string(name)] = service;
 }
 
 std::optional<FakeService> FakeServices::get(std::string_view name) const {
-    Lock lock(owner_.mutex_);
+    Lock lock(journal_.lock());
     auto it = table_.find(name);
     return it != table_.end() ? std::optional<FakeService>(it->second) : std::nullopt;
 }
@@ -404,7 +404,7 @@ std::optional<FakeService> FakeServices::get(std::string_view name) const {
 // [SECTION] Commands ---------------------------------------------------------------------------
 
 CommandOutcome FakeCommands::run_hidden(std::string_view command, std::uint32_t wait_ms) {
-    Lock lock(owner_.mutex_);
+    Lock lock(journal_.lock());
     const auto line = build_command_line(command);
     if (!line) {
         return {};
@@ -417,37 +417,37 @@ CommandOutcome FakeCommands::run_hidden(std::string_view command, std::uint32_t 
         return {};
     }
     log_.push_back({std::string(command), *line, wait_ms});
-    owner_.journal_.push_back(describe_run(command, wait_ms));
-    owner_.processes().on_command(command); // "taskkill" ends fake processes as the real one would
+    journal_.add(describe_run(command, wait_ms));
+    processes_.on_command(command);
     if (script.duration_ms > wait_ms) {
         return {true, kStillActive};
     }
     if (const auto scheme = power_scheme_activated_by(command); scheme && script.exit_code == 0) {
-        owner_.settings_.set_active_power_scheme(*scheme);
+        settings_.set_active_power_scheme(*scheme);
     }
     if (auto index = power_index_set_by(command); index && script.exit_code == 0) {
         if (index->setting.scheme.empty()) {
-            index->setting.scheme = owner_.settings_.active_power_scheme().value_or("");
+            index->setting.scheme = settings_.active_power_scheme().value_or("");
         }
         if (!index->setting.scheme.empty()) {
-            owner_.settings_.put_power_index(index->setting, index->value);
+            settings_.put_power_index(index->setting, index->value);
         }
     }
     return {true, script.exit_code};
 }
 
 void FakeCommands::script(std::string_view command, CommandScript script) {
-    Lock lock(owner_.mutex_);
+    Lock lock(journal_.lock());
     scripts_[std::string(command)] = script;
 }
 
 std::vector<RecordedCommand> FakeCommands::log() const {
-    Lock lock(owner_.mutex_);
+    Lock lock(journal_.lock());
     return log_;
 }
 
 std::vector<std::string> FakeCommands::texts() const {
-    Lock lock(owner_.mutex_);
+    Lock lock(journal_.lock());
     std::vector<std::string> out;
     out.reserve(log_.size());
     for (const RecordedCommand& entry : log_) {
@@ -460,9 +460,9 @@ std::vector<std::string> FakeCommands::texts() const {
 
 bool FakeSystemSettings::system_parameters(std::uint32_t action, std::uint32_t param,
                                            const SpiArgument& argument, std::uint32_t flags) {
-    Lock lock(owner_.mutex_);
+    Lock lock(journal_.lock());
     log_.push_back({action, param, argument, flags});
-    owner_.journal_.push_back(describe_spi(action, param, argument, flags));
+    journal_.add(describe_spi(action, param, argument, flags));
     if (const std::optional<SpiReadBack> read = spi_read_back(action, param, argument)) {
         stored_[read->action] = read->expected;
     }
@@ -472,7 +472,7 @@ bool FakeSystemSettings::system_parameters(std::uint32_t action, std::uint32_t p
 std::optional<std::vector<std::uint32_t>>
 FakeSystemSettings::read_parameters(std::uint32_t action, std::uint32_t /*param*/,
                                     std::vector<std::uint32_t> buffer) {
-    Lock lock(owner_.mutex_);
+    Lock lock(journal_.lock());
     auto it = stored_.find(action);
     if (it == stored_.end() || it->second.size() != buffer.size()) {
         return std::nullopt;
@@ -481,18 +481,18 @@ FakeSystemSettings::read_parameters(std::uint32_t action, std::uint32_t /*param*
 }
 
 std::optional<std::string> FakeSystemSettings::active_power_scheme() {
-    Lock lock(owner_.mutex_);
+    Lock lock(journal_.lock());
     return active_scheme_;
 }
 
 void FakeSystemSettings::set_active_power_scheme(std::string_view guid) {
-    Lock lock(owner_.mutex_);
+    Lock lock(journal_.lock());
     active_scheme_ = ascii_lowered(guid);
 }
 
 bool FakeSystemSettings::activate_power_scheme(std::string_view guid) {
-    Lock lock(owner_.mutex_);
-    owner_.journal_.push_back(describe_activate_power_scheme(guid));
+    Lock lock(journal_.lock());
+    journal_.add(describe_activate_power_scheme(guid));
     active_scheme_ = ascii_lowered(guid);
     return true;
 }
@@ -507,42 +507,42 @@ std::string power_key(const PowerSetting& setting) {
 } // namespace
 
 std::optional<std::uint32_t> FakeSystemSettings::read_power_index(const PowerSetting& setting) {
-    Lock lock(owner_.mutex_);
+    Lock lock(journal_.lock());
     const auto it = power_indices_.find(power_key(setting));
     return it != power_indices_.end() ? std::optional<std::uint32_t>(it->second) : std::nullopt;
 }
 
 bool FakeSystemSettings::write_power_index(const PowerSetting& setting, std::uint32_t value) {
-    Lock lock(owner_.mutex_);
-    owner_.journal_.push_back(describe_power_index(setting, value));
+    Lock lock(journal_.lock());
+    journal_.add(describe_power_index(setting, value));
     power_indices_[power_key(setting)] = value;
     return true;
 }
 
 void FakeSystemSettings::put_power_index(const PowerSetting& setting, std::uint32_t value) {
-    Lock lock(owner_.mutex_);
+    Lock lock(journal_.lock());
     power_indices_[power_key(setting)] = value;
 }
 
 std::map<std::string, std::uint32_t> FakeSystemSettings::power_indices() const {
-    Lock lock(owner_.mutex_);
+    Lock lock(journal_.lock());
     return power_indices_;
 }
 
 void FakeSystemSettings::put_parameters(std::uint32_t get_action, std::vector<std::uint32_t> words) {
-    Lock lock(owner_.mutex_);
+    Lock lock(journal_.lock());
     stored_[get_action] = std::move(words);
 }
 
 std::vector<SpiCall> FakeSystemSettings::log() const {
-    Lock lock(owner_.mutex_);
+    Lock lock(journal_.lock());
     return log_;
 }
 
 // [SECTION] Security -------------------------------------------------------------------------
 
 bool FakeSecurity::enable_debug_privilege() {
-    Lock lock(owner_.mutex_);
+    Lock lock(journal_.lock());
     if (elevated_) {
         debug_privilege_ = true;
     }
@@ -550,42 +550,30 @@ bool FakeSecurity::enable_debug_privilege() {
 }
 
 bool FakeSecurity::is_elevated() {
-    Lock lock(owner_.mutex_);
+    Lock lock(journal_.lock());
     return elevated_;
 }
 
 void* FakeSecurity::resolve_optional(std::string_view module, std::string_view entry) {
-    Lock lock(owner_.mutex_);
+    Lock lock(journal_.lock());
     // A stable non-null address stands for a present entry; the fake never calls it.
     static char present;
     return entries_.count(ascii_lowered(module) + "!" + ascii_lowered(entry)) != 0 ? &present : nullptr;
 }
 
 void FakeSecurity::set_elevated(bool elevated) {
-    Lock lock(owner_.mutex_);
+    Lock lock(journal_.lock());
     elevated_ = elevated;
 }
 
 void FakeSecurity::provide_entry(std::string_view module, std::string_view entry) {
-    Lock lock(owner_.mutex_);
+    Lock lock(journal_.lock());
     entries_.insert(ascii_lowered(module) + "!" + ascii_lowered(entry));
 }
 
 bool FakeSecurity::debug_privilege_enabled() const {
-    Lock lock(owner_.mutex_);
+    Lock lock(journal_.lock());
     return debug_privilege_;
-}
-
-// [SECTION] Machine ----------------------------------------------------------------------------
-
-void FakeMachine::add_to_journal(std::string line) {
-    Lock lock(mutex_);
-    journal_.push_back(std::move(line));
-}
-
-std::vector<std::string> FakeMachine::journal() const {
-    Lock lock(mutex_);
-    return journal_;
 }
 
 } // namespace tavrine

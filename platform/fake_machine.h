@@ -6,6 +6,7 @@
 
 #include "platform/ascii.h"
 #include "platform/fake_files.h"
+#include "platform/fake_journal.h"
 #include "platform/fake_processes.h"
 #include "platform/fake_sensors.h"
 #include "platform/fake_system_state.h"
@@ -14,7 +15,6 @@
 #include <array>
 #include <cstdint>
 #include <map>
-#include <mutex>
 #include <optional>
 #include <set>
 #include <string>
@@ -22,11 +22,11 @@
 
 namespace tavrine {
 
-class FakeMachine;
+class FakeSystemSettings;
 
 class FakeRegistry final : public Registry {
 public:
-    explicit FakeRegistry(FakeMachine& owner) : owner_(owner) {}
+    explicit FakeRegistry(FakeJournal& journal) : journal_(journal) {}
 
     RegistryKeyPtr create_key(Hive hive, std::string_view sub_key) override;
     RegistryKeyPtr open_key(Hive hive, std::string_view sub_key, KeyAccess access) override;
@@ -62,7 +62,7 @@ private:
     static RegistryValue* find_value(Node& node, std::string_view name);
     static std::size_t count(const Node& node);
 
-    FakeMachine& owner_;
+    FakeJournal& journal_;
     std::array<Node, 3> roots_;
     std::uint64_t erasures_ = 0; // keys deleted so far: an open key's place may be gone
 };
@@ -74,7 +74,7 @@ struct FakeService {
 
 class FakeServices final : public Services {
 public:
-    explicit FakeServices(FakeMachine& owner) : owner_(owner) {}
+    explicit FakeServices(FakeJournal& journal) : journal_(journal) {}
     bool stop_and_set_start_type(std::string_view name, std::uint32_t start_type) override;
     bool set_automatic_and_start(std::string_view name) override;
     bool set_start_type_and_start(std::string_view name, std::uint32_t start_type) override;
@@ -84,7 +84,7 @@ public:
     std::optional<FakeService> get(std::string_view name) const;
 
 private:
-    FakeMachine& owner_;
+    FakeJournal& journal_;
     std::map<std::string, FakeService, CaseInsensitiveLess> table_;
 };
 
@@ -102,7 +102,8 @@ struct RecordedCommand {
 
 class FakeCommands final : public Commands {
 public:
-    explicit FakeCommands(FakeMachine& owner) : owner_(owner) {}
+    FakeCommands(FakeJournal& journal, FakeProcesses& processes, FakeSystemSettings& settings)
+        : journal_(journal), processes_(processes), settings_(settings) {}
     CommandOutcome run_hidden(std::string_view command, std::uint32_t wait_ms) override;
 
     void script(std::string_view command, CommandScript script);
@@ -110,7 +111,9 @@ public:
     std::vector<std::string> texts() const;
 
 private:
-    FakeMachine& owner_;
+    FakeJournal& journal_;
+    FakeProcesses& processes_;     // "taskkill" ends fake processes as the real one would
+    FakeSystemSettings& settings_; // powercfg commands that exit 0 change the power settings
     std::map<std::string, CommandScript, std::less<>> scripts_;
     std::vector<RecordedCommand> log_;
 };
@@ -124,7 +127,7 @@ struct SpiCall {
 
 class FakeSystemSettings final : public SystemSettings {
 public:
-    explicit FakeSystemSettings(FakeMachine& owner) : owner_(owner) {}
+    explicit FakeSystemSettings(FakeJournal& journal) : journal_(journal) {}
     bool system_parameters(std::uint32_t action, std::uint32_t param, const SpiArgument& argument,
                            std::uint32_t flags) override;
     // Reads back what a set call with a known get action stored; nothing before one.
@@ -146,7 +149,7 @@ public:
     std::vector<SpiCall> log() const;
 
 private:
-    FakeMachine& owner_;
+    FakeJournal& journal_;
     std::vector<SpiCall> log_;
     std::map<std::uint32_t, std::vector<std::uint32_t>> stored_; // by get action
     std::optional<std::string> active_scheme_;
@@ -155,7 +158,7 @@ private:
 
 class FakeSecurity final : public Security {
 public:
-    explicit FakeSecurity(FakeMachine& owner) : owner_(owner) {}
+    explicit FakeSecurity(FakeJournal& journal) : journal_(journal) {}
     bool enable_debug_privilege() override;
     bool is_elevated() override;
     void* resolve_optional(std::string_view module, std::string_view entry) override;
@@ -165,7 +168,7 @@ public:
     bool debug_privilege_enabled() const;
 
 private:
-    FakeMachine& owner_;
+    FakeJournal& journal_;
     bool elevated_ = true;
     bool debug_privilege_ = false;
     std::set<std::string> entries_; // "module!entry", lower-cased
@@ -187,34 +190,20 @@ public:
     FakeSystemState& system_state() override { return system_state_; }
     FakeSensors& sensors() override { return sensors_; }
 
-    // For the fakes of each concern: one lock for the whole machine, one journal.
-    std::recursive_mutex& lock() const { return mutex_; }
-    void add_to_journal(std::string line);
-
     // Every effect in order, one line each, in the same words as the preview.
-    std::vector<std::string> journal() const;
+    std::vector<std::string> journal() const { return journal_.lines(); }
 
 private:
-    friend class FakeRegistry;
-    friend class FakeRegistryKey;
-    friend class FakeServices;
-    friend class FakeCommands;
-    friend class FakeSystemSettings;
-    friend class FakeSecurity;
-
-    // One lock for the whole machine: tests are small and the worker is one thread.
-    mutable std::recursive_mutex mutex_;
-    std::vector<std::string> journal_;
-
-    FakeRegistry registry_{*this};
-    FakeServices services_{*this};
-    FakeCommands commands_{*this};
-    FakeSystemSettings settings_{*this};
-    FakeSecurity security_{*this};
-    FakeProcesses processes_{*this};
-    FakeFiles files_{*this};
-    FakeSystemState system_state_{*this};
-    FakeSensors sensors_{*this};
+    FakeJournal journal_; // before the fakes, which all hold it
+    FakeRegistry registry_{journal_};
+    FakeServices services_{journal_};
+    FakeSystemSettings settings_{journal_};
+    FakeSecurity security_{journal_};
+    FakeProcesses processes_{journal_, security_};
+    FakeCommands commands_{journal_, processes_, settings_};
+    FakeFiles files_{journal_};
+    FakeSystemState system_state_{journal_, security_};
+    FakeSensors sensors_{journal_};
 };
 
 } // namespace tavrine

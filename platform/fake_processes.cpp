@@ -1,7 +1,8 @@
 #include "platform/fake_processes.h"
 
 #include "platform/ascii.h"
-#include "platform/fake_machine.h"
+#include "platform/fake_journal.h"
+#include "platform/machine.h"
 #include "platform/process_change_text.h"
 
 #include <algorithm>
@@ -58,18 +59,18 @@ public:
     std::uint32_t pid() const override { return pid_; }
 
     bool terminate(std::uint32_t exit_code, std::string_view reason) override {
-        Lock lock(processes_.owner().lock());
+        Lock lock(processes_.journal().lock());
         FakeProcess* process = running(kProcessTerminate);
         if (process == nullptr || process->terminate_fails) {
             return false;
         }
-        processes_.owner().add_to_journal(describe_kill(pid_, reason.empty() ? process->exe_name : reason));
+        processes_.journal().add(describe_kill(pid_, reason.empty() ? process->exe_name : reason));
         processes_.end_process(pid_, exit_code);
         return true;
     }
 
     std::optional<std::uint32_t> exit_code() override {
-        Lock lock(processes_.owner().lock());
+        Lock lock(processes_.journal().lock());
         if (!has(access_, kProcessQueryLimitedInformation | kProcessQueryInformation)) {
             return std::nullopt;
         }
@@ -80,65 +81,65 @@ public:
     }
 
     bool wait_for_exit(std::uint32_t /*wait_ms*/) override {
-        Lock lock(processes_.owner().lock());
+        Lock lock(processes_.journal().lock());
         // The fake's processes end at once or never, so there is nothing to wait for.
         return has(access_, kSynchronize) && processes_.find(pid_) == nullptr;
     }
 
     std::optional<std::uint32_t> priority_class() override {
-        Lock lock(processes_.owner().lock());
+        Lock lock(processes_.journal().lock());
         FakeProcess* process = running(kProcessQueryLimitedInformation | kProcessQueryInformation);
         return process != nullptr ? std::optional<std::uint32_t>(process->priority_class) : std::nullopt;
     }
 
     bool set_priority_class(std::uint32_t priority_class) override {
-        Lock lock(processes_.owner().lock());
+        Lock lock(processes_.journal().lock());
         FakeProcess* process = running(kProcessSetInformation);
         if (process == nullptr) {
             return false;
         }
         process->priority_class = priority_class;
-        processes_.owner().add_to_journal(describe_priority_class(pid_, process->exe_name, priority_class));
+        processes_.journal().add(describe_priority_class(pid_, process->exe_name, priority_class));
         return true;
     }
 
     bool set_priority_boost(bool disable) override {
-        Lock lock(processes_.owner().lock());
+        Lock lock(processes_.journal().lock());
         FakeProcess* process = running(kProcessSetInformation);
         if (process == nullptr) {
             return false;
         }
         process->boost_disabled = disable;
-        processes_.owner().add_to_journal(describe_priority_boost(pid_, process->exe_name, disable));
+        processes_.journal().add(describe_priority_boost(pid_, process->exe_name, disable));
         return true;
     }
 
     bool set_power_throttling(const PowerThrottlingState& state) override {
-        Lock lock(processes_.owner().lock());
+        Lock lock(processes_.journal().lock());
         FakeProcess* process = running(kProcessSetInformation);
-        if (process == nullptr || processes_.owner().security().resolve_optional(
-                                      "kernel32.dll", "SetProcessInformation") == nullptr) {
+        if (process == nullptr ||
+            processes_.security().resolve_optional("kernel32.dll", "SetProcessInformation") == nullptr) {
             return false;
         }
         process->throttling = state;
-        processes_.owner().add_to_journal(describe_power_throttling(pid_, process->exe_name, state));
+        processes_.journal().add(describe_power_throttling(pid_, process->exe_name, state));
         return true;
     }
 
     bool set_io_priority(std::uint32_t priority) override {
-        Lock lock(processes_.owner().lock());
+        Lock lock(processes_.journal().lock());
         FakeProcess* process = running(kProcessSetInformation);
-        if (process == nullptr || processes_.owner().security().resolve_optional(
-                                      "ntdll.dll", "NtSetInformationProcess") == nullptr) {
+        if (process == nullptr ||
+            processes_.security().resolve_optional("ntdll.dll", "NtSetInformationProcess") == nullptr) {
             return false;
         }
         process->io_priority = priority;
-        processes_.owner().add_to_journal(describe_io_priority(pid_, process->exe_name, priority));
+        processes_.journal().add(describe_io_priority(pid_, process->exe_name, priority));
         return true;
     }
 
     bool empty_working_set() override {
-        Lock lock(processes_.owner().lock());
+        Lock lock(processes_.journal().lock());
         // K32EmptyWorkingSet needs both quota and query rights.
         if (!has(access_, kProcessQueryLimitedInformation | kProcessQueryInformation)) {
             return false;
@@ -148,7 +149,7 @@ public:
             return false;
         }
         ++process->working_set_trims;
-        processes_.owner().add_to_journal(describe_empty_working_set(pid_, process->exe_name));
+        processes_.journal().add(describe_empty_working_set(pid_, process->exe_name));
         return true;
     }
 
@@ -173,33 +174,33 @@ public:
         : processes_(processes), thread_id_(thread_id), access_(access) {}
 
     std::optional<int> priority() override {
-        Lock lock(processes_.owner().lock());
+        Lock lock(processes_.journal().lock());
         std::uint32_t owner = 0;
         FakeThread* thread = running(kThreadQueryInformation | kThreadQueryLimitedInformation, owner);
         return thread != nullptr ? std::optional<int>(thread->priority) : std::nullopt;
     }
 
     bool set_priority(int priority) override {
-        Lock lock(processes_.owner().lock());
+        Lock lock(processes_.journal().lock());
         std::uint32_t owner = 0;
         FakeThread* thread = running(kThreadSetInformation | kThreadSetLimitedInformation, owner);
         if (thread == nullptr) {
             return false;
         }
         thread->priority = priority;
-        processes_.owner().add_to_journal(describe_thread_priority(thread_id_, owner, priority));
+        processes_.journal().add(describe_thread_priority(thread_id_, owner, priority));
         return true;
     }
 
     bool set_priority_boost(bool disable) override {
-        Lock lock(processes_.owner().lock());
+        Lock lock(processes_.journal().lock());
         std::uint32_t owner = 0;
         FakeThread* thread = running(kThreadSetInformation | kThreadSetLimitedInformation, owner);
         if (thread == nullptr) {
             return false;
         }
         thread->boost_disabled = disable;
-        processes_.owner().add_to_journal(describe_thread_priority_boost(thread_id_, owner, disable));
+        processes_.journal().add(describe_thread_priority_boost(thread_id_, owner, disable));
         return true;
     }
 
@@ -221,7 +222,7 @@ private:
 // [SECTION] Processes interface ---------------------------------------------------------------
 
 std::vector<ProcessEntry> FakeProcesses::list_processes() {
-    Lock lock(owner_.lock());
+    Lock lock(journal_.lock());
     std::vector<ProcessEntry> entries;
     if (fail_snapshots_) {
         return entries;
@@ -234,7 +235,7 @@ std::vector<ProcessEntry> FakeProcesses::list_processes() {
 }
 
 std::vector<ThreadEntry> FakeProcesses::list_threads() {
-    Lock lock(owner_.lock());
+    Lock lock(journal_.lock());
     std::vector<ThreadEntry> entries;
     if (fail_snapshots_) {
         return entries;
@@ -248,7 +249,7 @@ std::vector<ThreadEntry> FakeProcesses::list_threads() {
 }
 
 std::optional<std::string> FakeProcesses::image_path(std::uint32_t pid) {
-    Lock lock(owner_.lock());
+    Lock lock(journal_.lock());
     const FakeProcess* process = find(pid);
     if (process == nullptr || process->image_path.empty() ||
         (process->denied_access & kProcessQueryAndRead) != 0) {
@@ -258,7 +259,7 @@ std::optional<std::string> FakeProcesses::image_path(std::uint32_t pid) {
 }
 
 ProcessHandlePtr FakeProcesses::open_process(std::uint32_t pid, std::uint32_t access) {
-    Lock lock(owner_.lock());
+    Lock lock(journal_.lock());
     const FakeProcess* process = find(pid);
     if (process == nullptr || (process->denied_access & access) != 0) {
         return nullptr;
@@ -267,7 +268,7 @@ ProcessHandlePtr FakeProcesses::open_process(std::uint32_t pid, std::uint32_t ac
 }
 
 ThreadHandlePtr FakeProcesses::open_thread(std::uint32_t thread_id, std::uint32_t access) {
-    Lock lock(owner_.lock());
+    Lock lock(journal_.lock());
     std::uint32_t owner_pid = 0;
     const FakeThread* thread = find_thread(thread_id, &owner_pid);
     if (thread == nullptr || (thread->denied_access & access) != 0) {
@@ -277,22 +278,22 @@ ThreadHandlePtr FakeProcesses::open_thread(std::uint32_t thread_id, std::uint32_
 }
 
 ProcessHandlePtr FakeProcesses::current_process() {
-    Lock lock(owner_.lock());
+    Lock lock(journal_.lock());
     return std::make_unique<FakeProcessHandle>(*this, own_.pid, 0x1FFFFF);
 }
 
 std::uint32_t FakeProcesses::current_process_id() {
-    Lock lock(owner_.lock());
+    Lock lock(journal_.lock());
     return own_.pid;
 }
 
 bool FakeProcesses::is_running(std::uint32_t pid) {
-    Lock lock(owner_.lock());
+    Lock lock(journal_.lock());
     return find(pid) != nullptr;
 }
 
 std::vector<std::uint32_t> FakeProcesses::process_ids() {
-    Lock lock(owner_.lock());
+    Lock lock(journal_.lock());
     std::vector<std::uint32_t> ids;
     if (fail_snapshots_) {
         return ids;
@@ -307,7 +308,7 @@ std::vector<std::uint32_t> FakeProcesses::process_ids() {
 }
 
 std::optional<std::string> FakeProcesses::main_module_name(std::uint32_t pid) {
-    Lock lock(owner_.lock());
+    Lock lock(journal_.lock());
     const FakeProcess* process = find(pid);
     if (process == nullptr || (process->denied_access & kProcessQueryAndRead) != 0) {
         return std::nullopt;
@@ -318,7 +319,7 @@ std::optional<std::string> FakeProcesses::main_module_name(std::uint32_t pid) {
 // [SECTION] Set-up and inspection ---------------------------------------------------------------
 
 void FakeProcesses::add(FakeProcess process) {
-    Lock lock(owner_.lock());
+    Lock lock(journal_.lock());
     ended_.erase(process.pid);
     if (FakeProcess* existing = find(process.pid); existing != nullptr && existing != &own_) {
         *existing = std::move(process);
@@ -328,42 +329,42 @@ void FakeProcesses::add(FakeProcess process) {
 }
 
 void FakeProcesses::remove(std::uint32_t pid) {
-    Lock lock(owner_.lock());
+    Lock lock(journal_.lock());
     table_.erase(std::remove_if(table_.begin(), table_.end(),
                                 [pid](const FakeProcess& process) { return process.pid == pid; }),
                  table_.end());
 }
 
 void FakeProcesses::set_current_process_id(std::uint32_t pid) {
-    Lock lock(owner_.lock());
+    Lock lock(journal_.lock());
     own_.pid = pid;
 }
 
 std::optional<FakeProcess> FakeProcesses::get(std::uint32_t pid) const {
-    Lock lock(owner_.lock());
+    Lock lock(journal_.lock());
     const FakeProcess* process = const_cast<FakeProcesses*>(this)->find(pid);
     return process != nullptr ? std::optional<FakeProcess>(*process) : std::nullopt;
 }
 
 std::optional<FakeThread> FakeProcesses::thread(std::uint32_t thread_id) const {
-    Lock lock(owner_.lock());
+    Lock lock(journal_.lock());
     const FakeThread* found = const_cast<FakeProcesses*>(this)->find_thread(thread_id, nullptr);
     return found != nullptr ? std::optional<FakeThread>(*found) : std::nullopt;
 }
 
 std::optional<std::uint32_t> FakeProcesses::ended_with(std::uint32_t pid) const {
-    Lock lock(owner_.lock());
+    Lock lock(journal_.lock());
     auto it = ended_.find(pid);
     return it != ended_.end() ? std::optional<std::uint32_t>(it->second) : std::nullopt;
 }
 
 std::size_t FakeProcesses::count() const {
-    Lock lock(owner_.lock());
+    Lock lock(journal_.lock());
     return table_.size();
 }
 
 void FakeProcesses::fail_snapshots(bool fail) {
-    Lock lock(owner_.lock());
+    Lock lock(journal_.lock());
     fail_snapshots_ = fail;
 }
 
@@ -393,7 +394,7 @@ FakeThread* FakeProcesses::find_thread(std::uint32_t thread_id, std::uint32_t* o
 }
 
 void FakeProcesses::end_process(std::uint32_t pid, std::uint32_t exit_code) {
-    Lock lock(owner_.lock());
+    Lock lock(journal_.lock());
     const auto before = table_.size();
     remove(pid);
     if (table_.size() != before) {
@@ -422,7 +423,7 @@ void FakeProcesses::end_tree(std::uint32_t pid, std::uint32_t exit_code, bool fo
 }
 
 void FakeProcesses::on_command(std::string_view command) {
-    Lock lock(owner_.lock());
+    Lock lock(journal_.lock());
     const std::vector<std::string> words = command_words(command);
     if (words.empty() || !iequals(words[0], "taskkill")) {
         return;

@@ -10,7 +10,8 @@
 
 namespace tavrine {
 
-class FakeMachine;
+class FakeJournal;
+class Security;
 
 struct FakeThread {
     std::uint32_t thread_id = 0;
@@ -42,7 +43,7 @@ struct FakeProcess {
 
 class FakeProcesses final : public Processes {
 public:
-    explicit FakeProcesses(FakeMachine& owner) : owner_(owner) {}
+    FakeProcesses(FakeJournal& journal, Security& security) : journal_(journal), security_(security) {}
 
     std::vector<ProcessEntry> list_processes() override;
     std::vector<ThreadEntry> list_threads() override;
@@ -76,12 +77,14 @@ public:
     FakeProcess* find(std::uint32_t pid);
     FakeThread* find_thread(std::uint32_t thread_id, std::uint32_t* owner_pid);
     void end_process(std::uint32_t pid, std::uint32_t exit_code);
-    FakeMachine& owner() { return owner_; }
+    FakeJournal& journal() { return journal_; }
+    Security& security() { return security_; }
 
 private:
     void end_tree(std::uint32_t pid, std::uint32_t exit_code, bool forced);
 
-    FakeMachine& owner_; // lock with owner_.lock(), log with owner_.add_to_journal()
+    FakeJournal& journal_; // the machine's lock and journal
+    Security& security_;   // which optional entry points this machine has
     std::vector<FakeProcess> table_;
     std::map<std::uint32_t, std::uint32_t> ended_;
     FakeProcess own_{.pid = 1000, .exe_name = "tavrine-optimiser.exe"};

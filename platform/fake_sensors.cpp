@@ -1,6 +1,6 @@
 #include "platform/fake_sensors.h"
 
-#include "platform/fake_machine.h"
+#include "platform/fake_journal.h"
 
 #include <mutex>
 
@@ -21,7 +21,7 @@ public:
     FakeSensorSource& operator=(const FakeSensorSource&) = delete;
 
 protected:
-    std::recursive_mutex& lock() const { return sensors_.owner_.lock(); }
+    std::recursive_mutex& lock() const { return sensors_.journal_.lock(); }
     FakeSensors& sensors_;
 
 private:
@@ -83,12 +83,12 @@ public:
 };
 
 std::optional<std::vector<ProcessorClock>> FakeSensors::processor_clocks() {
-    Lock lock(owner_.lock());
+    Lock lock(journal_.lock());
     return clocks_;
 }
 
 std::unique_ptr<VideoAdapter> FakeSensors::open_video_adapter() {
-    Lock lock(owner_.lock());
+    Lock lock(journal_.lock());
     if (!adapter_name_) {
         record("open dxgi failed");
         return nullptr;
@@ -99,7 +99,7 @@ std::unique_ptr<VideoAdapter> FakeSensors::open_video_adapter() {
 }
 
 std::unique_ptr<GpuLibrary> FakeSensors::open_nvml() {
-    Lock lock(owner_.lock());
+    Lock lock(journal_.lock());
     if (!nvml_) {
         record("open nvml failed");
         return nullptr;
@@ -110,7 +110,7 @@ std::unique_ptr<GpuLibrary> FakeSensors::open_nvml() {
 }
 
 std::unique_ptr<GpuLibrary> FakeSensors::open_adl() {
-    Lock lock(owner_.lock());
+    Lock lock(journal_.lock());
     if (!adl_) {
         record("open adl failed");
         return nullptr;
@@ -121,7 +121,7 @@ std::unique_ptr<GpuLibrary> FakeSensors::open_adl() {
 }
 
 std::unique_ptr<GpuEngineCounter> FakeSensors::open_gpu_engine_counter() {
-    Lock lock(owner_.lock());
+    Lock lock(journal_.lock());
     if (!engines_) {
         record("open pdh failed");
         return nullptr;
@@ -132,7 +132,7 @@ std::unique_ptr<GpuEngineCounter> FakeSensors::open_gpu_engine_counter() {
 }
 
 std::unique_ptr<IcmpChannel> FakeSensors::open_icmp() {
-    Lock lock(owner_.lock());
+    Lock lock(journal_.lock());
     if (!icmp_available_) {
         record("open icmp failed");
         return nullptr;
@@ -143,59 +143,59 @@ std::unique_ptr<IcmpChannel> FakeSensors::open_icmp() {
 }
 
 void FakeSensors::set_processor_clocks(std::optional<std::vector<ProcessorClock>> clocks) {
-    Lock lock(owner_.lock());
+    Lock lock(journal_.lock());
     clocks_ = std::move(clocks);
 }
 
 void FakeSensors::set_video_adapter(std::optional<std::string> name, std::optional<VideoMemory> memory) {
-    Lock lock(owner_.lock());
+    Lock lock(journal_.lock());
     adapter_name_ = std::move(name);
     video_memory_ = memory;
 }
 
 void FakeSensors::set_nvml(std::optional<GpuSample> sample) {
-    Lock lock(owner_.lock());
+    Lock lock(journal_.lock());
     nvml_ = std::move(sample);
 }
 
 void FakeSensors::set_adl(std::optional<GpuSample> sample) {
-    Lock lock(owner_.lock());
+    Lock lock(journal_.lock());
     adl_ = std::move(sample);
 }
 
 void FakeSensors::set_engine_counter(std::optional<std::vector<EngineUtilisation>> values) {
-    Lock lock(owner_.lock());
+    Lock lock(journal_.lock());
     engines_ = std::move(values);
 }
 
 void FakeSensors::set_icmp(bool available, std::optional<std::uint32_t> reply_ms) {
-    Lock lock(owner_.lock());
+    Lock lock(journal_.lock());
     icmp_available_ = available;
     icmp_reply_ = reply_ms;
 }
 
 std::vector<std::string> FakeSensors::log() const {
-    Lock lock(owner_.lock());
+    Lock lock(journal_.lock());
     return log_;
 }
 
 int FakeSensors::open_sources() const {
-    Lock lock(owner_.lock());
+    Lock lock(journal_.lock());
     return open_;
 }
 
 std::vector<std::uint32_t> FakeSensors::echoed_addresses() const {
-    Lock lock(owner_.lock());
+    Lock lock(journal_.lock());
     return echoes_;
 }
 
 void FakeSensors::record(std::string line) {
-    Lock lock(owner_.lock());
+    Lock lock(journal_.lock());
     log_.push_back(std::move(line));
 }
 
 void FakeSensors::closed(const std::string& source) {
-    Lock lock(owner_.lock());
+    Lock lock(journal_.lock());
     log_.push_back("close " + source);
     --open_;
 }

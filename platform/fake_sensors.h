@@ -8,7 +8,7 @@
 
 namespace tavrine {
 
-class FakeMachine;
+class FakeJournal;
 
 // Sensors a test sets up. Every open is written to the sensor log ("open nvml", "open adl",
 // "open pdh", "open dxgi", "open icmp", with " failed" when the source is absent) and every
@@ -16,7 +16,7 @@ class FakeMachine;
 // tried and that all of them were closed again.
 class FakeSensors final : public Sensors {
 public:
-    explicit FakeSensors(FakeMachine& owner) : owner_(owner) {}
+    explicit FakeSensors(FakeJournal& journal) : journal_(journal) {}
 
     std::optional<std::vector<ProcessorClock>> processor_clocks() override;
     std::unique_ptr<VideoAdapter> open_video_adapter() override;
@@ -46,7 +46,7 @@ private:
     void record(std::string line);
     void closed(const std::string& source);
 
-    FakeMachine& owner_; // lock with owner_.lock()
+    FakeJournal& journal_; // the machine's lock
     std::optional<std::vector<ProcessorClock>> clocks_;
     std::optional<std::string> adapter_name_;
     std::optional<VideoMemory> video_memory_;

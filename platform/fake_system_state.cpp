@@ -1,6 +1,7 @@
 #include "platform/fake_system_state.h"
 
-#include "platform/fake_machine.h"
+#include "platform/fake_journal.h"
+#include "platform/machine.h"
 #include "platform/process_change_text.h"
 
 namespace tavrine {
@@ -12,96 +13,96 @@ using Lock = std::lock_guard<std::recursive_mutex>;
 } // namespace
 
 bool FakeSystemState::time_begin_period(std::uint32_t period_ms) {
-    owner_.add_to_journal(describe_time_begin_period(period_ms));
+    journal_.add(describe_time_begin_period(period_ms));
     return true;
 }
 
 std::optional<std::uint32_t> FakeSystemState::set_timer_resolution(std::uint32_t desired_100ns, bool set) {
-    Lock lock(owner_.lock());
-    if (owner_.security().resolve_optional("ntdll.dll", "NtSetTimerResolution") == nullptr) {
+    Lock lock(journal_.lock());
+    if (security_.resolve_optional("ntdll.dll", "NtSetTimerResolution") == nullptr) {
         return std::nullopt;
     }
     if (set) {
         timer_resolution_ = desired_100ns;
     }
-    owner_.add_to_journal(describe_timer_resolution(desired_100ns, set));
+    journal_.add(describe_timer_resolution(desired_100ns, set));
     return timer_resolution_;
 }
 
 std::uint32_t FakeSystemState::set_thread_execution_state(std::uint32_t flags) {
-    Lock lock(owner_.lock());
+    Lock lock(journal_.lock());
     const std::uint32_t previous = execution_state_ != 0 ? execution_state_ : 0x80000000u;
     execution_state_ = flags;
-    owner_.add_to_journal(describe_execution_state(flags));
+    journal_.add(describe_execution_state(flags));
     return previous;
 }
 
 bool FakeSystemState::adjust_privilege(std::uint32_t privilege, bool enable, bool current_thread) {
-    Lock lock(owner_.lock());
-    if (owner_.security().resolve_optional("ntdll.dll", "RtlAdjustPrivilege") == nullptr) {
+    Lock lock(journal_.lock());
+    if (security_.resolve_optional("ntdll.dll", "RtlAdjustPrivilege") == nullptr) {
         return false;
     }
-    owner_.add_to_journal(describe_adjust_privilege(privilege, enable, current_thread));
+    journal_.add(describe_adjust_privilege(privilege, enable, current_thread));
     return true;
 }
 
 bool FakeSystemState::set_system_information(std::uint32_t information_class, std::uint32_t value) {
-    Lock lock(owner_.lock());
-    if (owner_.security().resolve_optional("ntdll.dll", "NtSetSystemInformation") == nullptr) {
+    Lock lock(journal_.lock());
+    if (security_.resolve_optional("ntdll.dll", "NtSetSystemInformation") == nullptr) {
         return false;
     }
-    owner_.add_to_journal(describe_system_information(information_class, value));
+    journal_.add(describe_system_information(information_class, value));
     return true;
 }
 
 std::optional<MemoryStatus> FakeSystemState::memory_status() {
-    Lock lock(owner_.lock());
+    Lock lock(journal_.lock());
     return memory_;
 }
 
 std::optional<SystemTimes> FakeSystemState::system_times() {
-    Lock lock(owner_.lock());
+    Lock lock(journal_.lock());
     return times_;
 }
 
 bool FakeSystemState::dwm_enable_mmcss(bool enable) {
-    owner_.add_to_journal(describe_dwm_mmcss(enable));
+    journal_.add(describe_dwm_mmcss(enable));
     return true;
 }
 
 void FakeSystemState::disable_windows_ghosting() {
-    Lock lock(owner_.lock());
+    Lock lock(journal_.lock());
     ghosting_disabled_ = true;
-    owner_.add_to_journal(describe_windows_ghosting_off());
+    journal_.add(describe_windows_ghosting_off());
 }
 
 void FakeSystemState::sleep_ms(std::uint32_t milliseconds) {
-    Lock lock(owner_.lock());
+    Lock lock(journal_.lock());
     slept_ms_ += milliseconds; // time passes only on paper
 }
 
 void FakeSystemState::set_memory_status(std::optional<MemoryStatus> status) {
-    Lock lock(owner_.lock());
+    Lock lock(journal_.lock());
     memory_ = status;
 }
 
 void FakeSystemState::set_system_times(std::optional<SystemTimes> times) {
-    Lock lock(owner_.lock());
+    Lock lock(journal_.lock());
     times_ = times;
 }
 
 std::uint32_t FakeSystemState::execution_state() const {
-    Lock lock(owner_.lock());
+    Lock lock(journal_.lock());
     return execution_state_;
 }
 
 bool FakeSystemState::windows_ghosting_disabled() const {
-    Lock lock(owner_.lock());
+    Lock lock(journal_.lock());
     return ghosting_disabled_;
 }
 
 std::uint64_t FakeSystemState::slept_ms() const {
-    Lock lock(owner_.lock());
+    Lock lock(journal_.lock());
     return slept_ms_;
 }
 

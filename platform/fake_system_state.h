@@ -7,13 +7,14 @@
 
 namespace tavrine {
 
-class FakeMachine;
+class FakeJournal;
+class Security;
 
 // Records every request in the machine's journal and remembers what it was asked for. The
 // native entry points answer only when a test has provided them (FakeSecurity::provide_entry).
 class FakeSystemState final : public SystemState {
 public:
-    explicit FakeSystemState(FakeMachine& owner) : owner_(owner) {}
+    FakeSystemState(FakeJournal& journal, Security& security) : journal_(journal), security_(security) {}
 
     bool time_begin_period(std::uint32_t period_ms) override;
     std::optional<std::uint32_t> set_timer_resolution(std::uint32_t desired_100ns, bool set) override;
@@ -35,7 +36,8 @@ public:
     std::uint64_t slept_ms() const;
 
 private:
-    FakeMachine& owner_; // lock with owner_.lock(), log with owner_.add_to_journal()
+    FakeJournal& journal_; // the machine's lock and journal
+    Security& security_;   // which optional entry points this machine has
     std::optional<MemoryStatus> memory_;
     std::optional<SystemTimes> times_;
     std::uint32_t execution_state_ = 0;
