@@ -4,10 +4,13 @@
 #include "engine/run_status.h"
 #include "engine/target_exe.h"
 #include "engine/worker_gate.h"
+#include "overlays/crosshair.h"
+#include "overlays/hud.h"
 #include "process/cull.h"
 #include "runs/deploy.h"
 #include "runs/module_state_board.h"
 #include "runs/pipeline.h"
+#include "tests/native/gpu_test_support.h"
 #include "tweaks/cleanup.h"
 
 #include <atomic>
@@ -76,6 +79,10 @@ void reset_engine_state() {
     deploy.status_text.set("");
     target_drive().store('C');
     cull_result().set({});
+    // The rest of the process-wide state a test can leave behind: one reset covers it all.
+    reset_gpu_state();
+    crosshair_settings() = CrosshairSettings{};
+    hud_settings() = HudSettings{};
 }
 
 EngineTest::~EngineTest() {
