@@ -52,7 +52,6 @@ ImGuiID widget_id(ImGuiWindow* window, const char* label, const char* inner) {
 class Screens : public test::EngineTest {
 protected:
     Screens() {
-        test::reset_gpu_state();
         g_held_job = nullptr;
         state.screen = Screen::FirstLaunch;
         state.window_fade = 1.0f;
@@ -61,10 +60,7 @@ protected:
         links.draw_first_launch = draw_first_launch;
         ui.move_mouse(-50, -50);
     }
-    ~Screens() override {
-        g_held_job = nullptr;
-        test::reset_gpu_state();
-    }
+    ~Screens() override { g_held_job = nullptr; }
 
     void frame() { draw_screen(); }
     FirstLaunchView view() { return first_launch_view(gpu_detection()); }

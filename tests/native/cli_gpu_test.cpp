@@ -18,11 +18,9 @@ using test::add_adapter;
 class CliGpu : public test::EngineTest {
 protected:
     CliGpu() {
-        test::reset_gpu_state();
         nvidia = add_adapter(fake, "0000", "NVIDIA GeForce RTX 4070");
         intel = add_adapter(fake, "0001", "Intel(R) UHD Graphics 770");
     }
-    ~CliGpu() override { test::reset_gpu_state(); }
 
     int run(const std::vector<std::string>& args) {
         out.str("");

@@ -118,16 +118,11 @@ TEST(CrosshairFile, FileWithCarriageReturnsOrGarbageNeverThrows) {
 // On the fake machine, with the process-wide record back at its defaults around each test.
 class CrosshairSettingsFile : public test::EngineTest {
 protected:
-    CrosshairSettingsFile() : saved_(crosshair_settings()) { crosshair_settings() = CrosshairSettings{}; }
-    ~CrosshairSettingsFile() override { crosshair_settings() = saved_; }
     std::string file(const char* folder) {
         const auto entry = fake.files().entry(std::string(kRoaming) + "\\" + folder + "\\crosshair.cfg");
         return entry ? entry->content : std::string();
     }
     static constexpr const char* kRoaming = "C:\\Users\\Player\\AppData\\Roaming";
-
-private:
-    CrosshairSettings saved_;
 };
 
 TEST_F(CrosshairSettingsFile, ZoltCopyIsReadAndTheNextSaveGoesToTavrineLeavingItAlone) {

@@ -20,9 +20,6 @@ constexpr const char* kGraphicsDrivers = "HKLM\\SYSTEM\\CurrentControlSet\\Contr
 
 class GpuSetup : public test::EngineTest {
 protected:
-    GpuSetup() { test::reset_gpu_state(); }
-    ~GpuSetup() override { test::reset_gpu_state(); }
-
     bool nvidia_profile_applied() { return fake.registry().dword(kGraphicsDrivers, "TdrDelay") == 10u; }
     bool hags_on() { return fake.registry().dword(kGraphicsDrivers, "HwSchMode") == 2u; }
 };

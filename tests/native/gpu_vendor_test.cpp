@@ -27,9 +27,6 @@ using test::msi_enabled;
 
 class GpuAdapters : public test::EngineTest {
 protected:
-    GpuAdapters() { test::reset_gpu_state(); }
-    ~GpuAdapters() override { test::reset_gpu_state(); }
-
     // First journal line mentioning `text`; the journal's size when there is none.
     std::size_t first_line_with(const std::string& text) {
         const std::vector<std::string> journal = fake.journal();

@@ -172,7 +172,6 @@ public:
 class HudToggleTest : public test::EngineTest {
 protected:
     HudToggleTest() {
-        hud_settings() = HudSettings{};
         set_hud_window(&window);
         fake.sensors().set_video_adapter("Test GPU", VideoMemory{1ull << 30, 4ull << 30});
         fake.sensors().set_nvml(GpuSample{std::nullopt, 60.0f, 1500, 6000, 30.0f});
@@ -181,7 +180,6 @@ protected:
         wait_for_hud_poll();
         close_sensors();
         set_hud_window(nullptr);
-        hud_settings() = HudSettings{};
     }
     RecordedWindow window;
 };
