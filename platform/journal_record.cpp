@@ -5,6 +5,7 @@
 #include "platform/read_back.h"
 #include "platform/registry_path.h"
 
+#include <charconv>
 #include <cstdio>
 #include <cstring>
 
@@ -74,16 +75,6 @@ std::string hex_u32(std::uint32_t value) {
     return buffer;
 }
 
-std::string hex_bytes(const std::vector<std::uint8_t>& data) {
-    static constexpr char kDigits[] = "0123456789abcdef";
-    std::string text;
-    for (const std::uint8_t byte : data) {
-        text += kDigits[byte >> 4];
-        text += kDigits[byte & 0xF];
-    }
-    return text;
-}
-
 std::optional<std::vector<std::uint8_t>> parse_hex_bytes(std::string_view text) {
     if (text.size() % 2 != 0) {
         return std::nullopt;
@@ -109,41 +100,70 @@ std::vector<std::uint8_t> dword_bytes(std::uint32_t value) {
     return data;
 }
 
+ValueView view_of(const ValueState& value) {
+    return {value.present, value.type, value.data};
+}
+
 // A REG_SZ whose bytes are exactly a text and one terminator reads as that text; anything
 // else (no terminator, inner zeros) is kept byte for byte.
-std::optional<std::string> plain_text(const ValueState& value) {
+std::optional<std::string_view> plain_text(ValueView value) {
     if (value.type != kRegSz || value.data.empty() || value.data.back() != 0) {
         return std::nullopt;
     }
-    std::string text(value.data.begin(), value.data.end() - 1);
-    if (text.find('\0') != std::string::npos) {
+    const std::string_view text(reinterpret_cast<const char*>(value.data.data()), value.data.size() - 1);
+    if (text.find('\0') != std::string_view::npos) {
         return std::nullopt;
     }
     return text;
 }
 
-bool is_dword(const ValueState& value) {
+bool is_dword(ValueView value) {
     return value.type == kRegDword && value.data.size() == 4;
 }
 
-std::uint32_t dword_of(const ValueState& value) {
+std::uint32_t dword_of(ValueView value) {
     std::uint32_t result = 0;
     std::memcpy(&result, value.data.data(), 4);
     return result;
 }
 
+void append_number(std::string& out, std::uint64_t value) {
+    char digits[24];
+    const auto end = std::to_chars(digits, digits + sizeof digits, value).ptr;
+    out.append(digits, end);
+}
+
+void append_hex_bytes(std::string& out, std::span<const std::uint8_t> data) {
+    static constexpr char kDigits[] = "0123456789abcdef";
+    for (const std::uint8_t byte : data) {
+        out += kDigits[byte >> 4];
+        out += kDigits[byte & 0xF];
+    }
+}
+
+// "type:hex", the data of a value that is neither a DWORD nor a plain text.
+void append_typed_data(std::string& out, ValueView value) {
+    append_number(out, value.type);
+    out += ':';
+    append_hex_bytes(out, value.data);
+}
+
+void append_escaped(std::string& out, std::string_view text);
+
 // "DWORD 2", "SZ text", "TYPE 3:0a0b" or "ABSENT".
-std::string format_value(const ValueState& value) {
+void append_value(std::string& out, ValueView value) {
     if (!value.present) {
-        return "ABSENT";
+        out += "ABSENT";
+    } else if (is_dword(value)) {
+        out += "DWORD ";
+        append_number(out, dword_of(value));
+    } else if (const auto text = plain_text(value)) {
+        out += "SZ ";
+        append_escaped(out, *text);
+    } else {
+        out += "TYPE ";
+        append_typed_data(out, value);
     }
-    if (is_dword(value)) {
-        return "DWORD " + std::to_string(dword_of(value));
-    }
-    if (const auto text = plain_text(value)) {
-        return "SZ " + escape_field(*text);
-    }
-    return "TYPE " + std::to_string(value.type) + ":" + hex_bytes(value.data);
 }
 
 std::optional<ValueState> parse_typed_data(std::string_view text) {
@@ -507,11 +527,30 @@ std::string copies_folder_of(std::string_view history_path) {
 namespace {
 
 // Appends `text` escaped; nearly every field has nothing to escape, so it is copied in one go.
+// True when none of the eight bytes of `word` needs escaping: no control byte, DEL or '%'.
+bool plain_word(std::uint64_t word) {
+    constexpr std::uint64_t kOnes = 0x0101010101010101ull;
+    constexpr std::uint64_t kHighs = 0x8080808080808080ull;
+    // Any byte below n (n at most 128), and any zero byte, without a branch per byte.
+    const auto any_below = [](std::uint64_t v, std::uint64_t n) {
+        return ((v - kOnes * n) & ~v & kHighs) != 0;
+    };
+    return !any_below(word, 0x20) && !any_below(word ^ (kOnes * 0x7F), 1) &&
+           !any_below(word ^ (kOnes * '%'), 1);
+}
+
 void append_escaped(std::string& out, std::string_view text) {
     static constexpr char kDigits[] = "0123456789ABCDEF";
-    // A bare loop over the bytes: it runs over every field of every line a run writes.
+    // It runs over every field of every line a run writes: eight bytes at a time up to the
+    // first that needs escaping, then byte by byte.
     const char* const end = text.data() + text.size();
     const char* cursor = text.data();
+    for (std::uint64_t word = 0; end - cursor >= 8; cursor += 8) {
+        std::memcpy(&word, cursor, 8);
+        if (!plain_word(word)) {
+            break;
+        }
+    }
     while (cursor != end && static_cast<unsigned char>(*cursor) >= 0x20 && *cursor != 0x7F &&
            *cursor != '%') {
         ++cursor;
@@ -561,31 +600,39 @@ std::optional<std::string> unescape_field(std::string_view text) {
     return out;
 }
 
+void append_registry_line(std::string& out, Hive hive, std::string_view sub_key, std::string_view name,
+                          ValueView put_back, ValueView left) {
+    const std::optional<std::string_view> text =
+        put_back.present && !is_dword(put_back) ? plain_text(put_back) : std::nullopt;
+    out += !put_back.present    ? "DELETE\t"
+           : is_dword(put_back) ? "SET DWORD\t"
+           : text               ? "SET SZ\t"
+                                : "SET TYPE\t";
+    out += hive_prefix(hive); // key_display_path, escaped in place
+    out += '\\';
+    append_escaped(out, sub_key);
+    out += '\t';
+    append_escaped(out, name);
+    out += '\t';
+    if (put_back.present) {
+        if (is_dword(put_back)) {
+            append_number(out, dword_of(put_back));
+        } else if (text) {
+            append_escaped(out, *text);
+        } else {
+            append_typed_data(out, put_back);
+        }
+        out += '\t';
+    }
+    out += "left ";
+    append_value(out, left);
+}
+
 std::string format_record(const JournalRecord& record) {
     if (const auto* registry = std::get_if<RegistryRecord>(&record)) {
-        // One line per change a run makes: built in place, without a temporary per field.
-        const ValueState& value = registry->put_back;
-        const std::optional<std::string> text =
-            value.present && !is_dword(value) ? plain_text(value) : std::nullopt;
-        std::string line = !value.present    ? "DELETE\t"
-                           : is_dword(value) ? "SET DWORD\t"
-                           : text            ? "SET SZ\t"
-                                             : "SET TYPE\t";
-        line.reserve(registry->sub_key.size() + registry->name.size() + 64);
-        line += hive_prefix(registry->hive); // key_display_path, escaped in place
-        line += '\\';
-        append_escaped(line, registry->sub_key);
-        line += '\t';
-        append_escaped(line, registry->name);
-        line += '\t';
-        if (value.present) {
-            line += is_dword(value) ? std::to_string(dword_of(value))
-                    : text          ? escape_field(*text)
-                                    : std::to_string(value.type) + ":" + hex_bytes(value.data);
-            line += '\t';
-        }
-        line += "left ";
-        line += format_value(registry->left);
+        std::string line;
+        append_registry_line(line, registry->hive, registry->sub_key, registry->name,
+                             view_of(registry->put_back), view_of(registry->left));
         return line;
     }
     if (const auto* key = std::get_if<KeyRecord>(&record)) {

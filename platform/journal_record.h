@@ -25,6 +25,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <variant>
@@ -122,6 +123,17 @@ using JournalRecord = std::variant<RegistryRecord, KeyRecord, ServiceRecord, Spi
                                    PowerIndexRecord, QosRecord, FileRecord, TaskRecord, CannotRecord>;
 
 std::string format_record(const JournalRecord& record);
+
+// A registry value seen where it lies, without a copy: the journal formats the line of nearly
+// every change straight from the call it is about to pass on.
+struct ValueView {
+    bool present = false;
+    std::uint32_t type = 0;
+    std::span<const std::uint8_t> data;
+};
+// Appends the line of a registry change to `out`, the same text format_record gives.
+void append_registry_line(std::string& out, Hive hive, std::string_view sub_key, std::string_view name,
+                          ValueView put_back, ValueView left);
 
 struct RecordParse {
     std::optional<JournalRecord> record;

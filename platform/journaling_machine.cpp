@@ -10,8 +10,8 @@ namespace {
 
 using Lock = std::lock_guard<std::mutex>;
 
-ValueState value_state(std::optional<RegistryValue> value) {
-    return value ? ValueState{true, value->type, std::move(value->data)} : ValueState{};
+ValueView view_of(const std::optional<RegistryValue>& value) {
+    return value ? ValueView{true, value->type, value->data} : ValueView{};
 }
 
 // Writes go through the journal; reads and walks through the key underneath.
@@ -129,12 +129,12 @@ JournalingMachine::JournalingMachine(Machine& inner, std::string history_path)
     : inner_(inner), path_(std::move(history_path)), log_(inner.files().open_append(path_)),
       processes_(*this, inner.processes()), files_(*this, inner.files()) {}
 
-bool JournalingMachine::write_line_locked(const std::string& line) {
+bool JournalingMachine::write_line_locked() {
     if (!intact_ || finished_) {
         return false;
     }
     // Held open for the whole run: one write and one flush per line, no open and close.
-    line_.assign(line).append("\r\n");
+    line_.append("\r\n");
     if (!log_ || !log_->append(line_)) {
         intact_ = false;
         // Best effort: a later reader must not take what is there for the whole run.
@@ -152,7 +152,8 @@ void JournalingMachine::flush_deletions_locked() {
                              (deleted_files_ == 1 ? " file" : " files") + " (removed for good)";
     deleted_files_ = 0;
     ++cannot_;
-    write_line_locked(format_record(CannotRecord{line}));
+    line_ = format_record(CannotRecord{line});
+    write_line_locked();
 }
 
 void JournalingMachine::append_locked(const JournalRecord& record) {
@@ -162,7 +163,18 @@ void JournalingMachine::append_locked(const JournalRecord& record) {
     } else {
         ++undoable_;
     }
-    write_line_locked(format_record(record));
+    line_ = format_record(record);
+    write_line_locked();
+}
+
+void JournalingMachine::append_registry_locked(const RegistryKey& key, std::string_view name,
+                                               ValueView put_back, ValueView left) {
+    flush_deletions_locked();
+    ++undoable_;
+    // Formatted straight into the kept buffer: nearly every change a run makes is one of these.
+    line_.clear();
+    append_registry_line(line_, key.hive(), key.sub_key(), name, put_back, left);
+    write_line_locked();
 }
 
 void JournalingMachine::record_cannot(std::string text) {
@@ -178,7 +190,8 @@ void JournalingMachine::count_file_deletion() {
 void JournalingMachine::finish() {
     const Lock lock(journal_mutex_);
     flush_deletions_locked();
-    write_line_locked(std::string(kJournalEnd));
+    line_.assign(kJournalEnd);
+    write_line_locked();
     finished_ = true;
     log_.reset();
 }
@@ -288,19 +301,16 @@ RegistryKeyPtr JournalingMachine::open_key(Hive hive, std::string_view sub_key, 
 bool JournalingMachine::journal_set_value(RegistryKey& key, RegistryKey* reader, std::string_view name,
                                           std::uint32_t type, const std::uint8_t* data, std::uint32_t size) {
     const Lock lock(journal_mutex_);
-    // Built in place and moved along: this runs for nearly every change a run makes.
-    append_locked(RegistryRecord{key.hive(), key.sub_key(), std::string(name),
-                                 value_state(reader ? reader->query_value(name) : std::nullopt),
-                                 ValueState{true, type, std::vector<std::uint8_t>(data, data + size)}});
+    const std::optional<RegistryValue> previous = reader ? reader->query_value(name) : std::nullopt;
+    append_registry_locked(key, name, view_of(previous), ValueView{true, type, {data, size}});
     return key.set_value(name, type, data, size);
 }
 
 bool JournalingMachine::journal_delete_value(RegistryKey& key, RegistryKey* reader, std::string_view name) {
     const Lock lock(journal_mutex_);
-    std::optional<RegistryValue> previous = reader ? reader->query_value(name) : std::nullopt;
+    const std::optional<RegistryValue> previous = reader ? reader->query_value(name) : std::nullopt;
     if (previous) { // deleting what is not there changes nothing
-        append_locked(RegistryRecord{
-            key.hive(), key.sub_key(), std::string(name), value_state(std::move(previous)), {}});
+        append_registry_locked(key, name, view_of(previous), ValueView{});
     }
     return key.delete_value(name);
 }

@@ -151,15 +151,17 @@ private:
     void journal_new_keys(Hive hive, std::string_view sub_key);
     // The line for a command whose effect can be put back; nullopt for any other.
     std::optional<JournalRecord> command_record(std::string_view command);
-    // Both with journal_mutex_ held.
+    // All with journal_mutex_ held.
     void append_locked(const JournalRecord& record);
+    void append_registry_locked(const RegistryKey& key, std::string_view name, ValueView put_back,
+                                ValueView left);
     void flush_deletions_locked();
-    bool write_line_locked(const std::string& line);
+    bool write_line_locked(); // writes line_
 
     Machine& inner_;
     std::string path_;
     AppendFilePtr log_; // the history file, open until finish()
-    std::string line_;  // the line being written, its buffer kept from line to line
+    std::string line_;  // the line being formatted and written, its buffer kept from line to line
     // Every line, in order, and the counts: the worker writes, any thread may ask.
     mutable std::mutex journal_mutex_;
     bool intact_ = true;

@@ -9,6 +9,7 @@
 #include "engine/start_with_windows.h"
 #include "gpu/gpu_setup.h"
 #include "platform/change_text.h"
+#include "platform/journal_record.h"
 #include "platform/read_back.h"
 #include "runs/deploy.h"
 #include "runs/pipeline.h"
@@ -529,6 +530,21 @@ TEST_F(History, a_damaged_or_foreign_history_file_is_refused_and_changes_nothing
         EXPECT_NE(err.str().find("damaged"), std::string::npos) << err.str();
         EXPECT_EQ(fake.journal(), journal_before);
         EXPECT_EQ(fake.registry().text("HKCU\\Control Panel\\Mouse", "MouseSpeed"), "0");
+    }
+}
+
+// Fields are escaped eight bytes at a time: a byte that needs escaping anywhere in a word, or
+// in the tail after the last whole word, must still be escaped, and every other byte kept.
+TEST(HistoryFields, every_byte_at_every_place_in_a_field_survives_escaping) {
+    for (int byte = 0; byte < 256; ++byte) {
+        const bool special = byte < 0x20 || byte == 0x7F || byte == '%';
+        for (std::size_t at = 0; at < 19; ++at) {
+            std::string text(19, 'k');
+            text[at] = static_cast<char>(byte);
+            const std::string escaped = escape_field(text);
+            ASSERT_EQ(escaped.size(), text.size() + (special ? 2 : 0)) << byte << " at " << at;
+            ASSERT_EQ(unescape_field(escaped), text) << byte << " at " << at;
+        }
     }
 }
 
