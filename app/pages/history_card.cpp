@@ -12,6 +12,9 @@ namespace tavrine {
 
 namespace {
 
+constexpr float kRowHeight = 30;
+constexpr float kButtonWidth = 96;
+
 // "12 to undo · 5 cannot be undone", or why the run has no Undo.
 std::string counts_text(const HistoryRow& row) {
     if (row.state == "damaged") {
@@ -50,14 +53,19 @@ void draw_history_card() {
         ImGui::PushID(row.id.c_str());
         const std::string line = (row.time.empty() ? row.id : row.time) + "  \xC2\xB7  " +
                                  (row.what.empty() ? "?" : row.what) + "  \xC2\xB7  " + counts_text(row);
-        ImGui::AlignTextToFramePadding();
+        // Every row is as tall as its button, with or without one, its text centred in it.
+        const float row_top = ImGui::GetCursorPosY();
+        ImGui::SetCursorPosY(row_top + (kRowHeight - ImGui::GetTextLineHeight()) / 2);
         ImGui::TextUnformatted(line.c_str());
+        ImGui::SameLine(width - kButtonWidth);
+        ImGui::SetCursorPosY(row_top);
         if (row.state.empty()) {
-            ImGui::SameLine(width - 96);
             // A click while another worker runs is refused by the gate; the row simply stays.
-            if (ghost_button("Undo", ImVec2(96, 30)) && !busy) {
+            if (ghost_button("Undo", ImVec2(kButtonWidth, kRowHeight)) && !busy) {
                 start_history_undo(row.id);
             }
+        } else {
+            ImGui::Dummy(ImVec2(kButtonWidth, kRowHeight));
         }
         ImGui::PopID();
     }

@@ -3,6 +3,7 @@
 # clicking its nav item, then go to Latency, press "Optimise latency", wait for the completion
 # overlay, read "Latency path applied" from the screenshot by OCR, press "Done", and check in
 # the prefix's registry that the run switched mouse acceleration off ("MouseSpeed" = "0").
+# Last, the Settings page's History card lists that run, and its "Undo" puts "1" back.
 # Screenshots go to $TAVRINE_ARTIFACTS/pages-*.png.
 set -euo pipefail
 source "$(dirname "$0")/../../scripts/wine-lib.sh"
@@ -26,6 +27,10 @@ ocr() {
 shot() {
     import -display "$DISPLAY" -window root "$1" 2>/dev/null
 }
+
+# No runs of earlier checks: the History card below lists only this check's run.
+roaming="$(window_roaming_folder)"
+rm -rf "$roaming/Tavrine/history"
 
 # A finished first launch: this check is about the main screen (45-first-launch.sh covers the setup).
 window_launch
@@ -104,6 +109,40 @@ text="$(ocr "$TAVRINE_ARTIFACTS/pages-after-done.png" $((wx + 256)) $((wy + 628)
 expect_contains "the dock offers the Latency run again" "Optimise latency" "$text"
 
 expect_eq "MouseSpeed after the Latency run" "REG_SZ 0" "$(win_reg_value "$mouse_key" MouseSpeed || true)"
+
+# The Settings page's History card lists the run just made, and its "Undo" puts the user's
+# own MouseSpeed back. The card is at the page's foot: scrolled to with the wheel; its one row
+# is then 608 down, the ghost "Undo" (96 x 30) at its right end.
+scroll_to_foot() {
+    pointer_to $((wx + 720)) $((wy + 400))
+    for _ in 1 2 3 4 5 6 7 8; do
+        xdotool click 5
+        sleep 0.1
+    done
+    pointer_to $((wx + 1210)) $((wy + 690))
+    sleep 0.6
+}
+click_at $((wx + 100)) $((wy + ${nav_y[settings]}))
+scroll_to_foot
+shot "$TAVRINE_ARTIFACTS/pages-settings-history.png"
+text="$(ocr "$TAVRINE_ARTIFACTS/pages-settings-history.png" $((wx + 236)) $((wy + 592)) 700 32 7)"
+expect_contains "the History card lists the Latency run" "latency" "$text"
+expect_contains "the History card counts what the run can undo" "to undo" "$text"
+click_at $((wx + 1147)) $((wy + 605))
+pointer_to $((wx + 1210)) $((wy + 690))
+restored=""
+for _ in $(seq 1 20); do
+    scroll_to_foot # the undo adds a row and a status line below it
+    shot "$work/history.png"
+    text="$(ocr "$work/history.png" $((wx + 236)) $((wy + 560)) 964 120)"
+    if [[ "$text" == *"restored"* ]]; then
+        restored=yes
+        cp "$work/history.png" "$TAVRINE_ARTIFACTS/pages-settings-undone.png"
+        break
+    fi
+done
+expect_eq "the History card's Undo reports what it restored" yes "$restored"
+expect_eq "MouseSpeed after the card's Undo" "REG_SZ 1" "$(win_reg_value "$mouse_key" MouseSpeed || true)"
 
 # Quitting is timed by 40-window.sh; here it only has to happen.
 window_quit
