@@ -107,6 +107,7 @@ else
 fi
 
 shopt -s nullglob
+rm -f "$TAVRINE_WINE_ROOT/keys-lost" # set by a window check that saw every key lost (window-lib.sh)
 for script in tests/wine/*.sh; do
     name="$(basename "$script")"
     # While iterating: TAVRINE_WINE_ONLY=PATTERN runs only the scripts whose name matches

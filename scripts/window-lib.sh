@@ -185,6 +185,7 @@ window_focus() {
         focused="$(xdotool getwindowfocus 2>/dev/null || true)"
         [[ "$focused" == "$id" ]] && return 0
     done
+    echo "  note  X focus is on window $focused ($(xdotool getwindowname "$focused" 2>/dev/null || echo '?')), not on $id" >&2
     return 0 # Wine may hold the focus on a child window of its own; the key goes there as well
 }
 
@@ -216,6 +217,17 @@ window_key_until() {
     window_wait_until "$seconds" "$@" && return 0
     window_key "$key"
     window_wait_until "$seconds" "$@"
+}
+
+# The open problem under Wine: now and then, in a full run, no key reaches the program any more
+# (neither the polled hot keys nor typed text) while clicks still do. The window check that
+# sees it first says so; later checks then report their keyboard steps as skipped, not failed.
+# The mark lasts for one run of scripts/test-wine.sh.
+window_note_keys_lost() {
+    touch "$TAVRINE_WINE_ROOT/keys-lost"
+}
+window_keys_lost() {
+    [[ -f "$TAVRINE_WINE_ROOT/keys-lost" ]]
 }
 
 # window_quit: Delete, once more when the key was lost, then the process is ended by force.
