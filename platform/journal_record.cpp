@@ -526,7 +526,6 @@ std::string copies_folder_of(std::string_view history_path) {
 
 namespace {
 
-// Appends `text` escaped; nearly every field has nothing to escape, so it is copied in one go.
 // True when none of the eight bytes of `word` needs escaping: no control byte, DEL or '%'.
 bool plain_word(std::uint64_t word) {
     constexpr std::uint64_t kOnes = 0x0101010101010101ull;
@@ -539,6 +538,7 @@ bool plain_word(std::uint64_t word) {
            !any_below(word ^ (kOnes * '%'), 1);
 }
 
+// Appends `text` escaped; nearly every field has nothing to escape, so it is copied in one go.
 void append_escaped(std::string& out, std::string_view text) {
     static constexpr char kDigits[] = "0123456789ABCDEF";
     // It runs over every field of every line a run writes: eight bytes at a time up to the
