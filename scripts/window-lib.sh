@@ -109,6 +109,34 @@ window_stop() {
     _window_pid=""
 }
 
+# shot FILE: a screenshot of the whole display.
+shot() {
+    import -display "$DISPLAY" -window root "$1" 2>/dev/null
+}
+
+# ocr FILE X Y W H [PSM]: the text inside that part of the screenshot (enlarged and inverted:
+# the window draws light text on dark, tesseract reads dark on light best). PSM 7 reads the
+# crop as one line. Uses $work for its scratch image.
+ocr() {
+    convert "$1" -crop "$4x$5+$2+$3" +repage -resize 300% -colorspace Gray -negate "$work/ocr.png"
+    tesseract "$work/ocr.png" stdout --psm "${6:-3}" 2>/dev/null | tr -s '\n' ' '
+}
+
+# wait_for_text TRIES NEEDLE FILE X Y W H [COMMAND...]: up to TRIES times, runs COMMAND (a
+# second's sleep when none), photographs the display into FILE and reads that part; succeeds
+# once NEEDLE is read. The last text read is left in $text.
+wait_for_text() {
+    local tries=$1 needle=$2 file=$3 x=$4 y=$5 w=$6 h=$7 try
+    shift 7
+    for ((try = 0; try < tries; try++)); do
+        if (($#)); then "$@"; else sleep 1; fi
+        shot "$file"
+        text="$(ocr "$file" "$x" "$y" "$w" "$h")"
+        [[ "$text" == *"$needle"* ]] && return 0
+    done
+    return 1
+}
+
 # pixel_at FILE X Y: prints "R G B" (0..255).
 pixel_at() {
     convert "$1" -format '%[fx:int(255*p{'"$2,$3"'}.r)] %[fx:int(255*p{'"$2,$3"'}.g)] %[fx:int(255*p{'"$2,$3"'}.b)]' info: 2>/dev/null

@@ -21,9 +21,6 @@ roaming="$(window_roaming_folder)" || {
 cfg="$roaming/Tavrine/crosshair.cfg"
 rm -f "$cfg"
 
-shot() {
-    import -display "$DISPLAY" -window root "$1" 2>/dev/null
-}
 # cfg_line N: line N of crosshair.cfg without its line end (empty when missing).
 cfg_line() {
     [[ -f "$cfg" ]] || return 0

@@ -16,13 +16,6 @@ work="$TAVRINE_WINE_ROOT/games-shots"
 rm -rf "$work"
 mkdir -p "$work"
 
-ocr() {
-    convert "$1" -crop "$4x$5+$2+$3" +repage -resize 300% -colorspace Gray -negate "$work/ocr.png"
-    tesseract "$work/ocr.png" stdout --psm "${6:-3}" 2>/dev/null | tr -s '\n' ' '
-}
-shot() {
-    import -display "$DISPLAY" -window root "$1" 2>/dev/null
-}
 
 window_launch
 
@@ -55,18 +48,8 @@ expect_eq "search \"fort\" shows one tile" 1 "$(grep -o Optimise <<<"$buttons" |
 
 # Its "Optimise" (the first tile's button), then the completion card.
 click_at $((wx + 396)) $((wy + 205))
-found=""
-for _ in $(seq 1 600); do
-    sleep 1
-    shot "$work/wait.png"
-    text="$(ocr "$work/wait.png" $((wx + 420)) $((wy + 256)) 380 188)"
-    if [[ "$text" == *"Performance Mode on"* ]]; then
-        found=yes
-        cp "$work/wait.png" "$TAVRINE_ARTIFACTS/games-overlay.png"
-        break
-    fi
-done
-if [[ -n "$found" ]]; then
+if wait_for_text 600 "Performance Mode on" "$work/wait.png" $((wx + 420)) $((wy + 256)) 380 188; then
+    cp "$work/wait.png" "$TAVRINE_ARTIFACTS/games-overlay.png"
     echo "  ok    the completion overlay reads \"Performance Mode on\""
     expect_contains "the completion overlay names Fortnite" "Fortnite" "$text"
 else

@@ -16,18 +16,6 @@ mouse_key='HKCU\Control Panel\Mouse'
 # A value the run must change, so that the check below proves the run did it.
 win_reg add "$mouse_key" /v MouseSpeed /t REG_SZ /d 1 /f >/dev/null
 
-# ocr FILE X Y W H [PSM]: the text inside that part of the screenshot (enlarged and inverted:
-# the window draws light text on dark, tesseract reads dark on light best). PSM 7 reads the
-# crop as one line.
-ocr() {
-    convert "$1" -crop "$4x$5+$2+$3" +repage -resize 300% -colorspace Gray -negate "$work/ocr.png"
-    tesseract "$work/ocr.png" stdout --psm "${6:-3}" 2>/dev/null | tr -s '\n' ' '
-}
-
-shot() {
-    import -display "$DISPLAY" -window root "$1" 2>/dev/null
-}
-
 # No runs of earlier checks: the History card below lists only this check's run.
 roaming="$(window_roaming_folder)"
 rm -rf "$roaming/Tavrine/history"
@@ -79,18 +67,8 @@ sleep 0.6
 # "Optimise latency": the dock's action button, 16 in from the dock's left and 34 below its
 # top (the dock is at (240, 594), 960 x 92; the button 928 x 38).
 click_at $((wx + 720)) $((wy + 647))
-found=""
-for _ in $(seq 1 120); do
-    sleep 1
-    shot "$work/wait.png"
-    text="$(ocr "$work/wait.png" $((wx + 420)) $((wy + 256)) 380 188)"
-    if [[ "$text" == *"Latency path applied"* ]]; then
-        found=yes
-        cp "$work/wait.png" "$TAVRINE_ARTIFACTS/pages-overlay.png"
-        break
-    fi
-done
-if [[ -n "$found" ]]; then
+if wait_for_text 120 "Latency path applied" "$work/wait.png" $((wx + 420)) $((wy + 256)) 380 188; then
+    cp "$work/wait.png" "$TAVRINE_ARTIFACTS/pages-overlay.png"
     echo "  ok    the completion overlay reads \"Latency path applied\""
 else
     echo "  FAIL  no completion overlay with \"Latency path applied\" within 120 s; last read: [$text]"
@@ -131,16 +109,11 @@ expect_contains "the History card counts what the run can undo" "to undo" "$text
 click_at $((wx + 1147)) $((wy + 605))
 pointer_to $((wx + 1210)) $((wy + 690))
 restored=""
-for _ in $(seq 1 20); do
-    scroll_to_foot # the undo adds a row and a status line below it
-    shot "$work/history.png"
-    text="$(ocr "$work/history.png" $((wx + 236)) $((wy + 560)) 964 120)"
-    if [[ "$text" == *"restored"* ]]; then
-        restored=yes
-        cp "$work/history.png" "$TAVRINE_ARTIFACTS/pages-settings-undone.png"
-        break
-    fi
-done
+# Scrolled again before each look: the undo adds a row and a status line below it.
+if wait_for_text 20 restored "$work/history.png" $((wx + 236)) $((wy + 560)) 964 120 scroll_to_foot; then
+    restored=yes
+    cp "$work/history.png" "$TAVRINE_ARTIFACTS/pages-settings-undone.png"
+fi
 expect_eq "the History card's Undo reports what it restored" yes "$restored"
 expect_eq "MouseSpeed after the card's Undo" "REG_SZ 1" "$(win_reg_value "$mouse_key" MouseSpeed || true)"
 

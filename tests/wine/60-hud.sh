@@ -27,13 +27,6 @@ tasks="$WINEPREFIX/drive_c/windows/system32/tasks"
 run_key='HKCU\Software\Microsoft\Windows\CurrentVersion\Run'
 win_cmd schtasks /delete /tn TavrineOptimiser /f >/dev/null 2>&1 || true
 
-ocr() {
-    convert "$1" -crop "$4x$5+$2+$3" +repage -resize 300% -colorspace Gray -negate "$work/ocr.png"
-    tesseract "$work/ocr.png" stdout --psm "${6:-3}" 2>/dev/null | tr -s '\n' ' '
-}
-shot() {
-    import -display "$DISPLAY" -window root "$1" 2>/dev/null
-}
 # hud_line1_is VALUE: "hud.cfg" is saved with the HUD switch at VALUE.
 hud_line1_is() {
     [[ -f "$roaming/Tavrine/hud.cfg" && "$(head -n1 "$roaming/Tavrine/hud.cfg" | tr -d '\r')" == "$1" ]]
