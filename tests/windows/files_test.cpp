@@ -90,6 +90,39 @@ TEST_F(RealFiles, a_link_made_from_the_host_is_listed_as_a_reparse_point) {
     EXPECT_FALSE(files().pin_folder(path.string())) << "a link is never pinned, so never walked";
 }
 
+// Run the same way: the host's link leads to a folder holding "canary.txt" (and nothing else).
+// No whole-file operation may go through it, whatever it is asked to do there.
+TEST_F(RealFiles, a_link_made_from_the_host_is_never_gone_through_by_whole_file_operations) {
+    const char* link = std::getenv("TAVRINE_HOST_LINK");
+    if (link == nullptr || *link == '\0') {
+        GTEST_SKIP() << "TAVRINE_HOST_LINK is not set";
+    }
+    const std::string canary = std::string(link) + "\\canary.txt";
+    ASSERT_TRUE(fs::exists(canary)) << "the link leads to the canary";
+    write(root() / "mine.txt", "mine");
+    const std::string mine = (root() / "mine.txt").string();
+
+    EXPECT_FALSE(files().path_is_plain(canary));
+    EXPECT_FALSE(files().read_file(canary).has_value());
+    EXPECT_FALSE(files().copy_file(canary, (root() / "copy.txt").string(), true));
+    EXPECT_FALSE(files().write_file_whole(canary, "written"));
+    EXPECT_FALSE(files().append_file(canary, "appended"));
+    EXPECT_FALSE(files().copy_file(mine, std::string(link) + "\\copy.txt", true));
+    EXPECT_FALSE(files().open_append(std::string(link) + "\\new.txt"));
+    EXPECT_FALSE(files().create_folders(std::string(link) + "\\made"));
+
+    EXPECT_FALSE(fs::exists(root() / "copy.txt"));
+    std::size_t entries = 0;
+    for ([[maybe_unused]] const auto& entry : fs::directory_iterator(fs::path(link))) {
+        ++entries;
+    }
+    EXPECT_EQ(entries, 1u) << "nothing made beside the canary";
+    std::ifstream text(canary);
+    std::string content;
+    std::getline(text, content);
+    EXPECT_EQ(content, "canary");
+}
+
 TEST_F(RealFiles, a_pinned_folder_stays_where_it_is_until_let_go) {
     fs::create_directories(root() / "pinned" / "inner");
     write(root() / "plain.txt");
