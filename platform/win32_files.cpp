@@ -271,15 +271,19 @@ win32::UniqueFileHandle create_new(const win32::PlainPath& path, DWORD extra_acc
     return file;
 }
 
-// Renames the open `file` to `name` inside the open `folder`: no path is looked up again, so
-// no link can turn the rename elsewhere. An existing file of that name is replaced.
-bool rename_within(HANDLE file, HANDLE folder, std::wstring_view name) {
+// Renames the open `file` over `target` through its handle, the folder they share pinned by the
+// caller: nothing but the target's own name is looked up, and a link there is replaced, not
+// followed. The name is given whole and in NT form ("\??\C:\..."): Windows passes it through
+// as it stands, Wine turns a DOS name (a bare name too) into one from the current folder.
+bool rename_over(HANDLE file, const win32::PlainPath& target) {
+    const std::wstring& path = target.text();
+    const std::wstring name = path.starts_with(L"\\\\") ? L"\\??\\UNC\\" + path.substr(2) : L"\\??\\" + path;
     const std::size_t name_bytes = name.size() * sizeof(WCHAR);
     // DWORD-aligned, as the structure wants.
     std::vector<DWORD> buffer((sizeof(FILE_RENAME_INFO) + name_bytes) / sizeof(DWORD) + 1);
     auto* rename = reinterpret_cast<FILE_RENAME_INFO*>(buffer.data());
     rename->ReplaceIfExists = TRUE;
-    rename->RootDirectory = folder;
+    rename->RootDirectory = nullptr;
     rename->FileNameLength = static_cast<DWORD>(name_bytes);
     std::memcpy(reinterpret_cast<unsigned char*>(buffer.data()) + offsetof(FILE_RENAME_INFO, FileName),
                 name.data(), name_bytes);
@@ -356,8 +360,7 @@ bool Win32Files::write_file_whole(std::string_view path, std::string_view bytes)
         return false;
     }
     // Flushed before the rename, so a power cut after it cannot leave an empty file.
-    if (!write_all(file.get(), bytes) || !FlushFileBuffers(file.get()) ||
-        !rename_within(file.get(), pin.get(), target->name())) {
+    if (!write_all(file.get(), bytes) || !FlushFileBuffers(file.get()) || !rename_over(file.get(), *target)) {
         win32::delete_on_close(file.get());
         return false;
     }

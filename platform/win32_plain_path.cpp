@@ -178,10 +178,6 @@ std::optional<PlainPath> PlainPath::parent() const {
                      slash > profile_end_ ? profile_end_ : 0);
 }
 
-std::wstring_view PlainPath::name() const {
-    return std::wstring_view(path_).substr(path_.rfind(L'\\') + 1);
-}
-
 bool PlainPath::levels_plain() const {
     std::vector<std::size_t> ends;
     if (profile_end_ != 0) {

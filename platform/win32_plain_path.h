@@ -29,7 +29,6 @@ public:
     PlainPath with_suffix(std::wstring_view suffix) const;
     // The folder holding it; nullopt for a drive root.
     std::optional<PlainPath> parent() const;
-    std::wstring_view name() const;
 
     // False when the file, or a folder below the profile, is a reparse point now. A level that
     // does not exist ends the check: nothing below it can.
