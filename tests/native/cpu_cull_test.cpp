@@ -245,7 +245,7 @@ TEST_F(CpuCullTest, office_editors_are_asked_to_close_once_and_not_credited_when
                             command.find("EXCEL") != std::string::npos ||
                             command.find("powerpnt") != std::string::npos;
         if (editor) {
-            EXPECT_EQ(command.find("/F"), std::string::npos) << "an editor is never forced: " << command;
+            EXPECT_EQ(command.find("/F "), std::string::npos) << "an editor is never forced: " << command;
         }
     }
     // Asked once for the whole run, not by every one of the ten passes.
