@@ -11,6 +11,7 @@
 #include "engine/history.h"
 #include "engine/run_status.h"
 #include "overlays/hud_window_win32.h"
+#include "platform/default_machine.h"
 #include "runs/modules.h"
 
 #ifdef TAVRINE_BENCH_PROBE
@@ -174,12 +175,6 @@ void run_frame_loop(ShellState& state, const ShellLinks& links) {
     }
 }
 
-std::filesystem::path executable_path() {
-    char path[MAX_PATH] = {};
-    const DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
-    return length > 0 && length < MAX_PATH ? std::filesystem::path(path) : std::filesystem::path();
-}
-
 int run_shell() {
     FreeConsole();
     HINSTANCE instance = GetModuleHandleA(nullptr);
@@ -219,7 +214,7 @@ int run_shell() {
     ImGuiIO& io = ImGui::GetIO();
     io.ConfigFlags |= ImGuiConfigFlags_NavEnableKeyboard;
     io.IniFilename = nullptr;
-    load_all_ui_fonts(*io.Fonts, executable_path());
+    load_all_ui_fonts(*io.Fonts);
     ImGui::StyleColorsDark();
     apply_theme();
     ImGui_ImplWin32_Init(hwnd);
@@ -258,5 +253,6 @@ int run_shell() {
 } // namespace tavrine
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+    tavrine::close_library_search(); // before anything is loaded by name
     return tavrine::run_shell();
 }
