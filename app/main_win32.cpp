@@ -12,6 +12,7 @@
 #include "engine/run_status.h"
 #include "engine/worker_gate.h"
 #include "overlays/hud_window_win32.h"
+#include "platform/default_machine.h"
 #include "runs/modules.h"
 
 #ifdef TAVRINE_BENCH_PROBE
@@ -219,12 +220,6 @@ bool run_frame_loop(ShellState& state, const ShellLinks& links) {
     }
 }
 
-std::filesystem::path executable_path() {
-    char path[MAX_PATH] = {};
-    const DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
-    return length > 0 && length < MAX_PATH ? std::filesystem::path(path) : std::filesystem::path();
-}
-
 int run_shell() {
     FreeConsole();
     HINSTANCE instance = GetModuleHandleA(nullptr);
@@ -264,7 +259,7 @@ int run_shell() {
     ImGuiIO& io = ImGui::GetIO();
     io.ConfigFlags |= ImGuiConfigFlags_NavEnableKeyboard;
     io.IniFilename = nullptr;
-    load_all_ui_fonts(*io.Fonts, executable_path());
+    load_all_ui_fonts(*io.Fonts);
     ImGui::StyleColorsDark();
     apply_theme();
     ImGui_ImplWin32_Init(hwnd);
@@ -308,5 +303,6 @@ int run_shell() {
 } // namespace tavrine
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+    tavrine::close_library_search(); // before anything is loaded by name
     return tavrine::run_shell();
 }

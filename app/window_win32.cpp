@@ -4,6 +4,7 @@
 #include "engine/worker_gate.h"
 #include "platform/win32_entry_points.h"
 #include "platform/win32_handles.h"
+#include "platform/win32_libraries.h"
 
 #include <imgui.h>
 
@@ -97,7 +98,7 @@ LRESULT CALLBACK window_procedure(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lpa
 
 void set_blur_behind(bool on) {
     // Undocumented export: looked up by name; when it is missing there is simply no blur.
-    win32::UniqueModule user32(LoadLibraryA("user32.dll"));
+    win32::UniqueModule user32(win32::load_system_library("user32.dll"));
     const auto set_attribute =
         win32::entry_point<SetWindowCompositionAttributeFn>(user32.get(), "SetWindowCompositionAttribute");
     if (!set_attribute) {
