@@ -14,7 +14,6 @@ public:
     bool delete_file(std::string_view path) override;
     std::optional<std::vector<FolderEntry>> list_folder(std::string_view folder) override;
     FolderPinPtr pin_folder(std::string_view folder) override;
-    std::optional<std::string> expand_environment(std::string_view text) override;
     std::uint32_t logical_drives() override;
     DriveType drive_type(std::string_view root) override;
     SeekPenalty seek_penalty(char drive_letter) override;
@@ -29,10 +28,11 @@ public:
     bool create_folders(std::string_view folder) override;
     std::optional<std::string> roaming_folder() override;
     std::optional<std::string> temp_folder() override;
+    std::optional<std::string> known_folder(KnownFolder folder) override;
 
 private:
     // The user's profile folder in UTF-8: the links below it are the user's to plant.
-    std::optional<std::string> profile_folder();
+    std::optional<std::string> profile_folder() { return known_folder(KnownFolder::Profile); }
 };
 
 } // namespace tavrine
