@@ -1,7 +1,7 @@
-// tavrine-test-window minimise|restore [title] | key <virtual-key>: acts on TavrineOptimiser's
-// window (or the top-level window of that title) from another process of the same Wine session, for the checks that need what a desktop
-// gives and Xvfb without a window manager does not: minimising and restoring the window, and a
-// key press that reaches the program while none of its windows has the X focus.
+// tavrine-test-window minimise|restore|iconic [title] | key <virtual-key>: acts on TavrineOptimiser's
+// window (or the top-level window of that title) from another process of the same Wine session, for the
+// checks that need what a desktop gives and Xvfb without a window manager does not: minimising and restoring
+// the window, and a key press that reaches the program while none of its windows has the X focus.
 #include <windows.h>
 
 #include <cstdlib>
@@ -32,6 +32,9 @@ int main(int argc, char** argv) {
     }
     if (!window) {
         return 1;
+    }
+    if (std::strcmp(argv[1], "iconic") == 0) {
+        return IsIconic(window) ? 0 : 1;
     }
     if (std::strcmp(argv[1], "minimise") == 0) {
         ShowWindow(window, SW_MINIMIZE);

@@ -5,10 +5,10 @@
 # overlay's own clock runs, the window draws nothing); restore it and expect it to draw again
 # (a click on the Games page and back, both titles read by OCR). CPU is the process's own CPU
 # time from /proc, which a busy machine barely changes.
-# Xvfb has no window manager: "xdotool windowminimize" asks one to iconify the window, and no
-# X key reaches a Wine program none of whose windows has the focus. When either does nothing
-# here, tavrine-test-window.exe does it from inside the session (ShowWindow, SendInput), and
-# the check says so.
+# Xvfb has no window manager: "xdotool windowminimize" asks one to iconify the window, which
+# nothing does here, and Wine keeps a minimised window mapped on X. So tavrine-test-window.exe
+# minimises, restores and asks IsIconic from inside the session (the check says when xdotool did
+# nothing); F8 falls back to SendInput from there when no X key reaches the program.
 set -euo pipefail
 source "$(dirname "$0")/../../scripts/wine-lib.sh"
 wine_sandbox_ensure
@@ -31,8 +31,8 @@ overlay_shown() {
     done
     return 1
 }
-main_shown() { xdotool search --onlyvisible --name '^Tavrine Optimiser$' >/dev/null 2>&1; }
-main_hidden() { ! main_shown; }
+minimised() { win_run tavrine-test-window.exe iconic >/dev/null 2>&1; }
+restored() { ! minimised; }
 # check NAME COMMAND...: passes when COMMAND succeeds.
 check() {
     local name=$1
@@ -55,13 +55,13 @@ pid="$(window_process_pid)" || {
 # [1] Minimised ------------------------------------------------------------------------------
 id="$(xdotool search --onlyvisible --name '^Tavrine Optimiser$' | head -n1)"
 xdotool windowminimize "$id" 2>/dev/null || true
-if window_wait_until 3 main_hidden; then
+if window_wait_until 3 minimised; then
     echo "  ok    minimised with xdotool windowminimize"
 else
     echo "  note  xdotool windowminimize did nothing (no window manager): minimising with ShowWindow"
     win_run tavrine-test-window.exe minimise >/dev/null 2>&1 || true
 fi
-if window_wait_until 5 main_hidden; then
+if window_wait_until 5 minimised; then
     sleep 2 # the last frames and the splash's leftovers settle
     share="$(cpu_share_over "$pid" 10)"
     check "minimised: CPU over 10 s under 2 % of a core ($share %)" below "$share" 2
@@ -83,7 +83,7 @@ if window_wait_until 10 overlay_shown; then
     rgb="$(pixel_at "$TAVRINE_ARTIFACTS/idle-crosshair-minimised.png" $((screen_w / 2 + 8)) $((screen_h / 2)))"
     read -r r g b <<<"$rgb"
     check "the crosshair's green shows while the window is minimised ($rgb)" test $((g > 150 && r < 60 && b < 140)) = 1
-    check "the window stays minimised" main_hidden
+    check "the window stays minimised" minimised
     share="$(cpu_share_over "$pid" 10)"
     check "minimised with a still crosshair: CPU over 10 s under 10 % of a core ($share %)" below "$share" 10
 else
@@ -93,7 +93,7 @@ fi
 
 # [3] Restored: frames again -----------------------------------------------------------------
 win_run tavrine-test-window.exe restore >/dev/null 2>&1 || true
-if window_wait_until 10 main_shown; then
+if window_wait_until 10 restored; then
     sleep 1
     click_at $((wx + 100)) $((wy + 152)) # Games
     pointer_to $((wx + 1210)) $((wy + 690))
