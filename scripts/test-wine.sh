@@ -61,6 +61,23 @@ runner_summary() { # "passed failed skipped", empty fields when the runner print
     echo "${p:-}|${f:-}|${s:-}"
 }
 
+# The stacks the runner printed for a worker that never ended, its own frames named from the
+# executable's symbol table (the nearest symbol at or below each address; Wine's debugger
+# cannot read MinGW's symbols).
+print_runner_stacks() {
+    grep -q '^thread stacks of this process' "$log" || return 0
+    local exe="$TAVRINE_WIN_BUILD/tests/tavrine_win_tests.exe" symbols="$TAVRINE_WINE_ROOT/runner-symbols.txt"
+    x86_64-w64-mingw32-nm -C -n --defined-only "$exe" 2>/dev/null | grep -E '^[0-9a-f]+ [TtWw] [^.]' >"$symbols" || true
+    echo "   stacks of the runner's threads when a worker outlived its wait:"
+    sed -n '/^thread stacks of this process/,/^\[/p' "$log" | while IFS= read -r line; do
+        if [[ "$line" =~ 0x0*([0-9a-f]+)\ in\ tavrine_win_tests ]] && [[ -s "$symbols" ]]; then
+            line="$line  $(awk -v at="$(printf '%016x' "0x${BASH_REMATCH[1]}")" \
+                '$1 <= at { name = substr($0, 20) } $1 > at { exit } END { print name }' "$symbols")"
+        fi
+        echo "   | $line"
+    done | head -n 200
+}
+
 run_runner
 # One rerun, and only when Wine never started the runner (no GoogleTest banner at all): a cause
 # outside the program. A failed case, a hang or a worker that never ended is a result, not
@@ -96,6 +113,7 @@ else
     if [[ -n "${gtest_failed:-}" ]]; then
         sed -n '/^\[  FAILED  \] .*listed below/,$p' "$log" | sed 's/^/   /'
         grep -B2 -A12 -E '^.*: Failure$|a worker never ended' "$log" | head -n 160 | sed 's/^/   | /' || true
+        print_runner_stacks
         failed_names+=("tavrine_win_tests.exe: $gtest_failed case(s)")
     fi
 fi

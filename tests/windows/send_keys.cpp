@@ -70,7 +70,7 @@ WORD key_named(const char* name) {
         const char* name;
         WORD key;
     };
-    static constexpr Named kKeys[] = {{"Delete", VK_DELETE}, {"F7", VK_F7},     {"F8", VK_F8},
+    static constexpr Named kKeys[] = {{"Delete", VK_DELETE}, {"F7", VK_F7},        {"F8", VK_F8},
                                       {"Escape", VK_ESCAPE}, {"Enter", VK_RETURN}, {"Tab", VK_TAB},
                                       {"Backspace", VK_BACK}};
     for (const Named& named : kKeys) {
