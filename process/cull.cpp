@@ -58,6 +58,8 @@ void run_formatted(const char* format, const char* argument) {
     run_hidden(command);
 }
 
+} // namespace
+
 void stop_cull_services(const CullOptions& options) {
     for (const char* service : kCullServices) {
         stop_and_set_start_type(service, kDemandStart);
@@ -69,8 +71,6 @@ void stop_cull_services(const CullOptions& options) {
         run_hidden(kPerUserServiceScript);
     }
 }
-
-} // namespace
 
 CullVerdict cull_verdict(std::string_view name, const CullOptions& options) {
     if (name.empty()) {
