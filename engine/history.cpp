@@ -72,18 +72,6 @@ std::string_view parent_of(std::string_view path) {
     return slash == std::string_view::npos ? std::string_view{} : path.substr(0, slash);
 }
 
-// Stand-in until the files backend reports the system's known folders: the variable, taken
-// only in the shape of a drive-rooted path (the folder checks below refuse any other place a
-// user could point it at).
-std::string program_data_folder(Files& files) {
-    const std::optional<std::string> expanded = files.expand_environment("%ProgramData%");
-    if (expanded && expanded->size() > 3 && (*expanded)[1] == ':' && (*expanded)[2] == '\\' &&
-        expanded->find('%') == std::string::npos) {
-        return *expanded;
-    }
-    return "C:\\ProgramData";
-}
-
 bool all_digits(std::string_view text) {
     return !text.empty() &&
            std::all_of(text.begin(), text.end(), [](unsigned char c) { return std::isdigit(c); });
@@ -127,7 +115,10 @@ HistoryPaused::~HistoryPaused() {
 }
 
 std::string history_folder() {
-    return program_data_folder(current_machine().files()) + "\\Tavrine\\history";
+    // From the system, never from the environment a user's program could have set.
+    const std::optional<std::string> program_data =
+        current_machine().files().known_folder(KnownFolder::ProgramData);
+    return program_data ? *program_data + "\\Tavrine\\history" : std::string();
 }
 
 std::string legacy_history_folder() {
@@ -192,12 +183,20 @@ HistoryRun::HistoryRun(std::string_view what, std::string_view undoes) {
 }
 
 bool HistoryRun::finish() {
+    return finish_with({});
+}
+
+bool HistoryRun::finish_stopped(int completed_steps, int total_steps) {
+    return finish_with(stopped_note(completed_steps, total_steps));
+}
+
+bool HistoryRun::finish_with(std::string_view stopped) {
     if (!journal_ || finished_) {
         return !journal_ || journal_->intact();
     }
     finished_ = true;
     scope_.reset();
-    journal_->finish();
+    journal_->finish(stopped);
     if (!journal_->intact()) {
         run_status().status_message.set(std::string(kNotRecorded) + "its history file could not be written");
         return false;
@@ -244,6 +243,11 @@ HistoryParse parse_history(std::string_view text) {
         }
         if (lines[i] == kJournalEnd) {
             file.ended = true;
+            continue;
+        }
+        if (const std::optional<std::string> stopped = parse_stopped_end(lines[i])) {
+            file.ended = true;
+            file.stopped = *stopped;
             continue;
         }
         if (lines[i] == kJournalIncomplete) {

@@ -65,7 +65,10 @@ std::string utf16_with_bom(std::string_view ascii) {
 // writing it and schtasks reading it (in the user's %TEMP% any program of that user could).
 std::optional<std::string> task_file_path() {
     Files& files = current_machine().files();
-    std::optional<std::string> folder = files.expand_environment("%SystemRoot%\\Temp");
+    std::optional<std::string> folder = files.known_folder(KnownFolder::Windows);
+    if (folder) {
+        *folder += "\\Temp";
+    }
     const std::optional<std::uint32_t> attributes = folder ? files.attributes(*folder) : std::nullopt;
     if (!attributes || (*attributes & kFileAttributeDirectory) == 0) {
         folder = files.temp_folder();

@@ -181,33 +181,6 @@ std::optional<std::vector<FolderEntry>> FakeFiles::list_locked(std::string_view 
     return listing;
 }
 
-std::optional<std::string> FakeFiles::expand_environment(std::string_view text) {
-    Lock lock(journal_.lock());
-    std::string out;
-    std::size_t at = 0;
-    while (at < text.size()) {
-        const std::size_t open = text.find('%', at);
-        const std::size_t close = open == std::string_view::npos ? open : text.find('%', open + 1);
-        if (close == std::string_view::npos) {
-            out += text.substr(at);
-            break;
-        }
-        out += text.substr(at, open - at);
-        auto variable = environment_.find(text.substr(open + 1, close - open - 1));
-        if (variable != environment_.end()) {
-            out += variable->second;
-            at = close + 1;
-        } else {
-            out += '%'; // not set: Windows leaves the name in place and goes on after it
-            at = open + 1;
-        }
-    }
-    if (out.size() + 1 > kMaxPath) {
-        return std::nullopt;
-    }
-    return out;
-}
-
 std::uint32_t FakeFiles::logical_drives() {
     Lock lock(journal_.lock());
     std::uint32_t mask = 0;
@@ -304,11 +277,6 @@ void FakeFiles::hold_open(std::string_view path) {
 void FakeFiles::deny_listing(std::string_view path) {
     Lock lock(journal_.lock());
     entries_[normalised(path)].unlistable = true;
-}
-
-void FakeFiles::set_environment(std::string_view name, std::string_view value) {
-    Lock lock(journal_.lock());
-    environment_[std::string(name)] = std::string(value);
 }
 
 void FakeFiles::add_drive(char letter, FakeDrive drive) {
@@ -533,8 +501,7 @@ bool FakeFiles::set_security(std::string_view path, FakeOwner owner, bool others
 }
 
 std::optional<std::string> FakeFiles::roaming_folder() {
-    Lock lock(journal_.lock());
-    return roaming_folder_.empty() ? std::nullopt : std::optional<std::string>(roaming_folder_);
+    return known_folder(KnownFolder::RoamingAppData);
 }
 
 std::optional<std::string> FakeFiles::temp_folder() {
@@ -563,13 +530,23 @@ void FakeFiles::fail_writes(bool fail) {
 }
 
 void FakeFiles::set_roaming_folder(std::string_view folder) {
-    Lock lock(journal_.lock());
-    roaming_folder_ = normalised(folder);
+    set_known_folder(KnownFolder::RoamingAppData, folder);
 }
 
 void FakeFiles::set_temp_folder(std::string_view folder) {
     Lock lock(journal_.lock());
     temp_folder_ = normalised(folder);
+}
+
+std::optional<std::string> FakeFiles::known_folder(KnownFolder folder) {
+    Lock lock(journal_.lock());
+    const std::string& path = known_folders_.at(static_cast<std::size_t>(folder));
+    return path.empty() ? std::nullopt : std::optional<std::string>(path);
+}
+
+void FakeFiles::set_known_folder(KnownFolder folder, std::string_view path) {
+    Lock lock(journal_.lock());
+    known_folders_.at(static_cast<std::size_t>(folder)) = normalised(path);
 }
 
 } // namespace tavrine

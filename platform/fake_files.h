@@ -47,7 +47,6 @@ public:
     bool delete_file(std::string_view path) override;
     std::optional<std::vector<FolderEntry>> list_folder(std::string_view folder) override;
     FolderPinPtr pin_folder(std::string_view folder) override;
-    std::optional<std::string> expand_environment(std::string_view text) override;
     std::uint32_t logical_drives() override;
     DriveType drive_type(std::string_view root) override;
     SeekPenalty seek_penalty(char drive_letter) override;
@@ -66,6 +65,7 @@ public:
     bool is_admin_only_folder(std::string_view folder) override;
     std::optional<std::string> roaming_folder() override;
     std::optional<std::string> temp_folder() override;
+    std::optional<std::string> known_folder(KnownFolder folder) override;
 
     // Set-up for tests. Missing parent folders are created on the way.
     // A file (or, with kFileAttributeDirectory, a folder) at a Windows path.
@@ -82,7 +82,6 @@ public:
     bool replace_with_link(std::string_view path, std::string_view target);
     void hold_open(std::string_view path);
     void deny_listing(std::string_view path);
-    void set_environment(std::string_view name, std::string_view value);
     void add_drive(char letter, FakeDrive drive);
     // A file with this content (its size follows the content).
     void add_text_file(std::string_view path, std::string_view content, std::uint32_t attributes = 0);
@@ -96,6 +95,9 @@ public:
     // The owner and access list of an existing entry (a folder another account made, or one a
     // user's program has opened up); false when there is no such entry.
     bool set_security(std::string_view path, FakeOwner owner, bool others_may_write);
+    // Where known_folder points (RoamingAppData is roaming_folder's too); an empty text makes
+    // the call fail. The defaults are those of a user "Player" on a C: system drive.
+    void set_known_folder(KnownFolder folder, std::string_view path);
 
     // Inspection, without following reparse points.
     bool exists(std::string_view path) const;
@@ -116,14 +118,21 @@ private:
 
     FakeJournal& journal_; // the machine's lock and journal
     Tree entries_;
-    std::map<std::string, std::string, CaseInsensitiveLess> environment_;
     std::array<std::optional<FakeDrive>, 26> drives_;
     std::function<void(std::string_view folder)> listed_hook_;
     std::multiset<std::string, CaseInsensitiveLess> pinned_; // resolved paths of live pins
     bool writes_fail_ = false;
     std::uint64_t erasures_ = 0; // entries erased so far: a held file's place may be gone
     bool has_links_ = false;     // without one, a path resolves to itself: no walk of its folders
-    std::string roaming_folder_ = "C:\\Users\\Player\\AppData\\Roaming";
+    std::array<std::string, 7> known_folders_ = {
+        "C:\\Windows",
+        "C:\\Windows\\System32",
+        "C:\\ProgramData",
+        "C:\\Program Files",
+        "C:\\Users\\Player",
+        "C:\\Users\\Player\\AppData\\Roaming",
+        "C:\\Users\\Player\\AppData\\Local",
+    };
     std::string temp_folder_ = "C:\\Users\\Player\\AppData\\Local\\Temp";
 
     friend class FakeFolderPin;

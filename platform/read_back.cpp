@@ -261,8 +261,10 @@ std::optional<bool> logon_task_change_by(std::string_view command) {
 }
 
 bool logon_task_exists(Files& files) {
+    const std::optional<std::string> system = files.known_folder(KnownFolder::System);
     const std::optional<std::string> task_file =
-        files.expand_environment("%SystemRoot%\\System32\\Tasks\\" + std::string(kLogonTaskName));
+        system ? std::optional<std::string>(*system + "\\Tasks\\" + std::string(kLogonTaskName))
+               : std::nullopt;
     const std::optional<std::uint32_t> attributes = task_file ? files.attributes(*task_file) : std::nullopt;
     return attributes && (*attributes & kFileAttributeDirectory) == 0;
 }

@@ -280,7 +280,7 @@ void seed_randomly(FakeMachine& fake, std::mt19937& random, const std::set<Value
             fake.system_settings().put_power_index(setting, random() % 101);
         }
     }
-    fake.files().set_environment("LOCALAPPDATA", kLocalAppData);
+    fake.files().set_known_folder(KnownFolder::LocalAppData, kLocalAppData);
     fake.files().add_text_file(kEngineIni, "[Core.System]\r\nPaths=" + std::to_string(random()) + "\r\n");
 }
 
@@ -323,7 +323,7 @@ TEST_F(History, undo_after_any_run_puts_the_users_own_state_back_and_keeps_later
         {
             ScopedMachine on_scratch(spy);
             scratch.system_settings().set_active_power_scheme(kBalancedScheme);
-            scratch.files().set_environment("LOCALAPPDATA", kLocalAppData);
+            scratch.files().set_known_folder(KnownFolder::LocalAppData, kLocalAppData);
             scratch.files().add_text_file(kEngineIni, "[Core.System]\r\n");
             set_history_enabled(false);
             trial.plain();
@@ -401,7 +401,6 @@ TEST_F(History, undoing_start_with_windows_removes_the_logon_task_and_puts_the_r
     fake.processes().add(FakeProcess{
         .pid = 4242, .exe_name = "TavrineOptimiser.exe", .image_path = "C:\\Tavrine\\TavrineOptimiser.exe"});
     fake.processes().set_current_process_id(4242);
-    fake.files().set_environment("SystemRoot", "C:\\Windows");
     fake.files().add_folder("C:\\Windows\\Temp");
     fake.registry().put_string(kRunKeyPath, "DunmarrowOptimiser", "C:\\Old\\Dunmarrow.exe");
     ASSERT_TRUE(set_start_with_windows(true));

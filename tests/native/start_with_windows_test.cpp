@@ -21,7 +21,6 @@ protected:
         fake.processes().add(
             FakeProcess{.pid = 4242, .exe_name = "TavrineOptimiser.exe", .image_path = kExe});
         fake.processes().set_current_process_id(4242);
-        fake.files().set_environment("SystemRoot", "C:\\Windows");
         fake.files().add_folder("C:\\Windows\\Temp");
         fake.registry().put_string(kRunKeyPath, "DunmarrowOptimiser", "C:\\Old\\Dunmarrow.exe");
         fake.registry().put_string(kRunKeyPath, "TavrineOptimiser", "C:\\Old\\TavrineOptimiser.exe");

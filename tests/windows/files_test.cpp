@@ -1,5 +1,5 @@
 // The real file backend and the tree deletion on the Wine prefix's C: drive: listings,
-// attributes, read-only files, a file held open, links, environment expansion and drives.
+// attributes, read-only files, a file held open, links, known folders and drives.
 
 #include "folder_acl_win32.h"
 #include "platform/files.h"
@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 
@@ -140,14 +141,6 @@ TEST_F(RealFiles, a_pinned_folder_stays_where_it_is_until_let_go) {
     EXPECT_FALSE(error) << error.message();
 }
 
-TEST_F(RealFiles, environment_expands_into_260_bytes_or_not_at_all) {
-    const auto windir = files().expand_environment("%WINDIR%\\Temp");
-    ASSERT_TRUE(windir.has_value());
-    EXPECT_EQ(windir->substr(1, 2), ":\\");
-    EXPECT_EQ(files().expand_environment("%TAVRINE_SURELY_UNSET%\\x"), "%TAVRINE_SURELY_UNSET%\\x");
-    EXPECT_FALSE(files().expand_environment(std::string(300, 'a')).has_value());
-}
-
 TEST_F(RealFiles, drive_c_is_a_fixed_drive_and_a_missing_volume_has_no_known_seek_penalty) {
     EXPECT_NE(files().logical_drives() & (1u << 2), 0u);
     EXPECT_EQ(files().drive_type("C:\\"), DriveType::Fixed);
@@ -192,6 +185,27 @@ TEST_F(RealFiles, whole_file_writes_replace_the_target_or_leave_it_and_leave_no_
     EXPECT_FALSE(files().read_file((folder / "missing.cfg").string()).has_value());
     EXPECT_TRUE(files().roaming_folder().has_value());
     EXPECT_TRUE(files().temp_folder().has_value());
+}
+
+TEST_F(RealFiles, known_folders_come_from_the_system_whatever_the_environment_says) {
+    const std::string saved = std::getenv("LOCALAPPDATA") ? std::getenv("LOCALAPPDATA") : "";
+    ASSERT_EQ(_putenv("LOCALAPPDATA=C:\\Planted"), 0);
+    const auto local = files().known_folder(KnownFolder::LocalAppData);
+    _putenv(("LOCALAPPDATA=" + saved).c_str());
+    const auto windows = files().known_folder(KnownFolder::Windows);
+    const auto system = files().known_folder(KnownFolder::System);
+    const auto profile = files().known_folder(KnownFolder::Profile);
+    ASSERT_TRUE(local && windows && system && profile);
+    EXPECT_NE(*local, "C:\\Planted");
+    EXPECT_EQ(_stricmp(system->c_str(), (*windows + "\\system32").c_str()), 0) << *system;
+    EXPECT_EQ(_strnicmp(local->c_str(), (*profile + "\\").c_str(), profile->size() + 1), 0) << *local;
+    for (const KnownFolder folder :
+         {KnownFolder::ProgramData, KnownFolder::ProgramFiles, KnownFolder::RoamingAppData}) {
+        const auto path = files().known_folder(folder);
+        ASSERT_TRUE(path.has_value());
+        EXPECT_EQ(path->substr(1, 2), ":\\");
+        EXPECT_NE(path->back(), '\\');
+    }
 }
 
 } // namespace
