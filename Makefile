@@ -20,11 +20,13 @@ run: bootstrap native windows
 	@scripts/run-window.sh
 
 test: bootstrap
-	@rm -f build/logs/counts-*
+	@rm -f build/logs/counts-* build/logs/skipped-* build/logs/reruns-*
 	@start=$$SECONDS; \
-	$(MAKE) --no-print-directory check-layers test-native test-sanitizers test-fuzz windows test-wine && \
-	echo "== make test: every stage passed in $$((SECONDS - start)) s" && \
-	scripts/test-summary.sh native native-tsan native-asan wine
+	$(MAKE) --no-print-directory check-layers test-native test-sanitizers test-fuzz windows test-wine; \
+	code=$$?; \
+	if [ $$code -eq 0 ]; then echo "== make test: every stage passed in $$((SECONDS - start)) s"; \
+	else echo "== make test: a stage failed after $$((SECONDS - start)) s"; fi; \
+	scripts/test-summary.sh native native-tsan native-asan wine && exit $$code || exit 1
 
 bootstrap:
 	@scripts/bootstrap.sh

@@ -141,7 +141,8 @@ public:
 
     // Closes the history: the deletions still counted, then "END" (or, when a line could not
     // be written, "INCOMPLETE", so the entry is never taken for a whole one).
-    void finish();
+    // Writes the end line: "END", or "END<TAB>stopped after step N of M" when `stopped` is set.
+    void finish(std::string_view stopped = {});
     // False once any line failed to reach the disk.
     bool intact() const;
     int undoable_count() const;

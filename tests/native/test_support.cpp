@@ -51,12 +51,13 @@ bool wait_for_worker(int timeout_ms) {
         if (g_worker_stuck.load() || std::chrono::steady_clock::now() > deadline) {
             if (!g_worker_stuck.exchange(true)) {
                 std::fprintf(stderr, "a worker never ended: %s\n", busy_workers().c_str());
+                print_every_thread_stack();
             }
             return false;
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
-    return true;
+    return join_worker(std::chrono::milliseconds(0));
 }
 
 void reset_engine_state() {
