@@ -167,4 +167,8 @@ std::string describe_create_folders(std::string_view folder) {
     return "CREATE FOLDER " + std::string(folder);
 }
 
+std::string describe_create_admin_only_folder(std::string_view folder) {
+    return "CREATE FOLDER " + std::string(folder) + " (administrators only)";
+}
+
 } // namespace tavrine

@@ -34,5 +34,6 @@ std::string describe_write_file(std::string_view path, std::size_t bytes);
 std::string describe_append_file(std::string_view path, std::size_t bytes);
 std::string describe_copy_file(std::string_view from, std::string_view to);
 std::string describe_create_folders(std::string_view folder);
+std::string describe_create_admin_only_folder(std::string_view folder);
 
 } // namespace tavrine

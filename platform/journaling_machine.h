@@ -69,6 +69,12 @@ public:
     }
     bool copy_file(std::string_view from, std::string_view to, bool fail_if_exists) override;
     bool create_folders(std::string_view folder) override { return inner_.create_folders(folder); }
+    bool create_admin_only_folder(std::string_view folder) override {
+        return inner_.create_admin_only_folder(folder);
+    }
+    bool is_admin_only_folder(std::string_view folder) override {
+        return inner_.is_admin_only_folder(folder);
+    }
     std::optional<std::string> roaming_folder() override { return inner_.roaming_folder(); }
     std::optional<std::string> temp_folder() override { return inner_.temp_folder(); }
     std::optional<std::string> known_folder(KnownFolder folder) override {
@@ -84,6 +90,9 @@ class JournalingMachine final : public Machine, Registry, Services, Commands, Sy
 public:
     // `history_path` is the run's history file, its header already written.
     JournalingMachine(Machine& inner, std::string history_path);
+    // The lines go to `log` instead (the census of what runs change keeps them in memory);
+    // `history_path` still names where the copies of files' previous bytes would go.
+    JournalingMachine(Machine& inner, std::string history_path, AppendFilePtr log);
 
     Registry& registry() override { return *this; }
     Services& services() override { return *this; }

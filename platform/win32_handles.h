@@ -77,6 +77,12 @@ struct MemoryDcTraits {
     static void close(HDC dc) { DeleteDC(dc); }
 };
 
+// Memory the security functions hand out (GetSecurityInfo's descriptor), freed with LocalFree.
+struct LocalMemoryTraits {
+    static HLOCAL invalid() { return nullptr; }
+    static void close(HLOCAL memory) { LocalFree(memory); }
+};
+
 using UniqueHkey = UniqueHandle<HKEY, KeyTraits>;
 using UniqueModule = UniqueHandle<HMODULE, ModuleTraits>;
 using UniqueServiceHandle = UniqueHandle<SC_HANDLE, ServiceTraits>;
@@ -85,6 +91,7 @@ using UniqueFindHandle = UniqueHandle<HANDLE, FindTraits>;
 using UniqueFileHandle = UniqueHandle<HANDLE, FileTraits>;
 using UniqueGdiObject = UniqueHandle<HGDIOBJ, GdiObjectTraits>;
 using UniqueMemoryDc = UniqueHandle<HDC, MemoryDcTraits>;
+using UniqueLocalMemory = UniqueHandle<HLOCAL, LocalMemoryTraits>;
 
 // The screen's device context (GetDC(NULL)), released with ReleaseDC.
 class ScreenDc {
