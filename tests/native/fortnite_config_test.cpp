@@ -134,7 +134,7 @@ TEST_F(FortniteConfig, a_link_at_any_level_of_the_config_path_is_left_alone_and_
             FakeMachine machine;
             ScopedMachine scope(machine);
             FakeFiles& files = machine.files();
-            files.set_environment("LOCALAPPDATA", kLocal);
+            files.set_known_folder(KnownFolder::LocalAppData, kLocal);
             const std::string elsewhere =
                 file ? "C:\\Windows\\System32\\secret.ini" : "C:\\Windows\\System32\\x";
             test::plant_link(files, kSettings, level, kind, elsewhere, "[Secret]\r\nKey=1\r\n");
