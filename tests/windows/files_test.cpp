@@ -8,6 +8,7 @@
 #include "windows_test_support.h"
 
 #include <gtest/gtest.h>
+#include <windows.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -135,6 +136,10 @@ TEST_F(RealFiles, an_admin_only_folder_reads_back_as_one_until_everyone_may_writ
     write(history / "entry.txt");
     EXPECT_FALSE(files().is_admin_only_folder((history / "entry.txt").string())) << "a file is no folder";
 
+    HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
+    if (ntdll != nullptr && GetProcAddress(ntdll, "wine_get_version") != nullptr) {
+        GTEST_SKIP() << "Wine keeps no access list on a file: an added entry is never read back";
+    }
     ASSERT_TRUE(test::grant_everyone_write(history.string()));
     EXPECT_FALSE(files().is_admin_only_folder(history.string()));
     EXPECT_TRUE(files().create_admin_only_folder(history.string())) << "its own folder is protected again";
