@@ -35,7 +35,7 @@ std::string entry_state(const HistoryEntry& entry) {
                " lines are not something this program changes";
     }
     if (!entry.undone_by.empty()) {
-        return "undone by " + entry.undone_by;
+        return entry.undo_state() + " by " + entry.undone_by;
     }
     std::string state = entry.file->header.undoes.empty() ? "" : "undo of " + entry.file->header.undoes;
     if (!entry.file->ended) {
@@ -80,7 +80,7 @@ int plan_undo(const std::optional<std::string>& id, std::ostream& out, std::ostr
     UndoOutcome outcome;
     {
         ScopedThreadMachine scope(recorder);
-        outcome = undo_records(*target.entry->file);
+        outcome = undo_records(*target.entry->file, target.entry->pending());
     }
     const JournalHeader& header = target.entry->file->header;
     out << "# plan to undo " << target.entry->id << " (" << header.what << ", " << header.time
