@@ -34,6 +34,14 @@ expect_contains "undo reports what it restored" "changes restored" "$undone"
 expect_eq "MouseSpeed is back" "REG_SZ 1" "$(win_reg_value "$mouse" MouseSpeed)"
 expect_eq "Win32PrioritySeparation is back" "REG_DWORD 0x26" \
     "$(win_reg_value "$priority" Win32PrioritySeparation)"
+# Wine keeps the mouse speed its own way (see 10-cli-latency.sh), so that one record may be left
+# as "changed since": the run then reads "partly undone (67 of 68)".
+latency_line="$(win_run tavrine-cli.exe history | grep -- '-latency ' || true)"
+counted="$latency_line"
+if [[ "$latency_line" =~ (undone|partly\ undone\ \([0-9]+\ of\ [0-9]+\))\ by\ [0-9-]+-undo ]]; then
+    counted=yes
+fi
+expect_eq "history counts the run undone by that undo" yes "$counted"
 
 win_reg export 'HKCU\Control Panel' "$after" /y >/dev/null
 # The values, key by key. Two things are set aside: keys the run created are left behind empty
