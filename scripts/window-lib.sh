@@ -24,14 +24,15 @@ window_check_setup() {
     mkdir -p "$work"
 }
 
-# Starts the program; its exit code lands in a file when it ends.
+# Starts the program; its exit code lands in a file when it ends. Its output (Wine's own
+# messages, a crash's backtrace) goes to $TAVRINE_WINDOW_LOG when set.
 window_start() {
     _window_code_file="$TAVRINE_WINE_ROOT/window-exit-code"
     rm -f "$_window_code_file"
     (
         cd "$TAVRINE_BIN" || exit 1
         set +e
-        timeout -k 5 "${TAVRINE_WIN_TIMEOUT:-600}" wine 'C:\tavrine\TavrineOptimiser.exe' >/dev/null 2>&1
+        timeout -k 5 "${TAVRINE_WIN_TIMEOUT:-600}" wine 'C:\tavrine\TavrineOptimiser.exe' >"${TAVRINE_WINDOW_LOG:-/dev/null}" 2>&1
         echo $? >"$_window_code_file"
     ) &
     _window_pid=$!

@@ -3,7 +3,8 @@
 # that program's key: Tavrine keeps running. Then an "All" run started from the Overview and
 # Delete with the window in front: the step under way finishes, the program ends with exit code
 # 0, the run's history ends "stopped after step N of M", and "tavrine-cli apply undo" takes back
-# what the finished steps changed.
+# what the finished steps changed. Wine's crash dialog is off while it runs: a crash on the way
+# out ends the program (a failure, its backtrace kept in build/artifacts/) instead of hanging.
 set -euo pipefail
 source "$(dirname "$0")/../../scripts/wine-lib.sh"
 wine_sandbox_ensure
@@ -17,6 +18,10 @@ history_dir="$WINEPREFIX/drive_c/ProgramData/Tavrine/history"
 all_runs() { find "$history_dir" -maxdepth 1 -name '*-all.txt' 2>/dev/null | sort || true; }
 runs_before="$(all_runs)"
 
+# A crash prints its backtrace into the program's output instead of waiting in a dialog.
+crash_dialog='HKCU\Software\Wine\WineDbg'
+win_reg add "$crash_dialog" /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null
+export TAVRINE_WINDOW_LOG="$work/window-output.txt"
 window_launch
 
 # Another program in front: the helper's own window takes the foreground, then Delete.
@@ -49,9 +54,19 @@ window_key Delete || {
 if code="$(window_wait_exit 120)"; then
     echo "  ok    the program ended $(($(date +%s%N) / 1000000 - started_ms)) ms after Delete"
     expect_eq "exit code after Delete mid-run" 0 "$code"
+    if [[ "$code" != 0 ]]; then
+        cp "$TAVRINE_WINDOW_LOG" "$TAVRINE_ARTIFACTS/quit-mid-run-output.txt"
+        echo "   its output, a crash's backtrace included: $TAVRINE_ARTIFACTS/quit-mid-run-output.txt"
+        grep -A40 -m1 'Unhandled\|Backtrace' "$TAVRINE_WINDOW_LOG" | head -n 60 | sed 's/^/     /' || true
+    fi
 else
     echo "  FAIL  the program was still running 120 s after Delete mid-run"
     _tw_failures=$((_tw_failures + 1))
+    echo "   its history ends: $(tail -n1 "$run_file" | tr -d '\r')"
+    echo "   the window is $(xdotool search --onlyvisible --name '^Tavrine Optimiser$' >/dev/null 2>&1 || echo "not ")shown"
+    shot "$TAVRINE_ARTIFACTS/quit-mid-run-stuck.png" || true
+    echo "   processes under it:"
+    pstree -pa "$_window_pid" 2>/dev/null | sed 's/^/     /' || true
     window_stop
 fi
 last_line="$(tail -n1 "$run_file" | tr -d '\r')"
@@ -64,5 +79,6 @@ set -e
 expect_eq "apply undo after the stopped run exits 0" 0 "$undo_code"
 expect_contains "apply undo takes back the stopped run" "Undid $(basename "$run_file" .txt)" "$undone"
 expect_eq "MouseSpeed is the user's own again" "REG_SZ 1" "$(win_reg_value "$mouse_key" MouseSpeed || true)"
+win_reg delete "$crash_dialog" /v ShowCrashDialog /f >/dev/null 2>&1 || true
 
 wine_test_done
