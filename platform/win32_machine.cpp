@@ -8,6 +8,7 @@
 #include "platform/win32_processes.h"
 #include "platform/win32_sensors.h"
 #include "platform/win32_system_state.h"
+#include "platform/win32_tasks.h"
 
 #include <cstdio>
 #include <string>
@@ -444,6 +445,7 @@ public:
     Files& files() override { return files_; }
     SystemState& system_state() override { return system_state_; }
     Sensors& sensors() override { return win32_sensors(); }
+    Tasks& tasks() override { return tasks_; }
 
 private:
     Win32Registry registry_;
@@ -454,6 +456,7 @@ private:
     Win32Processes processes_;
     Win32Files files_;
     Win32SystemState system_state_;
+    Win32Tasks tasks_;
 };
 
 } // namespace
