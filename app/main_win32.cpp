@@ -63,14 +63,20 @@ bool pump_messages() {
 }
 
 void poll_hot_keys(const ShellLinks& links) {
-    // Bit 0 only (pressed since the previous poll), so a key acts once whatever has focus.
-    if (key_pressed_since_last_poll(VK_DELETE)) {
+    // Bit 0 only (pressed since the previous poll), so a key acts once. Every key is polled each
+    // frame, so a Delete typed elsewhere is used up here and does not quit on a later focus.
+    HotKeyPresses pressed;
+    pressed.delete_key = key_pressed_since_last_poll(VK_DELETE);
+    pressed.f8 = key_pressed_since_last_poll(VK_F8);
+    pressed.f7 = key_pressed_since_last_poll(VK_F7);
+    const HotKeyActions actions = hot_key_actions(pressed, GetForegroundWindow() == main_window());
+    if (actions.quit) {
         PostQuitMessage(0);
     }
-    if (key_pressed_since_last_poll(VK_F8) && links.toggle_crosshair_overlay) {
+    if (actions.toggle_crosshair && links.toggle_crosshair_overlay) {
         links.toggle_crosshair_overlay();
     }
-    if (key_pressed_since_last_poll(VK_F7) && links.toggle_hud) {
+    if (actions.toggle_hud && links.toggle_hud) {
         links.toggle_hud();
     }
 }

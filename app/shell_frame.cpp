@@ -73,4 +73,8 @@ int idle_sleep_ms(ShellState& state, const IdleInputs& inputs) {
     return state.idle_seconds > 1.5f ? 8 : 0;
 }
 
+HotKeyActions hot_key_actions(const HotKeyPresses& pressed, bool own_window_in_front) {
+    return {pressed.delete_key && own_window_in_front, pressed.f8, pressed.f7};
+}
+
 } // namespace tavrine

@@ -32,4 +32,20 @@ struct IdleInputs {
 // How long the frame should sleep, in milliseconds (0: not at all). Keeps idle_seconds.
 int idle_sleep_ms(ShellState& state, const IdleInputs& inputs);
 
+// The hot keys pressed since the last poll, and what they do this frame.
+struct HotKeyPresses {
+    bool delete_key = false;
+    bool f8 = false;
+    bool f7 = false;
+};
+struct HotKeyActions {
+    bool quit = false;
+    bool toggle_crosshair = false;
+    bool toggle_hud = false;
+};
+// F8 and F7 work from inside a game, so they act wherever the keyboard focus is; Delete quits
+// only while the program's own window is in front (the key is polled system-wide, and Delete
+// typed in a browser or a chat box must not end the program).
+HotKeyActions hot_key_actions(const HotKeyPresses& pressed, bool own_window_in_front);
+
 } // namespace tavrine

@@ -1,5 +1,6 @@
 #include "engine/app_data_folder.h"
 
+#include "engine/run_status.h"
 #include "platform/files.h"
 #include "platform/machine.h"
 
@@ -98,8 +99,17 @@ std::optional<std::string> AppDataFolder::read(SettingsFile file) {
     if (path.empty()) {
         return std::nullopt;
     }
-    std::optional<std::string> bytes = current_machine().files().read_file(path);
-    if (!bytes) {
+    // The folder is the user's to write: a file no settings record could fill is not read at all
+    // (a huge one would end the program at start-up), and the defaults stand.
+    Files& files = current_machine().files();
+    const std::optional<std::uint64_t> size = files.file_size(path);
+    std::optional<std::string> bytes =
+        size && *size <= kMaxSettingsFileBytes ? files.read_file(path) : std::nullopt;
+    if (size && *size > kMaxSettingsFileBytes) {
+        run_status().status_message.set(std::string(names_of(file).name) +
+                                        " is larger than 64 KiB and was left alone; its defaults are used");
+    }
+    if (!bytes || bytes->size() > kMaxSettingsFileBytes) {
         return std::nullopt;
     }
     std::string text;

@@ -68,7 +68,8 @@ bool ends_with_extension(std::string_view name) {
 std::string check_record(const JournalRecord& record) {
     if (const auto* spi = std::get_if<SpiRecord>(&record)) {
         if (!spi_read_back(spi->action, spi->param, spi->argument)) {
-            return "a system parameter line names a setting that cannot be read back";
+            return "a system parameter line names a setting that cannot be read back, or a record that does "
+                   "not fit it";
         }
     }
     return {};

@@ -460,6 +460,9 @@ std::vector<std::string> FakeCommands::texts() const {
 
 bool FakeSystemSettings::system_parameters(std::uint32_t action, std::uint32_t param,
                                            const SpiArgument& argument, std::uint32_t flags) {
+    if (argument.kind == SpiArgument::Kind::Words && spi_buffer_words(action) != argument.words.size()) {
+        return false; // the Win32 backend refuses a record that does not fit its action
+    }
     Lock lock(journal_.lock());
     log_.push_back({action, param, argument, flags});
     journal_.add(describe_spi(action, param, argument, flags));
@@ -473,8 +476,10 @@ std::optional<std::vector<std::uint32_t>>
 FakeSystemSettings::read_parameters(std::uint32_t action, std::uint32_t /*param*/,
                                     std::vector<std::uint32_t> buffer) {
     Lock lock(journal_.lock());
+    // As Windows would: a buffer that does not fit the action gets no answer (there it overruns).
     auto it = stored_.find(action);
-    if (it == stored_.end() || it->second.size() != buffer.size()) {
+    if (it == stored_.end() || spi_buffer_words(action) != buffer.size() ||
+        it->second.size() != buffer.size()) {
         return std::nullopt;
     }
     return it->second;

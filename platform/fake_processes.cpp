@@ -153,6 +153,18 @@ public:
         return true;
     }
 
+    std::optional<std::uint64_t> creation_time() override {
+        Lock lock(processes_.journal().lock());
+        FakeProcess* process = running(kProcessQueryLimitedInformation | kProcessQueryInformation);
+        return process != nullptr ? std::optional<std::uint64_t>(process->creation_time) : std::nullopt;
+    }
+
+    std::optional<std::string> image_name() override {
+        Lock lock(processes_.journal().lock());
+        FakeProcess* process = running(kProcessQueryLimitedInformation | kProcessQueryInformation);
+        return process != nullptr ? std::optional<std::string>(process->exe_name) : std::nullopt;
+    }
+
 private:
     static constexpr std::uint32_t kStillActiveCode = 259;
 
@@ -229,7 +241,14 @@ std::vector<ProcessEntry> FakeProcesses::list_processes() {
     }
     entries.reserve(table_.size());
     for (const FakeProcess& process : table_) {
-        entries.push_back({process.pid, process.parent_pid, process.exe_name});
+        // As the real snapshot: a process that refuses even a query gives no creation time.
+        const bool queried = (process.denied_access & kProcessQueryLimitedInformation) == 0;
+        entries.push_back({process.pid, process.parent_pid, process.exe_name, process.session_id,
+                           queried ? process.creation_time : 0});
+    }
+    if (std::function<void()> change = std::move(after_next_snapshot_)) {
+        after_next_snapshot_ = nullptr;
+        change();
     }
     return entries;
 }
@@ -316,11 +335,20 @@ std::optional<std::string> FakeProcesses::main_module_name(std::uint32_t pid) {
     return process->exe_name;
 }
 
+std::optional<std::uint32_t> FakeProcesses::session_of(std::uint32_t pid) {
+    Lock lock(journal_.lock());
+    const FakeProcess* process = find(pid);
+    return process != nullptr ? std::optional<std::uint32_t>(process->session_id) : std::nullopt;
+}
+
 // [SECTION] Set-up and inspection ---------------------------------------------------------------
 
 void FakeProcesses::add(FakeProcess process) {
     Lock lock(journal_.lock());
     ended_.erase(process.pid);
+    if (process.creation_time == 0) {
+        process.creation_time = next_creation_time_++;
+    }
     if (FakeProcess* existing = find(process.pid); existing != nullptr && existing != &own_) {
         *existing = std::move(process);
         return;
@@ -366,6 +394,11 @@ std::size_t FakeProcesses::count() const {
 void FakeProcesses::fail_snapshots(bool fail) {
     Lock lock(journal_.lock());
     fail_snapshots_ = fail;
+}
+
+void FakeProcesses::after_next_snapshot(std::function<void()> change) {
+    Lock lock(journal_.lock());
+    after_next_snapshot_ = std::move(change);
 }
 
 // [SECTION] Ending processes ----------------------------------------------------------------------
@@ -432,6 +465,7 @@ void FakeProcesses::on_command(std::string_view command) {
     bool tree = false;
     std::optional<std::uint32_t> by_pid;
     std::optional<std::string> by_name;
+    std::optional<std::uint32_t> in_session; // /FI "SESSION eq N"
     for (std::size_t i = 1; i < words.size(); ++i) {
         if (iequals(words[i], "/F")) {
             forced = true;
@@ -441,11 +475,20 @@ void FakeProcesses::on_command(std::string_view command) {
             by_pid = static_cast<std::uint32_t>(std::strtoul(words[++i].c_str(), nullptr, 10));
         } else if (iequals(words[i], "/IM") && i + 1 < words.size()) {
             by_name = words[++i];
+        } else if (iequals(words[i], "/FI") && i + 1 < words.size()) {
+            const std::string& filter = words[++i];
+            constexpr std::string_view kSession = "SESSION eq ";
+            if (filter.size() > kSession.size() && iequals(filter.substr(0, kSession.size()), kSession)) {
+                in_session =
+                    static_cast<std::uint32_t>(std::strtoul(filter.c_str() + kSession.size(), nullptr, 10));
+            }
         }
     }
     std::vector<std::uint32_t> targets;
     for (const FakeProcess& process : table_) {
-        if ((by_pid && process.pid == *by_pid) || (by_name && iequals(process.exe_name, *by_name))) {
+        const bool named =
+            (by_pid && process.pid == *by_pid) || (by_name && iequals(process.exe_name, *by_name));
+        if (named && (!in_session || process.session_id == *in_session)) {
             targets.push_back(process.pid);
         }
     }

@@ -5,6 +5,7 @@
 
 #include "platform/processes.h"
 
+#include <functional>
 #include <map>
 #include <vector>
 
@@ -24,7 +25,9 @@ struct FakeProcess {
     std::uint32_t pid = 0;
     std::uint32_t parent_pid = 0;
     std::string exe_name;
-    std::string image_path; // empty: the process refuses to give its path
+    std::string image_path;          // empty: the process refuses to give its path
+    std::uint32_t session_id = 1;    // the user's session, the fake's own process's too
+    std::uint64_t creation_time = 0; // 0: given a fresh one when added, so a reused id differs
     std::vector<FakeThread> threads;
 
     // State the program changes.
@@ -55,6 +58,7 @@ public:
     bool is_running(std::uint32_t pid) override;
     std::vector<std::uint32_t> process_ids() override;
     std::optional<std::string> main_module_name(std::uint32_t pid) override;
+    std::optional<std::uint32_t> session_of(std::uint32_t pid) override;
 
     // Set-up and inspection for tests. Snapshots list processes in the order they were added.
     void add(FakeProcess process);
@@ -68,6 +72,9 @@ public:
     std::size_t count() const;
     // Makes snapshots fail, as CreateToolhelp32Snapshot does under memory pressure.
     void fail_snapshots(bool fail);
+    // Runs `change` once, right after the next snapshot is taken: a process that ends and one
+    // that reuses its id before the program acts on what it listed.
+    void after_next_snapshot(std::function<void()> change);
 
     // The fake command runner hands every command here: "taskkill" ends processes as the real
     // one would (/F forced, without /F a polite close, /T the child tree too).
@@ -89,6 +96,8 @@ private:
     std::map<std::uint32_t, std::uint32_t> ended_;
     FakeProcess own_{.pid = 1000, .exe_name = "tavrine-optimiser.exe"};
     bool fail_snapshots_ = false;
+    std::function<void()> after_next_snapshot_;
+    std::uint64_t next_creation_time_ = 1;
 };
 
 } // namespace tavrine

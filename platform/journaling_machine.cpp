@@ -87,6 +87,8 @@ public:
     }
     bool set_io_priority(std::uint32_t priority) override { return inner_->set_io_priority(priority); }
     bool empty_working_set() override { return inner_->empty_working_set(); }
+    std::optional<std::uint64_t> creation_time() override { return inner_->creation_time(); }
+    std::optional<std::string> image_name() override { return inner_->image_name(); }
 
 private:
     JournalingMachine& journal_;

@@ -51,10 +51,17 @@ struct PowerThrottlingState {
 
 // [SECTION] Snapshot entries ------------------------------------------------------------------
 
+inline constexpr std::uint32_t kUnknownSession = 0xFFFFFFFF;
+
 struct ProcessEntry {
     std::uint32_t pid = 0;
     std::uint32_t parent_pid = 0;
     std::string exe_name; // file name only, as the process snapshot gives it
+    // Read while the snapshot is taken, so that a later open can tell this process from one that
+    // reused its id: the logon session (kUnknownSession when it cannot be read) and the creation
+    // time (FILETIME ticks, 0 when the process refuses to say).
+    std::uint32_t session_id = kUnknownSession;
+    std::uint64_t creation_time = 0;
 };
 
 struct ThreadEntry {
@@ -88,6 +95,10 @@ public:
     virtual bool set_io_priority(std::uint32_t priority) = 0;
     // K32EmptyWorkingSet.
     virtual bool empty_working_set() = 0;
+    // GetProcessTimes: the creation time in FILETIME ticks.
+    virtual std::optional<std::uint64_t> creation_time() = 0;
+    // QueryFullProcessImageNameA, the file name only: what this very process runs.
+    virtual std::optional<std::string> image_name() = 0;
 };
 using ProcessHandlePtr = std::unique_ptr<ProcessHandle>;
 
@@ -128,6 +139,8 @@ public:
     // K32EnumProcessModules for one module, K32GetModuleBaseNameA into 260 bytes. nullopt when
     // the process cannot be opened with that access or its modules cannot be read.
     virtual std::optional<std::string> main_module_name(std::uint32_t pid) = 0;
+    // ProcessIdToSessionId: the logon session the process runs in.
+    virtual std::optional<std::uint32_t> session_of(std::uint32_t pid) = 0;
 };
 
 } // namespace tavrine

@@ -14,25 +14,34 @@ struct SpiPair {
         Pointer, // the value travels in pvParam itself; the get writes one word
         Record,  // a record of words, its size in uiParam and its first word
     } shape;
+    // What the get writes through pvParam (and a record's set reads): Windows writes the whole
+    // structure whatever buffer it is given, so every buffer is sized from here, never from input.
+    std::uint32_t bytes;
+    bool sized = false; // the record carries its size in uiParam and its first word
 };
 
+// Every system parameter action the program sets, with its get twin.
 // clang-format off
 constexpr SpiPair kSpiPairs[] = {
-    {0x0004, 0x0003, SpiPair::Shape::Record},  // SPI_SETMOUSE: the three words, no size
-    {0x0071, 0x0070, SpiPair::Shape::Pointer}, // SPI_SETMOUSESPEED
-    {0x000B, 0x000A, SpiPair::Shape::Param},   // SPI_SETKEYBOARDSPEED
-    {0x0017, 0x0016, SpiPair::Shape::Param},   // SPI_SETKEYBOARDDELAY
-    {0x0033, 0x0032, SpiPair::Shape::Record},  // SPI_SETFILTERKEYS
-    {0x0035, 0x0034, SpiPair::Shape::Record},  // SPI_SETTOGGLEKEYS
-    {0x003B, 0x003A, SpiPair::Shape::Record},  // SPI_SETSTICKYKEYS
-    {0x0049, 0x0048, SpiPair::Shape::Record},  // SPI_SETANIMATION
-    {0x1003, 0x1002, SpiPair::Shape::Pointer}, // SPI_SETMENUANIMATION
-    {0x1005, 0x1004, SpiPair::Shape::Pointer}, // SPI_SETCOMBOBOXANIMATION
-    {0x1025, 0x1024, SpiPair::Shape::Pointer}, // SPI_SETDROPSHADOW
-    {0x103F, 0x103E, SpiPair::Shape::Pointer}, // SPI_SETUIEFFECTS
-    {0x1043, 0x1042, SpiPair::Shape::Pointer}, // SPI_SETCLIENTAREAANIMATION
+    {0x0004, 0x0003, SpiPair::Shape::Record, 12},        // SPI_SETMOUSE: three ints, no size
+    {0x0071, 0x0070, SpiPair::Shape::Pointer, 4},        // SPI_SETMOUSESPEED
+    {0x000B, 0x000A, SpiPair::Shape::Param, 4},          // SPI_SETKEYBOARDSPEED
+    {0x0017, 0x0016, SpiPair::Shape::Param, 4},          // SPI_SETKEYBOARDDELAY
+    {0x0033, 0x0032, SpiPair::Shape::Record, 24, true},  // SPI_SETFILTERKEYS: FILTERKEYS
+    {0x0035, 0x0034, SpiPair::Shape::Record, 8, true},   // SPI_SETTOGGLEKEYS: TOGGLEKEYS
+    {0x003B, 0x003A, SpiPair::Shape::Record, 8, true},   // SPI_SETSTICKYKEYS: STICKYKEYS
+    {0x0049, 0x0048, SpiPair::Shape::Record, 8, true},   // SPI_SETANIMATION: ANIMATIONINFO
+    {0x1003, 0x1002, SpiPair::Shape::Pointer, 4},        // SPI_SETMENUANIMATION
+    {0x1005, 0x1004, SpiPair::Shape::Pointer, 4},        // SPI_SETCOMBOBOXANIMATION
+    {0x1025, 0x1024, SpiPair::Shape::Pointer, 4},        // SPI_SETDROPSHADOW
+    {0x103F, 0x103E, SpiPair::Shape::Pointer, 4},        // SPI_SETUIEFFECTS
+    {0x1043, 0x1042, SpiPair::Shape::Pointer, 4},        // SPI_SETCLIENTAREAANIMATION
 };
 // clang-format on
+
+constexpr std::size_t word_count(const SpiPair& pair) {
+    return pair.bytes / 4;
+}
 
 struct PowerAlias {
     const char* alias;
@@ -105,7 +114,10 @@ std::optional<SpiReadBack> spi_read_back(std::uint32_t action, std::uint32_t par
                 static_cast<std::uint32_t>(argument.kind == SpiArgument::Kind::Value ? argument.value : 0)};
             break;
         case SpiPair::Shape::Record:
-            if (argument.kind != SpiArgument::Kind::Words || argument.words.empty()) {
+            // A record that does not fit its action (a damaged or foreign history line) would
+            // make Windows read or write past the buffer.
+            if (argument.kind != SpiArgument::Kind::Words || argument.words.size() != word_count(pair) ||
+                (pair.sized && (param != pair.bytes || argument.words[0] != pair.bytes))) {
                 return std::nullopt;
             }
             read.param = param;
@@ -121,10 +133,19 @@ std::optional<SpiReadBack> spi_read_back(std::uint32_t action, std::uint32_t par
     return std::nullopt;
 }
 
+std::optional<std::size_t> spi_buffer_words(std::uint32_t action) {
+    for (const SpiPair& pair : kSpiPairs) {
+        if (pair.get == action || (pair.set == action && pair.shape == SpiPair::Shape::Record)) {
+            return word_count(pair);
+        }
+    }
+    return std::nullopt;
+}
+
 std::optional<SpiSetCall> spi_put_back(std::uint32_t action, std::uint32_t param,
                                        const std::vector<std::uint32_t>& previous) {
     for (const SpiPair& pair : kSpiPairs) {
-        if (pair.set != action || previous.empty()) {
+        if (pair.set != action || previous.size() != word_count(pair)) {
             continue;
         }
         SpiSetCall call{param, {}};

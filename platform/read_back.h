@@ -24,9 +24,15 @@ struct SpiReadBack {
 };
 
 // Only for the set actions whose get action reads exactly what the set wrote; nullopt for
-// the rest, which a preview cannot check.
+// the rest, which a preview cannot check, and for a record that does not fit its action.
 std::optional<SpiReadBack> spi_read_back(std::uint32_t action, std::uint32_t param,
                                          const SpiArgument& argument);
+
+// How many 32-bit words a call of `action` reads or writes through pvParam: a get action's
+// value or record, a record set action's record. nullopt for an action the program does not
+// use, and for a set whose value travels in uiParam or in pvParam itself. A backend gives
+// Windows no buffer of another size.
+std::optional<std::size_t> spi_buffer_words(std::uint32_t action);
 
 // The set call that puts back what the matching get call read before a set: the same action,
 // with `previous` where that action carries its value. nullopt for actions without a get.

@@ -53,6 +53,8 @@ public:
         plan_.record(describe_empty_working_set(pid(), name_));
         return true;
     }
+    std::optional<std::uint64_t> creation_time() override { return real_->creation_time(); }
+    std::optional<std::string> image_name() override { return real_->image_name(); }
 
 private:
     RecordingProcesses& plan_;

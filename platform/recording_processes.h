@@ -28,6 +28,7 @@ public:
     std::optional<std::string> main_module_name(std::uint32_t pid) override {
         return inner_.main_module_name(pid);
     }
+    std::optional<std::uint32_t> session_of(std::uint32_t pid) override { return inner_.session_of(pid); }
 
     // For the recording handles.
     void record(std::string line);

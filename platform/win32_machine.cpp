@@ -285,6 +285,10 @@ public:
             pointer = reinterpret_cast<void*>(argument.value);
             break;
         case SpiArgument::Kind::Words:
+            // Windows reads the action's whole structure from the pointer.
+            if (spi_buffer_words(action) != words.size()) {
+                return false;
+            }
             pointer = words.data();
             break;
         }
@@ -293,7 +297,9 @@ public:
 
     std::optional<std::vector<std::uint32_t>> read_parameters(std::uint32_t action, std::uint32_t param,
                                                               std::vector<std::uint32_t> buffer) override {
-        if (buffer.empty() || !SystemParametersInfoA(action, param, buffer.data(), 0)) {
+        // Windows writes the action's whole structure into the buffer, whatever its size.
+        if (buffer.empty() || spi_buffer_words(action) != buffer.size() ||
+            !SystemParametersInfoA(action, param, buffer.data(), 0)) {
             return std::nullopt;
         }
         return buffer;

@@ -29,6 +29,17 @@ static_assert(sizeof(PowerThrottlingRecord) == 12);
 using SetProcessInformationFn = BOOL(WINAPI*)(HANDLE, ULONG, LPVOID, DWORD);
 using NtSetInformationProcessFn = LONG(NTAPI*)(HANDLE, ULONG, PVOID, ULONG);
 
+std::optional<std::uint64_t> process_creation_time(HANDLE process) {
+    FILETIME created{};
+    FILETIME exited{};
+    FILETIME kernel{};
+    FILETIME user{};
+    if (!GetProcessTimes(process, &created, &exited, &kernel, &user)) {
+        return std::nullopt;
+    }
+    return (static_cast<std::uint64_t>(created.dwHighDateTime) << 32) | created.dwLowDateTime;
+}
+
 class Win32ProcessHandle final : public ProcessHandle {
 public:
     // `owned` is empty for the own process's pseudo handle, which must not be closed.
@@ -79,6 +90,17 @@ public:
         return set_information(handle_, kProcessIoPriorityClass, &value, sizeof value) >= 0;
     }
     bool empty_working_set() override { return K32EmptyWorkingSet(handle_) != FALSE; }
+    std::optional<std::uint64_t> creation_time() override { return process_creation_time(handle_); }
+    std::optional<std::string> image_name() override {
+        char path[MAX_PATH] = {};
+        DWORD length = MAX_PATH;
+        if (!QueryFullProcessImageNameA(handle_, 0, path, &length) || length == 0) {
+            return std::nullopt;
+        }
+        const std::string_view full(path, length);
+        const std::size_t slash = full.find_last_of('\\');
+        return std::string(slash == std::string_view::npos ? full : full.substr(slash + 1));
+    }
 
 private:
     std::uint32_t pid_;
@@ -117,7 +139,17 @@ std::vector<ProcessEntry> Win32Processes::list_processes() {
          more = Process32Next(snapshot.get(), &entry)) {
         char name[MAX_PATH] = {}; // a zeroed 260-byte copy, cut short if the record's is longer
         lstrcpynA(name, entry.szExeFile, MAX_PATH);
-        entries.push_back({entry.th32ProcessID, entry.th32ParentProcessID, name});
+        ProcessEntry listed{entry.th32ProcessID, entry.th32ParentProcessID, name};
+        DWORD session = 0;
+        if (ProcessIdToSessionId(entry.th32ProcessID, &session)) {
+            listed.session_id = session;
+        }
+        win32::UniqueKernelHandle process(
+            OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, entry.th32ProcessID));
+        if (process) {
+            listed.creation_time = process_creation_time(process.get()).value_or(0);
+        }
+        entries.push_back(std::move(listed));
     }
     return entries;
 }
@@ -201,6 +233,14 @@ std::optional<std::string> Win32Processes::main_module_name(std::uint32_t pid) {
         return std::nullopt;
     }
     return std::string(name, length);
+}
+
+std::optional<std::uint32_t> Win32Processes::session_of(std::uint32_t pid) {
+    DWORD session = 0;
+    if (!ProcessIdToSessionId(pid, &session)) {
+        return std::nullopt;
+    }
+    return session;
 }
 
 bool Win32Processes::is_running(std::uint32_t pid) {

@@ -17,6 +17,7 @@ public:
     bool is_running(std::uint32_t pid) override;
     std::vector<std::uint32_t> process_ids() override;
     std::optional<std::string> main_module_name(std::uint32_t pid) override;
+    std::optional<std::uint32_t> session_of(std::uint32_t pid) override;
 };
 
 } // namespace tavrine

@@ -1,6 +1,7 @@
 #include "process/cull.h"
 
 #include "engine/primitives.h"
+#include "platform/processes.h"
 #include "platform/system_state.h"
 #include "process/cull_lists.h"
 #include "process/cull_names.h"
@@ -18,11 +19,10 @@ namespace {
 // Office editors "Office BG" used to end with "taskkill /F" before the passes; asked instead.
 constexpr const char* kOfficeEditorsAskedFirst[] = {"WINWORD.EXE", "EXCEL.EXE", "OUTLOOK.EXE"};
 
-constexpr const char* kCloudSyncKillCommands[] = {
-    "taskkill /F /IM OneDrive.exe /T >nul 2>&1",
-    "taskkill /F /IM Dropbox.exe /T >nul 2>&1",
-    "taskkill /F /IM GoogleDriveFS.exe /T >nul 2>&1",
-};
+constexpr const char* kCloudSyncImages[] = {"OneDrive.exe", "Dropbox.exe", "GoogleDriveFS.exe"};
+constexpr const char* kForcedKillInSession = "taskkill /F /FI \"SESSION eq %lu\" /IM \"%s\" /T >nul 2>&1";
+// Without /F: the editor gets a close request and may offer to save first.
+constexpr const char* kPoliteCloseInSession = "taskkill /FI \"SESSION eq %lu\" /IM \"%s\" >nul 2>&1";
 
 constexpr const char* kPerUserServiceScript =
     "powershell -NoProfile -Command \"Get-Service -ErrorAction SilentlyContinue | Where-Object { $_.Name "
@@ -48,14 +48,28 @@ bool swept(const NameFacts& facts) {
     return !is_protected(facts) && (facts.lists & kInSweepNever) == 0;
 }
 
-void sleep_ms(std::uint32_t milliseconds) {
-    current_machine().system_state().sleep_ms(milliseconds);
+std::optional<std::uint32_t> own_session_id() {
+    Processes& processes = current_machine().processes();
+    return processes.session_of(processes.current_process_id());
 }
 
-void run_formatted(const char* format, const char* argument) {
-    char command[160];
-    std::snprintf(command, sizeof command, format, argument);
+// The processes of one session: what the cull can change, so what its counts compare.
+int count_session_processes(std::uint32_t session) {
+    const std::vector<ProcessEntry> entries = current_machine().processes().list_processes();
+    return static_cast<int>(
+        std::count_if(entries.begin(), entries.end(),
+                      [session](const ProcessEntry& entry) { return entry.session_id == session; }));
+}
+
+// taskkill by name ends every session's processes of that name unless told otherwise.
+void taskkill_in_session(const char* format, std::uint32_t session, const char* image) {
+    char command[200];
+    std::snprintf(command, sizeof command, format, static_cast<unsigned long>(session), image);
     run_hidden(command);
+}
+
+void sleep_ms(std::uint32_t milliseconds) {
+    current_machine().system_state().sleep_ms(milliseconds);
 }
 
 void stop_cull_services(const CullOptions& options) {
@@ -110,28 +124,43 @@ CullVerdict cull_verdict(std::string_view name, const CullOptions& options) {
     return {};
 }
 
-int cull_pass(const CullOptions& options, CloseRequests* close_requests) {
+int cull_pass(const CullOptions& options, CloseRequests* close_requests, int* gone) {
+    // Only the user's own session: other signed-in users' programs and the services' session
+    // are not this user's to end. Unknown, nothing is ended.
+    const std::optional<std::uint32_t> session = own_session_id();
+    if (!session) {
+        return 0;
+    }
     int credited = 0;
-    for_each_process([&](std::uint32_t pid, std::string_view name) {
-        const std::string lowered = lowered_process_name(name);
+    const auto count = [&](KillOutcome outcome) {
+        credited += outcome == KillOutcome::Ended ? 1 : 0;
+        if (outcome == KillOutcome::Gone && gone != nullptr) {
+            ++*gone;
+        }
+    };
+    for (const ProcessEntry& entry : current_machine().processes().list_processes()) {
+        if (entry.session_id != *session) {
+            continue;
+        }
+        const std::string lowered = lowered_process_name(entry.exe_name);
         const CullVerdict verdict = cull_verdict(lowered, options);
         switch (verdict.action) {
         case CullAction::Spare:
-            return;
+            break;
         case CullAction::Terminate:
-            credited += kill_process(pid, name, verdict.rule) ? 1 : 0;
-            return;
+            count(kill_process(entry, verdict.rule));
+            break;
         case CullAction::AskToClose:
             if (close_requests != nullptr) {
                 if (close_requests->asked(lowered)) {
-                    return; // its user has been asked once this run; staying open is their answer
+                    break; // its user has been asked once this run; staying open is their answer
                 }
                 close_requests->mark(lowered);
             }
-            credited += ask_to_close(pid, name) ? 1 : 0;
-            return;
+            count(ask_to_close(entry));
+            break;
         }
-    });
+    }
     return credited;
 }
 
@@ -139,23 +168,28 @@ void run_cpu_cull(const CullOptions& options) {
     CloseRequests close_requests;
 
     enable_debug_privilege();
-    const int before = count_processes();
+    const std::optional<std::uint32_t> session = own_session_id();
+    if (!session) {
+        // Without its own session the cull cannot keep to it, so it ends nothing.
+        cull_result().set({});
+        return;
+    }
+    const int before = count_session_processes(*session);
 
     if (options.bloat_list) {
         for (const char* image : kBloatKillNames) {
-            run_formatted("taskkill /F /IM \"%s\" /T >nul 2>&1", image);
+            taskkill_in_session(kForcedKillInSession, *session, image);
         }
     }
     if (options.cloud_sync) {
-        for (const char* command : kCloudSyncKillCommands) {
-            run_hidden(command);
+        for (const char* image : kCloudSyncImages) {
+            taskkill_in_session(kForcedKillInSession, *session, image);
         }
     }
     if (options.office) {
-        run_hidden("taskkill /F /IM OfficeClickToRun.exe /T >nul 2>&1");
-        // Without /F: the editor gets a close request and may offer to save first.
+        taskkill_in_session(kForcedKillInSession, *session, "OfficeClickToRun.exe");
         for (const char* editor : kOfficeEditorsAskedFirst) {
-            run_formatted("taskkill /IM %s >nul 2>&1", editor);
+            taskkill_in_session(kPoliteCloseInSession, *session, editor);
             close_requests.mark(lowered_process_name(editor));
         }
     }
@@ -164,8 +198,9 @@ void run_cpu_cull(const CullOptions& options) {
     plan_note("each pass below tests every running process in rule order; a preview counts a "
               "process it would end as gone, so later passes do not list it again");
     int credited = 0;
+    int gone = 0;
     for (int pass = 0; pass < kFirstPasses; ++pass) {
-        credited += cull_pass(options, &close_requests);
+        credited += cull_pass(options, &close_requests, &gone);
         sleep_ms(150);
     }
     if (options.services) {
@@ -177,14 +212,14 @@ void run_cpu_cull(const CullOptions& options) {
     sleep_ms(600);
     // A second group, so that anything that came back in the meantime meets the tests again.
     for (int pass = 0; pass < kSecondPasses; ++pass) {
-        credited += cull_pass(options, &close_requests);
+        credited += cull_pass(options, &close_requests, &gone);
         sleep_ms(200);
     }
 
-    const int after = count_processes();
+    const int after = count_session_processes(*session);
     // Respawns are ended and counted again, so the credit may exceed the drop; it is never
     // reported below it.
-    cull_result().set({before, after, std::max(credited, before - after)});
+    cull_result().set({before, after, std::max(credited, before - after), gone});
 }
 
 CullCounts CullResult::get() const {

@@ -52,9 +52,11 @@ private:
     std::set<std::string> names_;
 };
 
-// One pass over every process; the number of terminations it is credited with. Without a
-// CloseRequests record, editors are asked to close on every pass.
-int cull_pass(const CullOptions& options, CloseRequests* close_requests = nullptr);
+// One pass over every process of the program's own logon session; the number of terminations
+// it is credited with. Without a CloseRequests record, editors are asked to close on every pass.
+// `gone` counts the processes that had ended, or whose id named another process, by the time
+// the pass came to them.
+int cull_pass(const CullOptions& options, CloseRequests* close_requests = nullptr, int* gone = nullptr);
 
 // The "Startup" option's registry and task changes.
 void disable_startup_junk();
@@ -66,6 +68,7 @@ struct CullCounts {
     std::int32_t before = 0;
     std::int32_t after = 0;
     std::int32_t killed = 0;
+    std::int32_t gone = 0; // listed, but gone or replaced before they could be ended: not ended
 };
 
 // Written by the cull on a worker thread when a run ends, read by the pages every frame: the

@@ -2,6 +2,7 @@
 // or nothing.
 
 #include "engine/app_data_folder.h"
+#include "engine/run_status.h"
 #include "test_support.h"
 
 #include <gtest/gtest.h>
@@ -36,6 +37,17 @@ TEST_F(SettingsFolder, failed_write_leaves_the_previous_file) {
     fake.files().fail_writes(true);
     EXPECT_FALSE(AppDataFolder::write(SettingsFile::GpuFirst, "1\n2\nNew card\n"));
     EXPECT_EQ(AppDataFolder::read(SettingsFile::GpuFirst), "1\n1\nOld card\n");
+}
+
+TEST_F(SettingsFolder, a_settings_file_over_64_kib_is_left_alone_unread_and_said_so) {
+    const std::string path = std::string(kRoaming) + "\\Tavrine\\hud.cfg";
+    const std::string huge(kMaxSettingsFileBytes + 1, '1');
+    fake.files().add_text_file(path, huge);
+    EXPECT_EQ(AppDataFolder::read(SettingsFile::Hud), std::nullopt);
+    EXPECT_NE(run_status().status_message.get().find("hud.cfg is larger than 64 KiB"), std::string::npos);
+    EXPECT_EQ(fake.files().entry(path)->content, huge);
+    fake.files().add_text_file(path, std::string(kMaxSettingsFileBytes, '1'));
+    EXPECT_TRUE(AppDataFolder::read(SettingsFile::Hud).has_value());
 }
 
 TEST_F(SettingsFolder, without_a_roaming_folder_files_lie_flat_in_the_temporary_folder) {

@@ -182,5 +182,15 @@ TEST(IdlePacing, a_frame_is_idle_only_when_everything_has_settled) {
     EXPECT_TRUE(busy(unchanged, IdleFrame{false, false, false, true}));
 }
 
+TEST(HotKeys, delete_quits_only_with_the_window_in_front_while_f7_and_f8_work_anywhere) {
+    const HotKeyPresses all{true, true, true};
+    const HotKeyActions elsewhere = hot_key_actions(all, false);
+    EXPECT_FALSE(elsewhere.quit);
+    EXPECT_TRUE(elsewhere.toggle_crosshair);
+    EXPECT_TRUE(elsewhere.toggle_hud);
+    EXPECT_TRUE(hot_key_actions(all, true).quit);
+    EXPECT_FALSE(hot_key_actions({}, true).quit);
+}
+
 } // namespace
 } // namespace tavrine

@@ -27,6 +27,16 @@ protected:
         fake.processes().add(std::move(extra));
     }
     bool running(std::uint32_t pid) { return fake.processes().get(pid).has_value(); }
+    // What a snapshot lists for `pid` now (the id alone for one it does not list).
+    ProcessEntry listed(std::uint32_t pid) {
+        for (const ProcessEntry& entry : fake.processes().list_processes()) {
+            if (entry.pid == pid) {
+                return entry;
+            }
+        }
+        return {.pid = pid};
+    }
+    bool ended(std::uint32_t pid) { return kill_process(listed(pid)) == KillOutcome::Ended; }
 
     std::vector<std::string> commands_with(std::string_view needle) {
         std::vector<std::string> hits;
@@ -70,9 +80,9 @@ TEST_F(CpuCullTest, idle_system_and_own_process_are_never_terminated_whatever_th
     add(kOwnPid, "spotify.exe");
 
     EXPECT_EQ(cull_pass(everything()), 0);
-    EXPECT_FALSE(kill_process(0));
-    EXPECT_FALSE(kill_process(4));
-    EXPECT_FALSE(kill_process(kOwnPid));
+    EXPECT_FALSE(ended(0));
+    EXPECT_FALSE(ended(4));
+    EXPECT_FALSE(ended(kOwnPid));
 
     EXPECT_TRUE(running(0));
     EXPECT_TRUE(running(4));
@@ -155,6 +165,35 @@ TEST_F(CpuCullTest, the_walk_hands_out_names_cut_to_the_snapshot_buffer) {
     EXPECT_EQ(count_processes(), 1);
 }
 
+TEST_F(CpuCullTest, processes_of_other_logon_sessions_are_never_ended) {
+    add(300, "msedge.exe", {.session_id = 2}); // another signed-in user's browser
+    add(301, "msedge.exe");
+    add(302, "onedrive.exe", {.session_id = 0}); // a service's session
+    arm_only({Module::CullBloatList, Module::CullCloudSync});
+    run_cpu_cull(read_cull_options());
+    EXPECT_TRUE(running(300));
+    EXPECT_TRUE(running(302));
+    EXPECT_FALSE(running(301));
+}
+
+TEST_F(CpuCullTest, an_id_reused_between_the_snapshot_and_the_kill_is_left_alone_and_counted_gone) {
+    add(310, "spotify.exe");
+    add(311, "zoom.exe");
+    fake.processes().after_next_snapshot([&] {
+        // Both end; their ids go to a new spotify.exe and an unrelated program.
+        fake.processes().remove(310);
+        fake.processes().remove(311);
+        add(310, "spotify.exe");
+        add(311, "notepad.exe");
+    });
+    int gone = 0;
+    EXPECT_EQ(cull_pass(only_bloat_list(), nullptr, &gone), 0);
+    EXPECT_EQ(gone, 2);
+    EXPECT_TRUE(running(310));
+    EXPECT_TRUE(running(311));
+    EXPECT_TRUE(commands_with("taskkill").empty());
+}
+
 // [SECTION] Crediting ---------------------------------------------------------------------------
 
 TEST_F(CpuCullTest, taskkill_fall_back_is_credited_only_when_the_process_really_went) {
@@ -166,9 +205,9 @@ TEST_F(CpuCullTest, taskkill_fall_back_is_credited_only_when_the_process_really_
     add(402, "zoom.exe",
         {.denied_access = kProcessTerminate | kProcessQueryLimitedInformation, .survives_taskkill = true});
 
-    EXPECT_TRUE(kill_process(400));
-    EXPECT_FALSE(kill_process(401));
-    EXPECT_FALSE(kill_process(402));
+    EXPECT_TRUE(ended(400));
+    EXPECT_FALSE(ended(401));
+    EXPECT_FALSE(ended(402));
 
     EXPECT_FALSE(running(400));
     EXPECT_TRUE(running(401));
@@ -179,7 +218,7 @@ TEST_F(CpuCullTest, taskkill_fall_back_is_credited_only_when_the_process_really_
 
 TEST_F(CpuCullTest, a_terminate_that_is_refused_falls_back_to_taskkill) {
     add(410, "widgets.exe", {.terminate_fails = true});
-    EXPECT_TRUE(kill_process(410));
+    EXPECT_TRUE(ended(410));
     EXPECT_FALSE(running(410));
     EXPECT_EQ(commands_with("taskkill /F /PID 410 >nul 2>&1").size(), 1u);
 }
@@ -206,13 +245,13 @@ TEST_F(CpuCullTest, office_editors_are_asked_to_close_once_and_not_credited_when
                             command.find("EXCEL") != std::string::npos ||
                             command.find("powerpnt") != std::string::npos;
         if (editor) {
-            EXPECT_EQ(command.find("/F"), std::string::npos) << "an editor is never forced: " << command;
+            EXPECT_EQ(command.find("/F "), std::string::npos) << "an editor is never forced: " << command;
         }
     }
     // Asked once for the whole run, not by every one of the ten passes.
     EXPECT_EQ(commands_with("WINWORD").size(), 1u);
     EXPECT_EQ(commands_with("EXCEL").size(), 1u);
-    EXPECT_EQ(commands_with("taskkill /IM \"powerpnt.exe\"").size(), 1u);
+    EXPECT_EQ(commands_with("taskkill /FI \"SESSION eq 1\" /IM \"powerpnt.exe\"").size(), 1u);
     EXPECT_FALSE(journal_has("KILL 500 WINWORD.EXE (Office BG)"));
     // PowerPoint, Click-to-Run and the helper went: 3 of 5; the two waiting editors are not counted.
     EXPECT_EQ(cull_result().get().before, 5);
