@@ -497,8 +497,7 @@ bool FakeFiles::create_folders(std::string_view folder) {
 }
 
 std::optional<std::string> FakeFiles::roaming_folder() {
-    Lock lock(journal_.lock());
-    return roaming_folder_.empty() ? std::nullopt : std::optional<std::string>(roaming_folder_);
+    return known_folder(KnownFolder::RoamingAppData);
 }
 
 std::optional<std::string> FakeFiles::temp_folder() {
@@ -527,13 +526,23 @@ void FakeFiles::fail_writes(bool fail) {
 }
 
 void FakeFiles::set_roaming_folder(std::string_view folder) {
-    Lock lock(journal_.lock());
-    roaming_folder_ = normalised(folder);
+    set_known_folder(KnownFolder::RoamingAppData, folder);
 }
 
 void FakeFiles::set_temp_folder(std::string_view folder) {
     Lock lock(journal_.lock());
     temp_folder_ = normalised(folder);
+}
+
+std::optional<std::string> FakeFiles::known_folder(KnownFolder folder) {
+    Lock lock(journal_.lock());
+    const std::string& path = known_folders_.at(static_cast<std::size_t>(folder));
+    return path.empty() ? std::nullopt : std::optional<std::string>(path);
+}
+
+void FakeFiles::set_known_folder(KnownFolder folder, std::string_view path) {
+    Lock lock(journal_.lock());
+    known_folders_.at(static_cast<std::size_t>(folder)) = normalised(path);
 }
 
 } // namespace tavrine

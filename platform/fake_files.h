@@ -56,6 +56,7 @@ public:
     bool create_folders(std::string_view folder) override;
     std::optional<std::string> roaming_folder() override;
     std::optional<std::string> temp_folder() override;
+    std::optional<std::string> known_folder(KnownFolder folder) override;
 
     // Set-up for tests. Missing parent folders are created on the way.
     // A file (or, with kFileAttributeDirectory, a folder) at a Windows path.
@@ -83,6 +84,9 @@ public:
     // Where roaming_folder and temp_folder point; an empty text makes the call fail.
     void set_roaming_folder(std::string_view folder);
     void set_temp_folder(std::string_view folder);
+    // Where known_folder points (RoamingAppData is roaming_folder's too); an empty text makes
+    // the call fail. The defaults are those of a user "Player" on a C: system drive.
+    void set_known_folder(KnownFolder folder, std::string_view path);
 
     // Inspection, without following reparse points.
     bool exists(std::string_view path) const;
@@ -110,7 +114,15 @@ private:
     bool writes_fail_ = false;
     std::uint64_t erasures_ = 0; // entries erased so far: a held file's place may be gone
     bool has_links_ = false;     // without one, a path resolves to itself: no walk of its folders
-    std::string roaming_folder_ = "C:\\Users\\Player\\AppData\\Roaming";
+    std::array<std::string, 7> known_folders_ = {
+        "C:\\Windows",
+        "C:\\Windows\\System32",
+        "C:\\ProgramData",
+        "C:\\Program Files",
+        "C:\\Users\\Player",
+        "C:\\Users\\Player\\AppData\\Roaming",
+        "C:\\Users\\Player\\AppData\\Local",
+    };
     std::string temp_folder_ = "C:\\Users\\Player\\AppData\\Local\\Temp";
 
     friend class FakeFolderPin;

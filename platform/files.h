@@ -41,6 +41,17 @@ enum class DriveType : std::uint8_t {
     RamDisk = 6,
 };
 
+// Folders the system keeps for itself and for the signed-in user.
+enum class KnownFolder : std::uint8_t {
+    Windows,
+    System,
+    ProgramData,
+    ProgramFiles,
+    Profile,
+    RoamingAppData,
+    LocalAppData,
+};
+
 // What the storage stack says about a volume's seek penalty.
 enum class SeekPenalty : std::uint8_t {
     Unknown, // the volume could not be opened or the query failed
@@ -120,6 +131,10 @@ public:
     virtual std::optional<std::string> roaming_folder() = 0;
     // GetTempPathA, without a trailing slash.
     virtual std::optional<std::string> temp_folder() = 0;
+    // The folder as the system knows it (GetSystemWindowsDirectoryW, GetSystemDirectoryW,
+    // SHGetKnownFolderPath), never from the environment, in UTF-8 and without a trailing
+    // backslash; nullopt when unknown.
+    virtual std::optional<std::string> known_folder(KnownFolder folder) = 0;
 };
 
 // Each write through `Files::append_file`: what a backend without a held handle gives.

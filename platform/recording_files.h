@@ -62,6 +62,9 @@ public:
     bool create_folders(std::string_view folder) override;
     std::optional<std::string> roaming_folder() override { return inner_.roaming_folder(); }
     std::optional<std::string> temp_folder() override { return inner_.temp_folder(); }
+    std::optional<std::string> known_folder(KnownFolder folder) override {
+        return inner_.known_folder(folder);
+    }
 
 private:
     friend class RecordingFolderPin;

@@ -1,6 +1,7 @@
 #include "platform/win32_files.h"
 
 #include "platform/win32_handles.h"
+#include "platform/win32_wide_text.h"
 
 #include <shellapi.h>
 #include <shlobj.h>
@@ -360,6 +361,66 @@ std::optional<std::string> Win32Files::temp_folder() {
         return std::nullopt;
     }
     return without_trailing_slash(folder);
+}
+
+namespace {
+
+// SHGetKnownFolderPath's folder ids: the user's own come from the profile the system keeps for
+// the signed-in account, not from any variable the user's programs can set.
+const KNOWNFOLDERID* known_folder_id(KnownFolder folder) {
+    switch (folder) {
+    case KnownFolder::ProgramData:
+        return &FOLDERID_ProgramData;
+    case KnownFolder::ProgramFiles:
+        return &FOLDERID_ProgramFiles;
+    case KnownFolder::Profile:
+        return &FOLDERID_Profile;
+    case KnownFolder::RoamingAppData:
+        return &FOLDERID_RoamingAppData;
+    case KnownFolder::LocalAppData:
+        return &FOLDERID_LocalAppData;
+    case KnownFolder::Windows:
+    case KnownFolder::System:
+        break;
+    }
+    return nullptr;
+}
+
+std::optional<std::string> folder_text(std::wstring_view wide) {
+    if (wide.empty()) {
+        return std::nullopt;
+    }
+    std::string text = without_trailing_slash(win32::utf8_from_wide(wide));
+    if (text.empty()) {
+        return std::nullopt;
+    }
+    return text;
+}
+
+} // namespace
+
+std::optional<std::string> Win32Files::known_folder(KnownFolder folder) {
+    if (folder == KnownFolder::Windows || folder == KnownFolder::System) {
+        // The shared Windows folder even under Terminal Services, where GetWindowsDirectory
+        // names a per-user one.
+        WCHAR path[MAX_PATH + 1] = {};
+        const UINT length = folder == KnownFolder::Windows ? GetSystemWindowsDirectoryW(path, MAX_PATH + 1)
+                                                           : GetSystemDirectoryW(path, MAX_PATH + 1);
+        if (length == 0 || length > MAX_PATH) {
+            return std::nullopt;
+        }
+        return folder_text(std::wstring_view(path, length));
+    }
+    const KNOWNFOLDERID* id = known_folder_id(folder);
+    if (id == nullptr) {
+        return std::nullopt;
+    }
+    PWSTR path = nullptr;
+    const HRESULT result = SHGetKnownFolderPath(*id, KF_FLAG_DONT_VERIFY, nullptr, &path);
+    // The buffer is the caller's to free even when the call fails.
+    std::optional<std::string> text = SUCCEEDED(result) && path != nullptr ? folder_text(path) : std::nullopt;
+    CoTaskMemFree(path);
+    return text;
 }
 
 } // namespace tavrine

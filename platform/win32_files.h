@@ -25,6 +25,7 @@ public:
     bool create_folders(std::string_view folder) override;
     std::optional<std::string> roaming_folder() override;
     std::optional<std::string> temp_folder() override;
+    std::optional<std::string> known_folder(KnownFolder folder) override;
 };
 
 } // namespace tavrine

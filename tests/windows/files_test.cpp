@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 
@@ -175,6 +176,27 @@ TEST_F(RealFiles, whole_file_writes_replace_the_target_or_leave_it_and_leave_no_
     EXPECT_FALSE(files().read_file((folder / "missing.cfg").string()).has_value());
     EXPECT_TRUE(files().roaming_folder().has_value());
     EXPECT_TRUE(files().temp_folder().has_value());
+}
+
+TEST_F(RealFiles, known_folders_come_from_the_system_whatever_the_environment_says) {
+    const std::string saved = std::getenv("LOCALAPPDATA") ? std::getenv("LOCALAPPDATA") : "";
+    ASSERT_EQ(_putenv("LOCALAPPDATA=C:\\Planted"), 0);
+    const auto local = files().known_folder(KnownFolder::LocalAppData);
+    _putenv(("LOCALAPPDATA=" + saved).c_str());
+    const auto windows = files().known_folder(KnownFolder::Windows);
+    const auto system = files().known_folder(KnownFolder::System);
+    const auto profile = files().known_folder(KnownFolder::Profile);
+    ASSERT_TRUE(local && windows && system && profile);
+    EXPECT_NE(*local, "C:\\Planted");
+    EXPECT_EQ(_stricmp(system->c_str(), (*windows + "\\system32").c_str()), 0) << *system;
+    EXPECT_EQ(_strnicmp(local->c_str(), (*profile + "\\").c_str(), profile->size() + 1), 0) << *local;
+    for (const KnownFolder folder :
+         {KnownFolder::ProgramData, KnownFolder::ProgramFiles, KnownFolder::RoamingAppData}) {
+        const auto path = files().known_folder(folder);
+        ASSERT_TRUE(path.has_value());
+        EXPECT_EQ(path->substr(1, 2), ":\\");
+        EXPECT_NE(path->back(), '\\');
+    }
 }
 
 } // namespace
