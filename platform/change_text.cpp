@@ -175,4 +175,8 @@ std::string describe_delete_task(std::string_view name) {
     return "TASK DELETE " + std::string(name);
 }
 
+std::string describe_create_admin_only_folder(std::string_view folder) {
+    return "CREATE FOLDER " + std::string(folder) + " (administrators only)";
+}
+
 } // namespace tavrine

@@ -37,5 +37,6 @@ std::string describe_create_folders(std::string_view folder);
 // "TASK REGISTER <name>" and "TASK DELETE <name>": a scheduled task in the root folder.
 std::string describe_register_task(std::string_view name);
 std::string describe_delete_task(std::string_view name);
+std::string describe_create_admin_only_folder(std::string_view folder);
 
 } // namespace tavrine

@@ -496,6 +496,42 @@ bool FakeFiles::create_folders(std::string_view folder) {
     return true;
 }
 
+bool FakeFiles::create_admin_only_folder(std::string_view folder) {
+    Lock lock(journal_.lock());
+    if (!create_folders(folder)) {
+        return false;
+    }
+    // The last level is opened without following it, as the real backend opens its handle.
+    auto it = entries_.find(resolve(folder, false));
+    if (it == entries_.end() || !it->second.link_target.empty() ||
+        (it->second.attributes & kFileAttributeReparsePoint) != 0 ||
+        (it->second.owner != FakeOwner::System && it->second.owner != FakeOwner::Administrators)) {
+        return false;
+    }
+    it->second.others_may_write = false;
+    journal_.add(describe_create_admin_only_folder(folder));
+    return true;
+}
+
+bool FakeFiles::is_admin_only_folder(std::string_view folder) {
+    Lock lock(journal_.lock());
+    auto it = entries_.find(resolve(folder, false));
+    return it != entries_.end() && (it->second.attributes & kFileAttributeDirectory) != 0 &&
+           it->second.link_target.empty() && (it->second.attributes & kFileAttributeReparsePoint) == 0 &&
+           it->second.owner != FakeOwner::User && !it->second.others_may_write;
+}
+
+bool FakeFiles::set_security(std::string_view path, FakeOwner owner, bool others_may_write) {
+    Lock lock(journal_.lock());
+    auto it = entries_.find(normalised(path));
+    if (it == entries_.end()) {
+        return false;
+    }
+    it->second.owner = owner;
+    it->second.others_may_write = others_may_write;
+    return true;
+}
+
 std::optional<std::string> FakeFiles::roaming_folder() {
     return known_folder(KnownFolder::RoamingAppData);
 }

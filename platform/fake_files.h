@@ -15,6 +15,9 @@ namespace tavrine {
 
 class FakeJournal;
 
+// Who owns an entry, as far as the access checks care.
+enum class FakeOwner : std::uint8_t { System, Administrators, TrustedInstaller, User };
+
 struct FakeFile {
     std::uint32_t attributes = 0; // kFileAttributeDirectory marks a folder
     std::uint64_t size = 0;
@@ -23,6 +26,11 @@ struct FakeFile {
     std::string link_target; // a reparse point: paths below it continue in this folder
     std::string content;     // what read_file gives back; `size` follows it once written
     bool unreadable = false; // opening for reading fails (held without read sharing, denied)
+    // The access list, reduced to what the history folder's check asks: its owner, and whether
+    // any account but SYSTEM and the administrators may write in it (true for an ordinary
+    // folder, as the per-user and ProgramData folders let their users add entries).
+    FakeOwner owner = FakeOwner::Administrators;
+    bool others_may_write = true;
 };
 
 struct FakeDrive {
@@ -54,6 +62,8 @@ public:
     AppendFilePtr open_append(std::string_view path) override;
     bool copy_file(std::string_view from, std::string_view to, bool fail_if_exists) override;
     bool create_folders(std::string_view folder) override;
+    bool create_admin_only_folder(std::string_view folder) override;
+    bool is_admin_only_folder(std::string_view folder) override;
     std::optional<std::string> roaming_folder() override;
     std::optional<std::string> temp_folder() override;
     std::optional<std::string> known_folder(KnownFolder folder) override;
@@ -87,6 +97,9 @@ public:
     // Where known_folder points (RoamingAppData is roaming_folder's too); an empty text makes
     // the call fail. The defaults are those of a user "Player" on a C: system drive.
     void set_known_folder(KnownFolder folder, std::string_view path);
+    // The owner and access list of an existing entry (a folder another account made, or one a
+    // user's program has opened up); false when there is no such entry.
+    bool set_security(std::string_view path, FakeOwner owner, bool others_may_write);
 
     // Inspection, without following reparse points.
     bool exists(std::string_view path) const;

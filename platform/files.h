@@ -127,6 +127,14 @@ public:
     virtual bool copy_file(std::string_view from, std::string_view to, bool fail_if_exists) = 0;
     // Creates `folder` and every missing folder above it; true when it exists afterwards.
     virtual bool create_folders(std::string_view folder) = 0;
+    // Creates `folder` (and missing parents) and gives it a protected access list: SYSTEM and
+    // Administrators full control, Users read and execute, nothing inherited. Refuses (false) a
+    // folder that is a reparse point or is not owned by SYSTEM or Administrators.
+    virtual bool create_admin_only_folder(std::string_view folder) = 0;
+    // True when `folder` exists, is not a reparse point, is owned by SYSTEM, Administrators or
+    // TrustedInstaller, and no entry of its access list lets any other account write in it
+    // (add a file or folder, delete a child, change its access list or owner).
+    virtual bool is_admin_only_folder(std::string_view folder) = 0;
     // SHGetFolderPathA(CSIDL_APPDATA): the per-user roaming folder, without a trailing slash.
     virtual std::optional<std::string> roaming_folder() = 0;
     // GetTempPathA, without a trailing slash.

@@ -72,6 +72,12 @@ public:
     }
     bool copy_file(std::string_view from, std::string_view to, bool fail_if_exists) override;
     bool create_folders(std::string_view folder) override { return inner_.create_folders(folder); }
+    bool create_admin_only_folder(std::string_view folder) override {
+        return inner_.create_admin_only_folder(folder);
+    }
+    bool is_admin_only_folder(std::string_view folder) override {
+        return inner_.is_admin_only_folder(folder);
+    }
     std::optional<std::string> roaming_folder() override { return inner_.roaming_folder(); }
     std::optional<std::string> temp_folder() override { return inner_.temp_folder(); }
     std::optional<std::string> known_folder(KnownFolder folder) override {

@@ -258,4 +258,24 @@ bool RecordingFiles::create_folders(std::string_view folder) {
     return true;
 }
 
+bool RecordingFiles::create_admin_only_folder(std::string_view folder) {
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        created_folders_.insert(ascii_lowered(folder));
+        protected_folders_.insert(ascii_lowered(folder));
+    }
+    plan_.record(describe_create_admin_only_folder(folder), PlanMark::Changes);
+    return true;
+}
+
+bool RecordingFiles::is_admin_only_folder(std::string_view folder) {
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        if (protected_folders_.count(ascii_lowered(folder)) != 0) {
+            return true;
+        }
+    }
+    return inner_.is_admin_only_folder(folder);
+}
+
 } // namespace tavrine

@@ -60,6 +60,9 @@ public:
     bool append_file(std::string_view path, std::string_view bytes) override;
     bool copy_file(std::string_view from, std::string_view to, bool fail_if_exists) override;
     bool create_folders(std::string_view folder) override;
+    // Recorded, not made; the plan's later checks see the folder as protected.
+    bool create_admin_only_folder(std::string_view folder) override;
+    bool is_admin_only_folder(std::string_view folder) override;
     std::optional<std::string> roaming_folder() override { return inner_.roaming_folder(); }
     std::optional<std::string> temp_folder() override { return inner_.temp_folder(); }
     std::optional<std::string> known_folder(KnownFolder folder) override {
@@ -83,6 +86,7 @@ private:
     // and folders it has created: later reads see them as a run would.
     std::map<std::string, std::string> written_;
     std::set<std::string> created_folders_;
+    std::set<std::string> protected_folders_;
 };
 
 } // namespace tavrine

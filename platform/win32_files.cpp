@@ -1,5 +1,6 @@
 #include "platform/win32_files.h"
 
+#include "platform/win32_folder_security.h"
 #include "platform/win32_handles.h"
 #include "platform/win32_wide_text.h"
 
@@ -344,6 +345,19 @@ bool Win32Files::create_folders(std::string_view folder) {
     }
     const DWORD attributes = GetFileAttributesA(path.c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+bool Win32Files::create_admin_only_folder(std::string_view folder) {
+    const std::string path = without_trailing_slash(std::string(folder));
+    const std::size_t slash = path.rfind('\\');
+    if (slash == std::string::npos || (slash > 2 && !create_folders(path.substr(0, slash)))) {
+        return false;
+    }
+    return win32::protect_folder(path);
+}
+
+bool Win32Files::is_admin_only_folder(std::string_view folder) {
+    return win32::is_admin_only_folder(without_trailing_slash(std::string(folder)));
 }
 
 std::optional<std::string> Win32Files::roaming_folder() {

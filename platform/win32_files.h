@@ -23,6 +23,8 @@ public:
     AppendFilePtr open_append(std::string_view path) override;
     bool copy_file(std::string_view from, std::string_view to, bool fail_if_exists) override;
     bool create_folders(std::string_view folder) override;
+    bool create_admin_only_folder(std::string_view folder) override;
+    bool is_admin_only_folder(std::string_view folder) override;
     std::optional<std::string> roaming_folder() override;
     std::optional<std::string> temp_folder() override;
     std::optional<std::string> known_folder(KnownFolder folder) override;

@@ -88,6 +88,11 @@ struct BstrTraits {
     static BSTR invalid() { return nullptr; }
     static void close(BSTR text) { SysFreeString(text); }
 };
+// Memory the security functions hand out (GetSecurityInfo's descriptor), freed with LocalFree.
+struct LocalMemoryTraits {
+    static HLOCAL invalid() { return nullptr; }
+    static void close(HLOCAL memory) { LocalFree(memory); }
+};
 
 using UniqueHkey = UniqueHandle<HKEY, KeyTraits>;
 using UniqueModule = UniqueHandle<HMODULE, ModuleTraits>;
@@ -99,6 +104,7 @@ using UniqueGdiObject = UniqueHandle<HGDIOBJ, GdiObjectTraits>;
 using UniqueMemoryDc = UniqueHandle<HDC, MemoryDcTraits>;
 template <typename Interface> using UniqueCom = UniqueHandle<Interface*, ComTraits<Interface>>;
 using UniqueBstr = UniqueHandle<BSTR, BstrTraits>;
+using UniqueLocalMemory = UniqueHandle<HLOCAL, LocalMemoryTraits>;
 
 // The screen's device context (GetDC(NULL)), released with ReleaseDC.
 class ScreenDc {

@@ -1,6 +1,7 @@
 // The real file backend and the tree deletion on the Wine prefix's C: drive: listings,
 // attributes, read-only files, a file held open, links, environment expansion and drives.
 
+#include "folder_acl_win32.h"
 #include "platform/files.h"
 #include "platform/win32_machine.h"
 #include "tweaks/temp_files.h"
@@ -89,6 +90,22 @@ TEST_F(RealFiles, a_link_made_from_the_host_is_listed_as_a_reparse_point) {
     EXPECT_NE(entry->attributes & kFileAttributeReparsePoint, 0u);
     EXPECT_NE(entry->attributes & kFileAttributeDirectory, 0u);
     EXPECT_FALSE(files().pin_folder(path.string())) << "a link is never pinned, so never walked";
+}
+
+// The history folder's protection, as Wine keeps a file's security descriptor.
+TEST_F(RealFiles, an_admin_only_folder_reads_back_as_one_until_everyone_may_write_in_it) {
+    const fs::path history = root() / "Tavrine" / "history";
+    ASSERT_TRUE(files().create_admin_only_folder(history.string()));
+    EXPECT_TRUE(files().is_admin_only_folder(history.string()));
+    EXPECT_TRUE(files().create_admin_only_folder(history.string())) << "made again: already protected";
+    EXPECT_FALSE(files().is_admin_only_folder((root() / "missing").string()));
+    write(history / "entry.txt");
+    EXPECT_FALSE(files().is_admin_only_folder((history / "entry.txt").string())) << "a file is no folder";
+
+    ASSERT_TRUE(test::grant_everyone_write(history.string()));
+    EXPECT_FALSE(files().is_admin_only_folder(history.string()));
+    EXPECT_TRUE(files().create_admin_only_folder(history.string())) << "its own folder is protected again";
+    EXPECT_TRUE(files().is_admin_only_folder(history.string()));
 }
 
 TEST_F(RealFiles, a_pinned_folder_stays_where_it_is_until_let_go) {
