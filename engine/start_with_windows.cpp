@@ -63,25 +63,9 @@ std::string_view folder_of(std::string_view path) {
     return slash == std::string_view::npos ? std::string_view() : path.substr(0, slash);
 }
 
-// Stand-in until the system's own folder lookup is in the file interface.
-std::optional<std::string> program_files_folder(Files& files) {
-    std::optional<std::string> folder = files.expand_environment("%ProgramFiles%");
-    if (!folder || folder->empty() || folder->front() == '%') {
-        return std::nullopt;
-    }
-    return folder;
-}
-
-// Stand-in until the folder access check is in the file interface.
-bool admin_only_folder(Files& files, std::string_view folder) {
-    const std::optional<std::string> program_files = program_files_folder(files);
-    return program_files && folder.size() >= program_files->size() &&
-           folder.substr(0, program_files->size()) == *program_files;
-}
-
 // Where the protected copy lives; nullopt when the system names no Program Files folder.
 std::optional<std::string> copy_folder(Files& files) {
-    const std::optional<std::string> program_files = program_files_folder(files);
+    const std::optional<std::string> program_files = files.known_folder(KnownFolder::ProgramFiles);
     if (!program_files) {
         return std::nullopt;
     }
@@ -95,7 +79,7 @@ std::optional<std::string> copy_path(Files& files) {
 
 bool runs_in_place(Files& files, std::string_view executable) {
     const std::string_view folder = folder_of(executable);
-    return !folder.empty() && admin_only_folder(files, folder);
+    return !folder.empty() && files.is_admin_only_folder(folder);
 }
 
 // Makes the file the task will start: this executable where it is when its folder is
@@ -113,9 +97,11 @@ std::optional<std::string> make_protected_file() {
     }
     const std::optional<std::string> folder = copy_folder(files);
     const std::optional<std::string> target = copy_path(files);
-    // The folder is checked after it is made: one a user could write (made by someone else
-    // first, or opened up since) would let them swap the file the task elevates.
-    if (!folder || !target || !files.create_folders(*folder) || !admin_only_folder(files, *folder)) {
+    // The folder gets a protected access list and is checked after it is made: one a user
+    // could write (made by someone else first, or opened up since) would let them swap the
+    // file the task elevates.
+    if (!folder || !target || !files.create_admin_only_folder(*folder) ||
+        !files.is_admin_only_folder(*folder)) {
         return std::nullopt;
     }
     const std::optional<std::string> bytes = files.read_file(*executable);

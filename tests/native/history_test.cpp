@@ -404,7 +404,6 @@ TEST_F(History, undoing_start_with_windows_removes_the_task_and_copy_and_its_und
     fake.processes().add(FakeProcess{
         .pid = 4242, .exe_name = "TavrineOptimiser.exe", .image_path = "C:\\Tavrine\\TavrineOptimiser.exe"});
     fake.processes().set_current_process_id(4242);
-    fake.files().set_environment("ProgramFiles", "C:\\Program Files");
     fake.registry().put_string(kRunKeyPath, "DunmarrowOptimiser", "C:\\Old\\Dunmarrow.exe");
     ASSERT_TRUE(set_start_with_windows(true));
 

@@ -18,7 +18,8 @@ class StartWithWindows : public test::EngineTest {
 protected:
     StartWithWindows() {
         run_from(kExe);
-        fake.files().set_environment("ProgramFiles", "C:\\Program Files");
+        // The environment is the user's to set: it never names the protected folder.
+        fake.files().set_environment("ProgramFiles", "C:\\Users\\Player\\Downloads");
         fake.files().add_folder("C:\\Windows\\Temp");
         fake.registry().put_string(kRunKeyPath, "DunmarrowOptimiser", "C:\\Old\\Dunmarrow.exe");
         fake.registry().put_string(kRunKeyPath, "TavrineOptimiser", "C:\\Old\\TavrineOptimiser.exe");
@@ -71,10 +72,19 @@ TEST_F(StartWithWindows, on_again_refreshes_the_copy_whole) {
 TEST_F(StartWithWindows, a_program_in_an_admin_only_folder_registers_in_place_without_a_copy) {
     const char* installed = "C:\\Program Files\\Games & Tools\\TavrineOptimiser.exe";
     run_from(installed);
+    fake.files().set_security("C:\\Program Files\\Games & Tools", FakeOwner::TrustedInstaller, false);
     EXPECT_TRUE(set_start_with_windows(true));
     EXPECT_EQ(task_command(), "\"C:\\Program Files\\Games &amp; Tools\\TavrineOptimiser.exe\"");
     EXPECT_FALSE(fake.files().exists(kCopy));
     EXPECT_EQ(startup_executable(), installed);
+}
+
+TEST_F(StartWithWindows, a_copy_folder_another_account_can_write_is_refused) {
+    fake.files().add_folder("C:\\Program Files\\Tavrine Optimiser");
+    fake.files().set_security("C:\\Program Files\\Tavrine Optimiser", FakeOwner::User, true);
+    EXPECT_FALSE(set_start_with_windows(true));
+    EXPECT_FALSE(fake.tasks().task_exists(kStartupTaskName));
+    EXPECT_FALSE(fake.files().exists(kCopy));
 }
 
 TEST_F(StartWithWindows, off_removes_the_task_the_copy_and_both_run_values) {
@@ -92,6 +102,7 @@ TEST_F(StartWithWindows, a_path_the_task_cannot_hold_is_refused_without_register
     EXPECT_EQ(startup_task_xml("C:\\Spiele\\T\xC3\xA4vrine.exe"), std::nullopt);
     EXPECT_EQ(startup_task_xml(""), std::nullopt);
     run_from("C:\\Program Files\\100%\\T.exe");
+    fake.files().set_security("C:\\Program Files\\100%", FakeOwner::Administrators, false);
     EXPECT_FALSE(set_start_with_windows(true));
     EXPECT_FALSE(fake.tasks().task_exists(kStartupTaskName));
 }
