@@ -1,5 +1,5 @@
-# Writes a .cpp holding a font file as a byte array (run at build time: cmake -P).
-# Inputs: FONT_FILE, OUTPUT.
+# Writes a .cpp holding one Inter face as a byte array (run at build time: cmake -P).
+# Inputs: FONT_FILE, FACE (Regular, Medium or SemiBold), OUTPUT.
 file(READ "${FONT_FILE}" hex HEX)
 string(LENGTH "${hex}" hex_length)
 math(EXPR byte_count "${hex_length} / 2")
@@ -12,12 +12,12 @@ file(WRITE "${OUTPUT}.tmp" "// Generated from ${FONT_FILE}; do not edit.
 namespace tavrine {
 
 namespace {
-alignas(4) const unsigned char kInterRegular[${byte_count}] = {
+alignas(4) const unsigned char kInter${FACE}[${byte_count}] = {
 ${bytes}
 };
 } // namespace
 
-std::span<const unsigned char> embedded_inter_regular() { return kInterRegular; }
+std::span<const unsigned char> embedded_inter_${FACE}() { return kInter${FACE}; }
 
 } // namespace tavrine
 ")

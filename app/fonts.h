@@ -1,11 +1,9 @@
 #pragma once
-// The window's five fonts: Inter faces from a "fonts" folder, or the Regular face embedded in
-// the program when a file is missing or unusable.
+// The window's five fonts, all from the Inter faces compiled into the program: no font file is
+// ever read, so nothing another user plants beside the executable is parsed by it.
 
-#include <filesystem>
+#include <cstdint>
 #include <span>
-#include <string>
-#include <vector>
 
 struct ImFont;
 struct ImFontAtlas;
@@ -23,27 +21,20 @@ struct UiFonts {
 
 UiFonts& ui_fonts();
 
-// The Regular face carried inside the program. Static storage: the atlas must never free it.
-std::span<const unsigned char> embedded_inter_regular();
+enum class InterFace : std::uint8_t { Regular, Medium, SemiBold };
 
-// Where a font file may live: the executable's folder + "fonts", then its parent + "fonts",
-// then (debug builds only) a folder fixed at build time. Release builds never read fonts from
-// the build tree: this elevated program must not parse files an ordinary user could plant.
-std::vector<std::filesystem::path> font_candidates(const std::filesystem::path& exe_path,
-                                                   const std::string& file_name);
+// A face carried inside the program. Static storage: the atlas must never free it.
+std::span<const unsigned char> embedded_inter(InterFace face);
 
-// First existing candidate beside `exe_path`, or empty.
-std::string find_font_file_from(const std::filesystem::path& exe_path, const std::string& file_name);
-
-// True for the sfnt signatures the rasteriser understands (TrueType and CFF OpenType).
-bool looks_like_font_file(const std::filesystem::path& path);
-
-// Adds `file_name` (or the same name with ".otf") from the first place it is found; falls
-// back to the embedded Regular face. Never returns null.
-ImFont* load_ui_font(ImFontAtlas& atlas, const std::string& file_name, float pixel_size,
-                     float rasterizer_multiply, const std::filesystem::path& exe_path);
+// Adds `face` at `pixel_size` to the atlas. Never returns null.
+ImFont* load_ui_font(ImFontAtlas& atlas, InterFace face, float pixel_size, float rasterizer_multiply);
 
 // Clears the atlas and loads the five fonts in order, the Regular one first (the default).
-void load_all_ui_fonts(ImFontAtlas& atlas, const std::filesystem::path& exe_path);
+void load_all_ui_fonts(ImFontAtlas& atlas);
+
+// Generated at build time from Debian's fonts-inter (app/embed_font.cmake).
+std::span<const unsigned char> embedded_inter_Regular();
+std::span<const unsigned char> embedded_inter_Medium();
+std::span<const unsigned char> embedded_inter_SemiBold();
 
 } // namespace tavrine

@@ -10,7 +10,9 @@
 #include "app/window_win32.h"
 #include "engine/history.h"
 #include "engine/run_status.h"
+#include "engine/worker_gate.h"
 #include "overlays/hud_window_win32.h"
+#include "platform/default_machine.h"
 #include "runs/modules.h"
 
 #ifdef TAVRINE_BENCH_PROBE
@@ -21,6 +23,9 @@
 #include <imgui.h>
 #include <imgui_impl_dx11.h>
 #include <imgui_impl_win32.h>
+
+#include <chrono>
+#include <optional>
 
 namespace tavrine {
 
@@ -150,10 +155,42 @@ void render_and_present(const ShellState& state) {
 #endif
 }
 
-void run_frame_loop(ShellState& state, const ShellLinks& links) {
+// A quit while a worker runs waits for the step under way (each command in it has its own
+// time limit) but not for ever.
+constexpr auto kQuitWaitBound = std::chrono::seconds(60);
+constexpr const char* kFinishingStep = "Finishing the current step\xE2\x80\xA6";
+
+void draw_finishing_notice() {
+    const ImVec2 size = ImGui::CalcTextSize(kFinishingStep);
+    const ImVec2 at((kWindowWidth - size.x) * 0.5f, kWindowHeight - 48.0f);
+    ImDrawList* draw = ImGui::GetForegroundDrawList();
+    draw->AddRectFilled(ImVec2(at.x - 16, at.y - 10), ImVec2(at.x + size.x + 16, at.y + size.y + 10),
+                        IM_COL32(28, 26, 34, 235), 8.0f);
+    draw->AddText(at, IM_COL32(244, 242, 248, 255), kFinishingStep);
+}
+
+// Returns when the user quit and no worker is left at work, or when the bounded wait for one ran
+// out (then false: the worker still runs).
+bool run_frame_loop(ShellState& state, const ShellLinks& links) {
+    std::optional<std::chrono::steady_clock::time_point> quit_deadline;
     for (;;) {
-        if (pump_messages()) {
-            return;
+        if (pump_messages() && !quit_deadline) {
+            if (active_worker() == WorkerKind::None) {
+                return true;
+            }
+            // The run stops at its next step boundary and closes its history; the window stays
+            // up, saying so, until it has.
+            request_worker_stop();
+            run_status().current_label.exchange(kFinishingStep);
+            quit_deadline = std::chrono::steady_clock::now() + kQuitWaitBound;
+        }
+        if (quit_deadline) {
+            if (active_worker() == WorkerKind::None) {
+                return true;
+            }
+            if (std::chrono::steady_clock::now() >= *quit_deadline) {
+                return false;
+            }
         }
         ImGui_ImplDX11_NewFrame();
         ImGui_ImplWin32_NewFrame();
@@ -167,6 +204,9 @@ void run_frame_loop(ShellState& state, const ShellLinks& links) {
         }
         poll_hot_keys(links);
         act_on_chrome(state, shell_frame_body(state, links, dt, t));
+        if (quit_deadline) {
+            draw_finishing_notice();
+        }
         render_and_present(state);
 
         const RunStatus& status = run_status();
@@ -178,12 +218,6 @@ void run_frame_loop(ShellState& state, const ShellLinks& links) {
         frame.item_hovered = ImGui::IsAnyItemHovered();
         idle_pace(state, !frame_is_idle(state, frame));
     }
-}
-
-std::filesystem::path executable_path() {
-    char path[MAX_PATH] = {};
-    const DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
-    return length > 0 && length < MAX_PATH ? std::filesystem::path(path) : std::filesystem::path();
 }
 
 int run_shell() {
@@ -225,7 +259,7 @@ int run_shell() {
     ImGuiIO& io = ImGui::GetIO();
     io.ConfigFlags |= ImGuiConfigFlags_NavEnableKeyboard;
     io.IniFilename = nullptr;
-    load_all_ui_fonts(*io.Fonts, executable_path());
+    load_all_ui_fonts(*io.Fonts);
     ImGui::StyleColorsDark();
     apply_theme();
     ImGui_ImplWin32_Init(hwnd);
@@ -244,10 +278,15 @@ int run_shell() {
     state.deep_idle = bench_flag("TAVRINE_BENCH_DEEP_IDLE");
     state.eco_renderer = bench_flag("TAVRINE_BENCH_ECO");
 #endif
-    run_frame_loop(state, links);
+    const bool workers_ended = run_frame_loop(state, links);
 
     if (links.save_and_close_overlays) {
         links.save_and_close_overlays();
+    }
+    if (!workers_ended || !join_worker(std::chrono::seconds(0))) {
+        // A worker still at work past the bound: end the process where it stands rather than
+        // destroy what the worker uses under it (its history stays without an end, and says so).
+        TerminateProcess(GetCurrentProcess(), 0);
     }
     ImGui_ImplDX11_Shutdown();
     ImGui_ImplWin32_Shutdown();
@@ -264,5 +303,6 @@ int run_shell() {
 } // namespace tavrine
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+    tavrine::close_library_search(); // before anything is loaded by name
     return tavrine::run_shell();
 }

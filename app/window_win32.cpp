@@ -1,8 +1,10 @@
 #include "app/window_win32.h"
 
 #include "app/device_win32.h"
+#include "engine/worker_gate.h"
 #include "platform/win32_entry_points.h"
 #include "platform/win32_handles.h"
+#include "platform/win32_libraries.h"
 
 #include <imgui.h>
 
@@ -34,6 +36,8 @@ struct CompositionAttributeData {
 using SetWindowCompositionAttributeFn = BOOL(WINAPI*)(HWND, CompositionAttributeData*);
 
 constexpr DWORD kAccentPolicyAttribute = 19;
+// Windows gives a program a few seconds to end once the session ends.
+constexpr std::chrono::milliseconds kEndSessionWait{4000};
 constexpr int kAccentBlurBehind = 3;
 
 void on_size(WPARAM wparam, LPARAM lparam) {
@@ -75,6 +79,14 @@ LRESULT CALLBACK window_procedure(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lpa
             return 0; // Alt never opens a system menu
         }
         break;
+    case WM_ENDSESSION:
+        // Windows ends the process soon after this returns: the run stops at its next step
+        // boundary and closes its history, if it can within the time the system gives.
+        if (wparam) {
+            request_worker_stop();
+            join_worker(kEndSessionWait);
+        }
+        return 0;
     case WM_DESTROY:
         PostQuitMessage(0);
         return 0;
@@ -86,7 +98,7 @@ LRESULT CALLBACK window_procedure(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lpa
 
 void set_blur_behind(bool on) {
     // Undocumented export: looked up by name; when it is missing there is simply no blur.
-    win32::UniqueModule user32(LoadLibraryA("user32.dll"));
+    win32::UniqueModule user32(win32::load_system_library("user32.dll"));
     const auto set_attribute =
         win32::entry_point<SetWindowCompositionAttributeFn>(user32.get(), "SetWindowCompositionAttribute");
     if (!set_attribute) {

@@ -30,7 +30,7 @@ void seed(tavrine::FakeMachine& machine) {
         machine.registry().add_key("HKLM\\SYSTEM\\CurrentControlSet\\Enum\\PCI\\VEN_" + std::to_string(i) +
                                    "\\inst\\Device Parameters");
     }
-    machine.files().set_environment("TEMP", "C:\\Users\\me\\AppData\\Local\\Temp");
+    machine.files().set_temp_folder("C:\\Users\\me\\AppData\\Local\\Temp");
     for (int i = 0; i < 2000; ++i) {
         machine.files().add_file("C:\\Users\\me\\AppData\\Local\\Temp\\d" + std::to_string(i % 40) + "\\f" +
                                      std::to_string(i) + ".tmp",

@@ -6,6 +6,8 @@
 #include "cli/cli_status.h"
 #include "cli/history_command.h"
 #include "engine/run_status.h"
+#include "engine/worker_gate.h"
+#include "platform/console_interrupt.h"
 #include "platform/recording_machine.h"
 #include "process/cull.h"
 #include "runs/pipeline.h"
@@ -97,11 +99,19 @@ int apply(const CliOptions& options, std::ostream& out, std::ostream& err) {
         last_width = width;
         out << "\r" << line << std::flush;
     };
+    // Ctrl+C asks the run to stop after the step under way; the program ends when it has.
+    const ScopedConsoleInterrupt interrupt(request_worker_stop);
     while (pipeline_worker_active()) {
         show();
         std::this_thread::sleep_for(std::chrono::milliseconds(100));
     }
+    join_worker(std::chrono::milliseconds(0));
     show();
+    if (status.completed_steps.load() < status.total_steps.load()) {
+        out << "\nStopped after step " << status.completed_steps.load() << " of " << status.total_steps.load()
+            << "; the history says so, and tavrine-cli apply undo takes back what it changed.\n";
+        return kCliInterrupted;
+    }
     show_run_result();
     out << "\n" << result_text() << "\n";
     if (path_covers(options.path, PathKind::CpuCull) && module_arms().any_cull_option() &&

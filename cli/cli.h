@@ -9,6 +9,8 @@
 namespace tavrine {
 
 inline constexpr int kCliUsageError = 2;
+// `apply` stopped by Ctrl+C at a step boundary.
+inline constexpr int kCliInterrupted = 130;
 
 // Runs one command line (arguments without the program name) against the current machine.
 int run_cli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);

@@ -28,6 +28,8 @@ std::string entry_state(const HistoryEntry& entry) {
     std::string state = entry.file->header.undoes.empty() ? "" : "undo of " + entry.file->header.undoes;
     if (!entry.file->ended) {
         state += std::string(state.empty() ? "" : "; ") + "ended early";
+    } else if (!entry.file->stopped.empty()) {
+        state += std::string(state.empty() ? "" : "; ") + entry.file->stopped;
     }
     return state;
 }

@@ -1,9 +1,11 @@
 #include "cli/cli.h"
 #include "engine/history.h"
+#include "platform/default_machine.h"
 
 #include <iostream>
 
 int main(int argc, char** argv) {
+    tavrine::close_library_search(); // before anything is loaded by name
     const std::vector<std::string> args(argv + 1, argv + argc);
     tavrine::set_history_enabled(true); // every real run and undo keeps its history
     return tavrine::run_cli(args, std::cout, std::cerr);

@@ -132,12 +132,20 @@ HistoryRun::HistoryRun(std::string_view what, std::string_view undoes) {
 }
 
 bool HistoryRun::finish() {
+    return finish_with({});
+}
+
+bool HistoryRun::finish_stopped(int completed_steps, int total_steps) {
+    return finish_with(stopped_note(completed_steps, total_steps));
+}
+
+bool HistoryRun::finish_with(std::string_view stopped) {
     if (!journal_ || finished_) {
         return !journal_ || journal_->intact();
     }
     finished_ = true;
     scope_.reset();
-    journal_->finish();
+    journal_->finish(stopped);
     if (!journal_->intact()) {
         run_status().status_message.set(kNotRecorded);
         return false;
@@ -184,6 +192,11 @@ HistoryParse parse_history(std::string_view text) {
         }
         if (lines[i] == kJournalEnd) {
             file.ended = true;
+            continue;
+        }
+        if (const std::optional<std::string> stopped = parse_stopped_end(lines[i])) {
+            file.ended = true;
+            file.stopped = *stopped;
             continue;
         }
         if (lines[i] == kJournalIncomplete) {

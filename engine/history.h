@@ -39,8 +39,11 @@ public:
     const std::string& id() const { return id_; }
     // True when every line reached the disk; closes the file first.
     bool finish();
+    // The same for a run stopped at a step boundary: its end says "stopped after step N of M".
+    bool finish_stopped(int completed_steps, int total_steps);
 
 private:
+    bool finish_with(std::string_view stopped);
     std::string id_;
     std::unique_ptr<JournalingMachine> journal_;
     std::unique_ptr<ScopedThreadMachine> scope_;
@@ -52,6 +55,7 @@ struct HistoryFile {
     JournalHeader header;
     std::vector<JournalRecord> records;
     bool ended = false;        // the run closed its history ("END")
+    std::string stopped;       // "stopped after step 3 of 12" for a run stopped by a quit
     bool incomplete = false;   // a line could not be written: the record is not whole
     std::string copies_folder; // the previous bytes of the files the run wrote
 };

@@ -15,7 +15,7 @@ namespace tavrine {
 
 namespace {
 
-constexpr const char* kConfigRoot = "%LOCALAPPDATA%\\FortniteGame";
+constexpr const char* kConfigRoot = "FortniteGame"; // below the user's local application data
 // The game's platform folders, in order. "WindowsClient" is always edited (made when
 // missing); the others only when the game has made them.
 constexpr const char* kPlatformFolders[] = {"WindowsClient", "Windows", "WinGDK", "WindowsNoEditor"};
@@ -137,7 +137,9 @@ IniFileOutcome edit_ini_file(std::string_view path, std::span<const IniEdit> edi
 
 void apply_fortnite_performance_config() {
     Files& files = current_machine().files();
-    const std::optional<std::string> root = files.expand_environment(kConfigRoot);
+    const std::optional<std::string> local = files.known_folder(KnownFolder::LocalAppData);
+    const std::optional<std::string> root =
+        local ? std::optional<std::string>(joined(*local, kConfigRoot)) : std::nullopt;
     if (!root || root->empty() || !is_absolute(*root) || !is_folder(*root)) {
         plan_note("Fortnite is not installed for this user (no %LOCALAPPDATA%\\FortniteGame): nothing of its "
                   "configuration is changed");

@@ -8,4 +8,6 @@ Machine& default_machine() {
     return machine;
 }
 
+void close_library_search() {}
+
 } // namespace tavrine

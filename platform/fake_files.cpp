@@ -181,33 +181,6 @@ std::optional<std::vector<FolderEntry>> FakeFiles::list_locked(std::string_view 
     return listing;
 }
 
-std::optional<std::string> FakeFiles::expand_environment(std::string_view text) {
-    Lock lock(journal_.lock());
-    std::string out;
-    std::size_t at = 0;
-    while (at < text.size()) {
-        const std::size_t open = text.find('%', at);
-        const std::size_t close = open == std::string_view::npos ? open : text.find('%', open + 1);
-        if (close == std::string_view::npos) {
-            out += text.substr(at);
-            break;
-        }
-        out += text.substr(at, open - at);
-        auto variable = environment_.find(text.substr(open + 1, close - open - 1));
-        if (variable != environment_.end()) {
-            out += variable->second;
-            at = close + 1;
-        } else {
-            out += '%'; // not set: Windows leaves the name in place and goes on after it
-            at = open + 1;
-        }
-    }
-    if (out.size() + 1 > kMaxPath) {
-        return std::nullopt;
-    }
-    return out;
-}
-
 std::uint32_t FakeFiles::logical_drives() {
     Lock lock(journal_.lock());
     std::uint32_t mask = 0;
@@ -304,11 +277,6 @@ void FakeFiles::hold_open(std::string_view path) {
 void FakeFiles::deny_listing(std::string_view path) {
     Lock lock(journal_.lock());
     entries_[normalised(path)].unlistable = true;
-}
-
-void FakeFiles::set_environment(std::string_view name, std::string_view value) {
-    Lock lock(journal_.lock());
-    environment_[std::string(name)] = std::string(value);
 }
 
 void FakeFiles::add_drive(char letter, FakeDrive drive) {

@@ -47,7 +47,6 @@ public:
     bool delete_file(std::string_view path) override;
     std::optional<std::vector<FolderEntry>> list_folder(std::string_view folder) override;
     FolderPinPtr pin_folder(std::string_view folder) override;
-    std::optional<std::string> expand_environment(std::string_view text) override;
     std::uint32_t logical_drives() override;
     DriveType drive_type(std::string_view root) override;
     SeekPenalty seek_penalty(char drive_letter) override;
@@ -83,7 +82,6 @@ public:
     bool replace_with_link(std::string_view path, std::string_view target);
     void hold_open(std::string_view path);
     void deny_listing(std::string_view path);
-    void set_environment(std::string_view name, std::string_view value);
     void add_drive(char letter, FakeDrive drive);
     // A file with this content (its size follows the content).
     void add_text_file(std::string_view path, std::string_view content, std::uint32_t attributes = 0);
@@ -120,7 +118,6 @@ private:
 
     FakeJournal& journal_; // the machine's lock and journal
     Tree entries_;
-    std::map<std::string, std::string, CaseInsensitiveLess> environment_;
     std::array<std::optional<FakeDrive>, 26> drives_;
     std::function<void(std::string_view folder)> listed_hook_;
     std::multiset<std::string, CaseInsensitiveLess> pinned_; // resolved paths of live pins

@@ -405,7 +405,8 @@ std::optional<FakeService> FakeServices::get(std::string_view name) const {
 
 CommandOutcome FakeCommands::run_hidden(std::string_view command, std::uint32_t wait_ms) {
     Lock lock(journal_.lock());
-    const auto line = build_command_line(command);
+    const std::optional<std::string> system = files_.known_folder(KnownFolder::System);
+    const auto line = build_command_line(system.value_or(""), command);
     if (!line) {
         return {};
     }

@@ -103,8 +103,9 @@ struct RecordedCommand {
 
 class FakeCommands final : public Commands {
 public:
-    FakeCommands(FakeJournal& journal, FakeProcesses& processes, FakeSystemSettings& settings)
-        : journal_(journal), processes_(processes), settings_(settings) {}
+    FakeCommands(FakeJournal& journal, FakeProcesses& processes, FakeSystemSettings& settings,
+                 FakeFiles& files)
+        : journal_(journal), processes_(processes), settings_(settings), files_(files) {}
     CommandOutcome run_hidden(std::string_view command, std::uint32_t wait_ms) override;
 
     void script(std::string_view command, CommandScript script);
@@ -115,6 +116,7 @@ private:
     FakeJournal& journal_;
     FakeProcesses& processes_;     // "taskkill" ends fake processes as the real one would
     FakeSystemSettings& settings_; // powercfg commands that exit 0 change the power settings
+    FakeFiles& files_;             // where the interpreter is: the system folder
     std::map<std::string, CommandScript, std::less<>> scripts_;
     std::vector<RecordedCommand> log_;
 };
@@ -202,8 +204,8 @@ private:
     FakeSystemSettings settings_{journal_};
     FakeSecurity security_{journal_};
     FakeProcesses processes_{journal_, security_};
-    FakeCommands commands_{journal_, processes_, settings_};
     FakeFiles files_{journal_};
+    FakeCommands commands_{journal_, processes_, settings_, files_};
     FakeSystemState system_state_{journal_, security_};
     FakeSensors sensors_{journal_};
     FakeTasks tasks_{journal_};

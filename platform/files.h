@@ -1,6 +1,6 @@
 #pragma once
 // Files, folders and volumes: folder listings, attributes, deletion, whole-file reads and
-// writes, environment expansion, the per-user folders and the drives the Cleanup page offers
+// writes, the system's and the user's known folders and the drives the Cleanup page offers
 // for TRIM.
 
 #include <cstdint>
@@ -20,7 +20,7 @@ inline constexpr std::uint32_t kFileAttributeArchive = 0x20;
 inline constexpr std::uint32_t kFileAttributeNormal = 0x80;
 inline constexpr std::uint32_t kFileAttributeReparsePoint = 0x400;
 
-// ExpandEnvironmentStringsA and the folder walks work in buffers of this many bytes.
+// The folder walks work in buffers of this many bytes.
 inline constexpr std::size_t kMaxPath = 260;
 
 // One entry of a folder listing, as FindFirstFileA / FindNextFileA hand it out.
@@ -94,9 +94,6 @@ public:
     // no delete sharing, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT),
     // then the attributes of what was opened: null unless it is a folder and not a reparse point.
     virtual FolderPinPtr pin_folder(std::string_view folder) = 0;
-    // ExpandEnvironmentStringsA into kMaxPath bytes; nullopt when it fails or does not fit.
-    // A variable that is not set stays in the text as "%NAME%", as Windows leaves it.
-    virtual std::optional<std::string> expand_environment(std::string_view text) = 0;
     // GetLogicalDrives: bit 0 is A:, bit 25 is Z:.
     virtual std::uint32_t logical_drives() = 0;
     // GetDriveTypeA on a root such as "C:\".

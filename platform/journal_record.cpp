@@ -746,4 +746,31 @@ std::optional<JournalHeader> parse_header(std::string_view line) {
     return header;
 }
 
+std::string stopped_note(int completed_steps, int total_steps) {
+    return "stopped after step " + std::to_string(completed_steps) + " of " + std::to_string(total_steps);
+}
+
+std::optional<std::string> parse_stopped_end(std::string_view line) {
+    constexpr std::string_view kPrefix = "END\tstopped after step ";
+    if (line.substr(0, kPrefix.size()) != kPrefix) {
+        return std::nullopt;
+    }
+    std::string_view rest = line.substr(kPrefix.size());
+    const std::size_t of = rest.find(" of ");
+    const auto number = [](std::string_view digits) -> std::optional<int> {
+        if (digits.empty() || digits.size() > 4 ||
+            digits.find_first_not_of("0123456789") != std::string_view::npos) {
+            return std::nullopt;
+        }
+        return std::stoi(std::string(digits));
+    };
+    const std::optional<int> completed =
+        of == std::string_view::npos ? std::nullopt : number(rest.substr(0, of));
+    const std::optional<int> total = completed ? number(rest.substr(of + 4)) : std::nullopt;
+    if (!total || *completed > *total) {
+        return std::nullopt;
+    }
+    return stopped_note(*completed, *total);
+}
+
 } // namespace tavrine

@@ -154,6 +154,11 @@ std::optional<JournalHeader> parse_header(std::string_view line);
 inline constexpr std::string_view kJournalEnd = "END";
 inline constexpr std::string_view kJournalIncomplete = "INCOMPLETE";
 
+// "stopped after step 3 of 12": what the end line of a run stopped between two steps adds.
+std::string stopped_note(int completed_steps, int total_steps);
+// The note of an "END<TAB>stopped after step N of M" line; nullopt for any other line.
+std::optional<std::string> parse_stopped_end(std::string_view line);
+
 // Where the previous bytes of the files a run wrote are kept: "<entry>.files" beside
 // "<entry>.txt".
 std::string copies_folder_of(std::string_view history_path);

@@ -190,10 +190,14 @@ void JournalingMachine::count_file_deletion() {
     ++deleted_files_;
 }
 
-void JournalingMachine::finish() {
+void JournalingMachine::finish(std::string_view stopped) {
     const Lock lock(journal_mutex_);
     flush_deletions_locked();
     line_.assign(kJournalEnd);
+    if (!stopped.empty()) {
+        line_ += '\t';
+        line_ += stopped;
+    }
     write_line_locked();
     finished_ = true;
     log_.reset();

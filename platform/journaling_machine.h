@@ -57,9 +57,6 @@ public:
         return inner_.list_folder(folder);
     }
     FolderPinPtr pin_folder(std::string_view folder) override { return inner_.pin_folder(folder); }
-    std::optional<std::string> expand_environment(std::string_view text) override {
-        return inner_.expand_environment(text);
-    }
     std::uint32_t logical_drives() override { return inner_.logical_drives(); }
     DriveType drive_type(std::string_view root) override { return inner_.drive_type(root); }
     SeekPenalty seek_penalty(char drive_letter) override { return inner_.seek_penalty(drive_letter); }
@@ -157,7 +154,8 @@ public:
 
     // Closes the history: the deletions still counted, then "END" (or, when a line could not
     // be written, "INCOMPLETE", so the entry is never taken for a whole one).
-    void finish();
+    // Writes the end line: "END", or "END<TAB>stopped after step N of M" when `stopped` is set.
+    void finish(std::string_view stopped = {});
     // False once any line failed to reach the disk.
     bool intact() const;
     int undoable_count() const;

@@ -46,9 +46,6 @@ public:
     // Opening a folder changes nothing: the real one is pinned, as a run would; its listings
     // are noted like list_folder's.
     FolderPinPtr pin_folder(std::string_view folder) override;
-    std::optional<std::string> expand_environment(std::string_view text) override {
-        return inner_.expand_environment(text);
-    }
     std::uint32_t logical_drives() override { return inner_.logical_drives(); }
     DriveType drive_type(std::string_view root) override { return inner_.drive_type(root); }
     SeekPenalty seek_penalty(char drive_letter) override { return inner_.seek_penalty(drive_letter); }

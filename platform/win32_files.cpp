@@ -147,17 +147,6 @@ FolderPinPtr Win32Files::pin_folder(std::string_view folder) {
     return std::make_unique<Win32FolderPin>(std::move(handle));
 }
 
-std::optional<std::string> Win32Files::expand_environment(std::string_view text) {
-    const std::string source(text);
-    char expanded[kMaxPath];
-    const DWORD needed = ExpandEnvironmentStringsA(source.c_str(), expanded, sizeof expanded);
-    // The count includes the terminator; a count beyond the buffer means it did not fit.
-    if (needed == 0 || needed > sizeof expanded) {
-        return std::nullopt;
-    }
-    return std::string(expanded);
-}
-
 std::uint32_t Win32Files::logical_drives() {
     return GetLogicalDrives();
 }

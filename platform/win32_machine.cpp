@@ -5,10 +5,12 @@
 #include "platform/win32_entry_points.h"
 #include "platform/win32_files.h"
 #include "platform/win32_handles.h"
+#include "platform/win32_libraries.h"
 #include "platform/win32_processes.h"
 #include "platform/win32_sensors.h"
 #include "platform/win32_system_state.h"
 #include "platform/win32_tasks.h"
+#include "platform/win32_wide_text.h"
 
 #include <cstdio>
 #include <string>
@@ -239,24 +241,49 @@ public:
 
 // [SECTION] Commands ------------------------------------------------------------------------
 
+// The environment block CreateProcessW takes with CREATE_UNICODE_ENVIRONMENT: each variable
+// ends in a null, and one more null ends the block.
+std::wstring environment_block(const std::vector<std::string>& variables) {
+    std::wstring block;
+    for (const std::string& variable : variables) {
+        block += win32::wide_from_utf8(variable);
+        block += L'\0';
+    }
+    block += L'\0';
+    return block;
+}
+
 class Win32Commands final : public Commands {
 public:
+    explicit Win32Commands(Files& files) : files_(files) {}
+
     CommandOutcome run_hidden(std::string_view command, std::uint32_t wait_ms) override {
-        const std::optional<std::string> line = build_command_line(command);
+        // The interpreter, its working folder and its environment all come from the system:
+        // the current folder, PATH and the user's variables are writable by programs without
+        // administrator rights, and this runs as administrator.
+        const std::optional<std::string> windows = files_.known_folder(KnownFolder::Windows);
+        const std::optional<std::string> system = files_.known_folder(KnownFolder::System);
+        if (!windows || !system) {
+            return {};
+        }
+        const std::optional<std::string> line = build_command_line(*system, command);
         if (!line) {
             return {};
         }
-        // CreateProcessA may write into the command line, so it gets its own buffer.
-        std::vector<char> writable(line->begin(), line->end());
-        writable.push_back('\0');
+        const std::wstring interpreter = win32::wide_from_utf8(interpreter_path(*system));
+        const std::wstring folder = win32::wide_from_utf8(*system);
+        std::wstring environment = environment_block(command_environment(*windows, *system));
+        // CreateProcessW may write into the command line, so it gets its own buffer.
+        std::wstring writable = win32::wide_from_utf8(*line);
 
-        STARTUPINFOA startup{};
+        STARTUPINFOW startup{};
         startup.cb = sizeof startup;
         startup.dwFlags = STARTF_USESHOWWINDOW;
         startup.wShowWindow = SW_HIDE;
         PROCESS_INFORMATION info{};
-        if (!CreateProcessA(nullptr, writable.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr,
-                            nullptr, &startup, &info)) {
+        if (!CreateProcessW(interpreter.c_str(), writable.data(), nullptr, nullptr, FALSE,
+                            CREATE_NO_WINDOW | CREATE_UNICODE_ENVIRONMENT, environment.data(), folder.c_str(),
+                            &startup, &info)) {
             return {};
         }
         UniqueKernelHandle process(info.hProcess);
@@ -268,6 +295,9 @@ public:
         GetExitCodeProcess(process.get(), &exit_code);
         return {true, exit_code};
     }
+
+private:
+    Files& files_;
 };
 
 // [SECTION] System settings -----------------------------------------------------------------
@@ -368,7 +398,7 @@ private:
         }
 
     private:
-        win32::UniqueModule module_{LoadLibraryA("powrprof.dll")};
+        win32::UniqueModule module_{win32::load_system_library("powrprof.dll")};
     };
 
     static std::string guid_text(const GUID& guid) {
@@ -454,13 +484,13 @@ public:
     Tasks& tasks() override { return tasks_; }
 
 private:
+    Win32Files files_; // before the commands, which ask it for the system's folders
     Win32Registry registry_;
     Win32Services services_;
-    Win32Commands commands_;
+    Win32Commands commands_{files_};
     Win32SystemSettings settings_;
     Win32Security security_;
     Win32Processes processes_;
-    Win32Files files_;
     Win32SystemState system_state_;
     Win32Tasks tasks_;
 };

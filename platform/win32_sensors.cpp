@@ -1,5 +1,8 @@
 #include "platform/win32_sensors.h"
 
+#include "platform/win32_entry_points.h"
+#include "platform/win32_libraries.h"
+
 #include <windows.h>
 
 #include <powrprof.h>
@@ -9,6 +12,16 @@ namespace tavrine {
 namespace {
 
 // CallNtPowerInformation(ProcessorInformation) fills one of these per processor.
+using CallNtPowerInformationFn = LONG(WINAPI*)(POWER_INFORMATION_LEVEL, PVOID, ULONG, PVOID, ULONG);
+
+// powrprof.dll from System32 by its full path, loaded once on first use and kept for the
+// process (the clocks are read on every sensor poll); not imported, which would have the
+// loader look for it beside the executable first.
+CallNtPowerInformationFn power_information() {
+    static const HMODULE powrprof = win32::load_system_library("powrprof.dll");
+    return win32::entry_point<CallNtPowerInformationFn>(powrprof, "CallNtPowerInformation");
+}
+
 struct ProcessorPowerRecord {
     ULONG number;
     ULONG max_mhz;
@@ -26,7 +39,8 @@ public:
         const DWORD count = info.dwNumberOfProcessors > 0 ? info.dwNumberOfProcessors : 1;
         std::vector<ProcessorPowerRecord> records(count);
         const ULONG size = static_cast<ULONG>(records.size() * sizeof(ProcessorPowerRecord));
-        if (CallNtPowerInformation(ProcessorInformation, nullptr, 0, records.data(), size) != 0) {
+        const CallNtPowerInformationFn call = power_information();
+        if (call == nullptr || call(ProcessorInformation, nullptr, 0, records.data(), size) != 0) {
             return std::nullopt;
         }
         std::vector<ProcessorClock> clocks;

@@ -2,6 +2,7 @@
 // declared here, with the record layouts they fill (results: 0 is success).
 #include "platform/win32_entry_points.h"
 #include "platform/win32_handles.h"
+#include "platform/win32_libraries.h"
 #include "platform/win32_sensors.h"
 
 #include <cstdlib>
@@ -83,10 +84,9 @@ private:
 } // namespace
 
 std::unique_ptr<GpuLibrary> open_adl_library() {
-    constexpr DWORD kSystemOnly = 0x00000800; // LOAD_LIBRARY_SEARCH_SYSTEM32
-    UniqueModule module(LoadLibraryExA("atiadlxx.dll", nullptr, kSystemOnly));
+    UniqueModule module(load_system_library("atiadlxx.dll"));
     if (!module) {
-        module.reset(LoadLibraryExA("atiadlxy.dll", nullptr, kSystemOnly));
+        module.reset(load_system_library("atiadlxy.dll"));
     }
     if (!module) {
         return nullptr;

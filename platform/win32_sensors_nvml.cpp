@@ -1,7 +1,9 @@
 // NVIDIA's NVML, loaded at run time when the driver ships it. Only the few entry points used
 // are declared here; their shapes are those of NVML's C interface (results: 0 is success).
 #include "platform/win32_entry_points.h"
+#include "platform/win32_files.h"
 #include "platform/win32_handles.h"
+#include "platform/win32_libraries.h"
 #include "platform/win32_sensors.h"
 
 namespace tavrine::win32 {
@@ -25,20 +27,16 @@ constexpr int kTemperatureGpu = 0;
 constexpr int kClockGraphics = 0;
 constexpr int kClockMemory = 2;
 
-// The program runs as administrator: the bare name is searched in the program's folder and
-// System32 only, never the current folder or PATH.
+// The driver puts the library in System32; older drivers only in their NVSMI folder under
+// Program Files. Each by its full path: this runs as administrator, and a library found by
+// name could come from the executable's folder.
 HMODULE load_nvml() {
-    constexpr DWORD kDefaultDirs = 0x00001000; // LOAD_LIBRARY_SEARCH_DEFAULT_DIRS
-    if (HMODULE module = LoadLibraryExA("nvml.dll", nullptr, kDefaultDirs)) {
+    if (HMODULE module = load_system_library("nvml.dll")) {
         return module;
     }
-    for (const char* path :
-         {"C:\\Windows\\System32\\nvml.dll", "C:\\Program Files\\NVIDIA Corporation\\NVSMI\\nvml.dll"}) {
-        if (HMODULE module = LoadLibraryA(path)) {
-            return module;
-        }
-    }
-    return nullptr;
+    const std::optional<std::string> program_files = Win32Files().known_folder(KnownFolder::ProgramFiles);
+    return program_files ? load_library_at(*program_files + "\\NVIDIA Corporation\\NVSMI\\nvml.dll")
+                         : nullptr;
 }
 
 class Nvml final : public GpuLibrary {

@@ -55,13 +55,21 @@ std::vector<ModuleStep> build_step_list(PathKind path) {
 void run_steps(std::vector<ModuleStep> steps) {
     RunStatus& status = run_status();
     HistoryRun history(path_name(status.last_path.load()));
+    std::size_t done = 0;
     for (ModuleStep& step : steps) {
+        // A quit asks the run to stop here, between two steps, never inside one.
+        if (worker_stop_requested()) {
+            history.finish_stopped(static_cast<int>(done), static_cast<int>(steps.size()));
+            status.current_label.exchange("Stopped");
+            return;
+        }
         std::function<void()> job = std::move(step.job);
         status.current_label.exchange(shown_label(step.label));
         if (job) {
             job();
         }
         status.completed_steps.fetch_add(1);
+        ++done;
     }
     history.finish(); // the history is closed before the run shows as done
     status.current_label.exchange("Done");

@@ -14,7 +14,7 @@ PACKAGES=(
     xvfb xauth                   # a display for Wine without a screen
     xdotool imagemagick          # drive and photograph windows under Xvfb
     tesseract-ocr                # read the window's texts back from its screenshots
-    fonts-inter                  # the window's typeface: copied beside the .exe and embedded
+    fonts-inter                  # the window's typeface: its three faces embedded in the .exe
     clang libclang-rt-14-dev     # libFuzzer for the game configuration text target (scripts/fuzz.sh)
 )
 

@@ -240,8 +240,6 @@ wine_sandbox_install() {
     done < <(find "$TAVRINE_WIN_BUILD" -name CMakeFiles -prune -o -name googletest -prune -o \
         -type f -name '*.exe' -print0)
     ((count > 0)) || _tw_die "no .exe found under $TAVRINE_WIN_BUILD"
-    # Fonts and other files the programs look for beside themselves.
-    [[ -d "$TAVRINE_WIN_BUILD/fonts" ]] && cp -r "$TAVRINE_WIN_BUILD/fonts" "$TAVRINE_BIN/"
     # Stand-in libraries the Windows tests load (kept apart: no program finds them by accident).
     [[ -d "$TAVRINE_WIN_BUILD/stand-ins" ]] && cp -r "$TAVRINE_WIN_BUILD/stand-ins" "$TAVRINE_BIN/"
     return 0

@@ -1,7 +1,9 @@
 #include "tweaks/cleanup.h"
 
 #include "engine/changes.h"
+#include "platform/ascii.h"
 #include "platform/files.h"
+#include "platform/machine.h"
 #include "tweaks/temp_files.h"
 
 #include <cctype>
@@ -47,16 +49,17 @@ constexpr const char* kReTrimFormat = "powershell -NoProfile -Command \"Optimize
 constexpr const char* kDefragFormat = "powershell -NoProfile -Command \"Optimize-Volume -DriveLetter %c "
                                       "-Defrag -ErrorAction SilentlyContinue\"";
 
+// Below the user's local application data folder.
 constexpr const char* kBrowserCacheFolders[] = {
-    "%LOCALAPPDATA%\\Google\\Chrome\\User Data\\Default\\Cache",
-    "%LOCALAPPDATA%\\Google\\Chrome\\User Data\\Default\\Code Cache",
-    "%LOCALAPPDATA%\\Google\\Chrome\\User Data\\Default\\GPUCache",
-    "%LOCALAPPDATA%\\Microsoft\\Edge\\User Data\\Default\\Cache",
-    "%LOCALAPPDATA%\\Microsoft\\Edge\\User Data\\Default\\Code Cache",
-    "%LOCALAPPDATA%\\Microsoft\\Edge\\User Data\\Default\\GPUCache",
-    "%LOCALAPPDATA%\\BraveSoftware\\Brave-Browser\\User Data\\Default\\Cache",
-    "%LOCALAPPDATA%\\BraveSoftware\\Brave-Browser\\User Data\\Default\\Code Cache",
-    "%LOCALAPPDATA%\\Opera Software\\Opera Stable\\Cache",
+    "Google\\Chrome\\User Data\\Default\\Cache",
+    "Google\\Chrome\\User Data\\Default\\Code Cache",
+    "Google\\Chrome\\User Data\\Default\\GPUCache",
+    "Microsoft\\Edge\\User Data\\Default\\Cache",
+    "Microsoft\\Edge\\User Data\\Default\\Code Cache",
+    "Microsoft\\Edge\\User Data\\Default\\GPUCache",
+    "BraveSoftware\\Brave-Browser\\User Data\\Default\\Cache",
+    "BraveSoftware\\Brave-Browser\\User Data\\Default\\Code Cache",
+    "Opera Software\\Opera Stable\\Cache",
 };
 
 bool is_letter(char c) {
@@ -64,9 +67,8 @@ bool is_letter(char c) {
 }
 
 // A folder the clean-up may empty: an absolute path ("X:\..." or "\\server\share\...") that is
-// not a drive root. A variable that is not set stays as "%NAME%" after expansion, which
-// would make the walk relative to whatever the current folder is; and a TEMP pointed at
-// "C:\" would otherwise empty the whole system drive of every file not in use.
+// not a drive root. A temporary folder pointed at "C:\" would otherwise empty the whole
+// system drive of every file not in use.
 bool is_cleanable_folder(const std::string& path) {
     std::string trimmed = path;
     while (!trimmed.empty() && (trimmed.back() == '\\' || trimmed.back() == '/')) {
@@ -92,36 +94,78 @@ bool is_cleanable_folder(const std::string& path) {
     return false;
 }
 
-// The folder text with its variables expanded into 260 bytes; nothing when the expansion
-// fails, is empty, or names no folder the clean-up may touch.
-std::optional<std::string> expanded_folder(const char* text) {
-    std::optional<std::string> expanded = current_machine().files().expand_environment(text);
-    if (!expanded || expanded->empty()) {
+// `path` lies below `folder`, compared as Windows compares names.
+bool is_below(std::string_view path, std::string_view folder) {
+    return path.size() > folder.size() + 1 && istarts_with(path, folder) && path[folder.size()] == '\\';
+}
+
+// The user's folders are named in the user's own registry, which programs without
+// administrator rights can change: one is accepted only inside the profile the system keeps
+// for the account.
+std::optional<std::string> user_folder(KnownFolder which) {
+    Files& files = current_machine().files();
+    const std::optional<std::string> profile = files.known_folder(KnownFolder::Profile);
+    std::optional<std::string> folder = files.known_folder(which);
+    if (!profile || !folder || !is_cleanable_folder(*profile) || !is_cleanable_folder(*folder) ||
+        !is_below(*folder, *profile)) {
         return std::nullopt;
     }
-    if (!is_cleanable_folder(*expanded)) {
-        const std::string note = "skipped " + std::string(text) + ": it expands to \"" + *expanded +
-                                 "\", which is not a folder below a drive root";
+    return folder;
+}
+
+std::optional<std::string> windows_folder() {
+    std::optional<std::string> folder = current_machine().files().known_folder(KnownFolder::Windows);
+    if (!folder || !is_cleanable_folder(*folder)) {
+        return std::nullopt;
+    }
+    return folder;
+}
+
+// The temporary folder the environment names (GetTempPath), accepted only where programs
+// without administrator rights cannot point it elsewhere to any effect: inside the user's
+// profile, or the Windows temporary folder itself.
+std::optional<std::string> temporary_folder() {
+    Files& files = current_machine().files();
+    const std::optional<std::string> temp = files.temp_folder();
+    if (!temp) {
+        return std::nullopt;
+    }
+    const std::optional<std::string> profile = files.known_folder(KnownFolder::Profile);
+    const std::optional<std::string> windows = windows_folder();
+    const bool in_profile = profile && is_cleanable_folder(*profile) && is_below(*temp, *profile);
+    const bool windows_temp = windows && iequals(*temp, *windows + "\\Temp");
+    if (!is_cleanable_folder(*temp) || !(in_profile || windows_temp)) {
+        const std::string note = "skipped the temporary folder \"" + *temp +
+                                 "\": it lies neither inside the user's profile nor is it the Windows "
+                                 "temporary folder";
         plan_note(note.c_str());
         return std::nullopt;
     }
-    return expanded;
+    return temp;
 }
 
-void clean_temp_tree(const char* text) {
-    if (const auto folder = expanded_folder(text)) {
+std::optional<std::string> below(const std::optional<std::string>& folder, const char* relative) {
+    if (!folder) {
+        return std::nullopt;
+    }
+    return *folder + "\\" + relative;
+}
+
+void clean_temp_tree(const std::optional<std::string>& folder) {
+    if (folder) {
         delete_temp_tree(*folder);
     }
 }
 
-void clean_tree(const char* text) {
-    if (const auto folder = expanded_folder(text)) {
+void clean_tree(const std::optional<std::string>& folder) {
+    if (folder) {
         delete_files_in_tree(*folder);
     }
 }
 
 void clean_firefox_caches() {
-    const std::optional<std::string> profiles = expanded_folder("%APPDATA%\\Mozilla\\Firefox\\Profiles");
+    const std::optional<std::string> profiles =
+        below(user_folder(KnownFolder::RoamingAppData), "Mozilla\\Firefox\\Profiles");
     if (!profiles) {
         return;
     }
@@ -157,19 +201,22 @@ void create_restore_point() {
 }
 
 void clean_temp_files() {
-    clean_temp_tree("%TEMP%");
-    clean_temp_tree("%LOCALAPPDATA%\\Temp");
-    clean_temp_tree("%WINDIR%\\Temp");
-    clean_tree("%LOCALAPPDATA%\\Microsoft\\Windows\\INetCache");
-    run_hidden("Del /f /q \"%LOCALAPPDATA%\\CrashDumps\\*.*\" >nul 2>&1");
-    clean_tree("%WINDIR%\\Logs");
-    clean_tree("%LOCALAPPDATA%\\Microsoft\\Windows\\WER\\ReportArchive");
+    const std::optional<std::string> local = user_folder(KnownFolder::LocalAppData);
+    const std::optional<std::string> windows = windows_folder();
+    clean_temp_tree(temporary_folder());
+    clean_temp_tree(below(local, "Temp"));
+    clean_temp_tree(below(windows, "Temp"));
+    clean_tree(below(local, "Microsoft\\Windows\\INetCache"));
+    clean_tree(below(local, "CrashDumps"));
+    clean_tree(below(windows, "Logs"));
+    clean_tree(below(local, "Microsoft\\Windows\\WER\\ReportArchive"));
     run_hidden("powershell -NoProfile -Command \"Clear-RecycleBin -Force -ErrorAction SilentlyContinue\"");
 }
 
 void clean_browser_caches() {
+    const std::optional<std::string> local = user_folder(KnownFolder::LocalAppData);
     for (const char* folder : kBrowserCacheFolders) {
-        clean_tree(folder);
+        clean_tree(below(local, folder));
     }
     clean_firefox_caches();
 }

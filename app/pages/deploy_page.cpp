@@ -26,8 +26,6 @@ constexpr PresetCard kPresetCards[] = {
     {ProfilePresetIndex::Streamer, "Capture-friendly balance"},
 };
 
-constexpr const char* kRestoreTool = "C:\\Windows\\System32\\rstrui.exe";
-
 // Opening the restore tool changes nothing on the machine, so it does not wait for the worker
 // gate; a system that refuses a new thread simply opens nothing.
 template <typename Job> void start_detached(Job job) {
@@ -37,8 +35,12 @@ template <typename Job> void start_detached(Job job) {
     }
 }
 
+// By its full path in the system folder the system names, whatever drive Windows is on.
 void open_restore_tool() {
-    current_machine().files().shell_open(kRestoreTool);
+    Files& files = current_machine().files();
+    if (const std::optional<std::string> system = files.known_folder(KnownFolder::System)) {
+        files.shell_open(*system + "\\rstrui.exe");
+    }
 }
 
 } // namespace

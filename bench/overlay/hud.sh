@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # HUD benchmark under Wine: tavrine-bench-hud.exe (bench/overlay/hud.cpp) polls every sensor
 # and redraws the panel with every line shown, ping on (to 127.0.0.1 only), with the stand-in
-# nvml.dll of the Windows tests beside it so the GPU lines are full. Prints the share of a frame.
+# nvml.dll of the Windows tests in NVIDIA's install folder so the GPU lines are full. Prints the
+# share of a frame.
 #   cmake --build build/windows --target tavrine-bench-hud tavrine-test-nvml && bash bench/overlay/hud.sh [rounds]
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/../../scripts/wine-lib.sh"
@@ -11,8 +12,10 @@ wine_sandbox_ensure "$@"
     echo "bench: tavrine-bench-hud.exe is missing (cmake --build build/windows --target tavrine-bench-hud)" >&2
     exit 1
 }
+nvsmi="$WINEPREFIX/drive_c/Program Files/NVIDIA Corporation/NVSMI"
 if [[ -f "$TAVRINE_BIN/stand-ins/nvml.dll" ]]; then
-    cp "$TAVRINE_BIN/stand-ins/nvml.dll" "$TAVRINE_BIN/nvml.dll"
+    mkdir -p "$nvsmi"
+    cp "$TAVRINE_BIN/stand-ins/nvml.dll" "$nvsmi/nvml.dll"
 fi
-trap 'rm -f "$TAVRINE_BIN/nvml.dll"; wine_sandbox_release' EXIT
+trap 'rm -f "$nvsmi/nvml.dll"; wine_sandbox_release' EXIT
 win_run tavrine-bench-hud.exe "${1:-200}"

@@ -17,8 +17,7 @@ public:
     explicit HeadlessUi(float dt = 1.0f / 60.0f) : context_(ImGui::CreateContext()) {
         ImGuiIO& io = ImGui::GetIO();
         io.IniFilename = nullptr;
-        // No font folder next to this made-up executable: every face comes from the embedded bytes.
-        load_all_ui_fonts(*io.Fonts, "/nonexistent/tavrine/bin/TavrineOptimiser.exe");
+        load_all_ui_fonts(*io.Fonts);
         unsigned char* pixels = nullptr;
         int width = 0;
         int height = 0;

@@ -44,7 +44,7 @@ TEST_F(TitleCli, a_title_is_its_name_in_any_case_or_its_index) {
 }
 
 TEST_F(TitleCli, plan_deploy_prints_the_seven_stages_with_the_ini_lines_and_changes_nothing) {
-    fake.files().set_environment("LOCALAPPDATA", "C:\\Users\\Player\\AppData\\Local");
+    fake.files().set_known_folder(KnownFolder::LocalAppData, "C:\\Users\\Player\\AppData\\Local");
     fake.files().add_text_file(std::string(kClient) + "\\Engine.ini", "[SystemSettings]\r\nr.VSync=1\r\n");
     const std::vector<std::string> before = fake.journal();
 

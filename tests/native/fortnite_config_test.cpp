@@ -29,7 +29,7 @@ std::string utf16(std::string_view text) {
 class FortniteConfig : public test::EngineTest {
 protected:
     FortniteConfig() {
-        fake.files().set_environment("LOCALAPPDATA", kLocal);
+        fake.files().set_known_folder(KnownFolder::LocalAppData, kLocal);
         fake.files().add_folder(kRoot);
     }
     std::string content(std::string_view path) {
@@ -119,9 +119,9 @@ TEST_F(FortniteConfig, a_file_too_big_unreadable_or_without_its_backup_is_left_a
 }
 
 TEST_F(FortniteConfig, without_the_game_folder_nothing_at_all_is_changed) {
-    fake.files().set_environment("LOCALAPPDATA", "C:\\Users\\Nobody\\AppData\\Local");
+    fake.files().set_known_folder(KnownFolder::LocalAppData, "C:\\Users\\Nobody\\AppData\\Local");
     apply_fortnite_performance_config();
-    fake.files().set_environment("LOCALAPPDATA", "");
+    fake.files().set_known_folder(KnownFolder::LocalAppData, "");
     apply_fortnite_performance_config();
     EXPECT_TRUE(fake.journal().empty());
 }

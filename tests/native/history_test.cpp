@@ -281,7 +281,7 @@ void seed_randomly(FakeMachine& fake, std::mt19937& random, const std::set<Value
             fake.system_settings().put_power_index(setting, random() % 101);
         }
     }
-    fake.files().set_environment("LOCALAPPDATA", kLocalAppData);
+    fake.files().set_known_folder(KnownFolder::LocalAppData, kLocalAppData);
     fake.files().add_text_file(kEngineIni, "[Core.System]\r\nPaths=" + std::to_string(random()) + "\r\n");
 }
 
@@ -324,7 +324,7 @@ TEST_F(History, undo_after_any_run_puts_the_users_own_state_back_and_keeps_later
         {
             ScopedMachine on_scratch(spy);
             scratch.system_settings().set_active_power_scheme(kBalancedScheme);
-            scratch.files().set_environment("LOCALAPPDATA", kLocalAppData);
+            scratch.files().set_known_folder(KnownFolder::LocalAppData, kLocalAppData);
             scratch.files().add_text_file(kEngineIni, "[Core.System]\r\n");
             set_history_enabled(false);
             trial.plain();

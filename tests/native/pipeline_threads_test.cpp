@@ -1,7 +1,9 @@
 // The pipeline with a real worker thread held inside a step, so "a run is in progress" is true
 // for as long as the test needs. These tests are the ones ThreadSanitizer has to pass.
 
+#include "engine/history.h"
 #include "engine/run_status.h"
+#include "engine/worker_gate.h"
 #include "runs/pipeline.h"
 #include "tests/native/test_support.h"
 
@@ -156,6 +158,28 @@ TEST_F(RunningPipeline, the_main_thread_may_read_and_toggle_while_the_worker_run
     }
     ASSERT_TRUE(test::wait_for_worker());
     EXPECT_EQ(run_status().completed_steps.load(), run_status().total_steps.load());
+}
+
+// A quit asks the worker to stop; the step under way finishes, nothing after it runs, and the
+// history ends saying where the run stopped. The join returns only once the worker has ended,
+// so nothing it uses (this fixture's machine included) is destroyed under it.
+TEST_F(RunningPipeline, a_quit_mid_run_stops_after_the_step_under_way_and_the_history_says_so) {
+    set_history_enabled(true);
+    start_and_hold(PathKind::Latency);
+    const int total = run_status().total_steps.load();
+    request_worker_stop();
+    release();
+    ASSERT_TRUE(join_worker(std::chrono::seconds(30)));
+    set_history_enabled(false);
+    EXPECT_EQ(active_worker(), WorkerKind::None);
+    EXPECT_EQ(run_status().completed_steps.load(), 1);
+    EXPECT_EQ(fake.registry().text("HKCU\\Control Panel\\Mouse", "MouseSpeed"), std::nullopt)
+        << "no step after the first may run";
+    const std::vector<HistoryEntry> entries = list_history();
+    ASSERT_EQ(entries.size(), 1u);
+    ASSERT_TRUE(entries[0].file.has_value()) << entries[0].error;
+    EXPECT_TRUE(entries[0].file->ended);
+    EXPECT_EQ(entries[0].file->stopped, "stopped after step 1 of " + std::to_string(total));
 }
 
 } // namespace

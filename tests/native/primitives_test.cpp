@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 namespace tavrine {
 namespace {
 
@@ -77,22 +79,41 @@ TEST_F(Primitives, a_key_that_refuses_access_skips_the_write_and_the_caller_goes
 
 // [SECTION] Commands
 
-TEST(CommandLine, plain_commands_go_through_the_interpreter_with_slash_c) {
-    EXPECT_EQ(build_command_line("ipconfig /flushdns"), "cmd.exe /c ipconfig /flushdns");
+constexpr const char* kSystem = "C:\\Windows\\System32";
+
+TEST(CommandLine, plain_commands_go_through_the_interpreter_by_its_full_path_with_slash_c) {
+    EXPECT_EQ(build_command_line(kSystem, "ipconfig /flushdns"),
+              "\"C:\\Windows\\System32\\cmd.exe\" /c ipconfig /flushdns");
 }
 
 TEST(CommandLine, a_command_already_starting_with_slash_c_is_appended_unchanged) {
-    EXPECT_EQ(build_command_line("/C echo x"), "cmd.exe /C echo x");
-    EXPECT_EQ(build_command_line("/c echo x"), "cmd.exe /c echo x");
+    EXPECT_EQ(build_command_line(kSystem, "/C echo x"), "\"C:\\Windows\\System32\\cmd.exe\" /C echo x");
+    EXPECT_EQ(build_command_line(kSystem, "/c echo x"), "\"C:\\Windows\\System32\\cmd.exe\" /c echo x");
 }
 
 TEST(CommandLine, any_other_slash_option_gets_slash_c_in_front) {
-    EXPECT_EQ(build_command_line("/k echo x"), "cmd.exe /c /k echo x");
-    EXPECT_EQ(build_command_line("/"), "cmd.exe /c /");
+    EXPECT_EQ(build_command_line(kSystem, "/k echo x"), "\"C:\\Windows\\System32\\cmd.exe\" /c /k echo x");
+    EXPECT_EQ(build_command_line(kSystem, "/"), "\"C:\\Windows\\System32\\cmd.exe\" /c /");
 }
 
-TEST(CommandLine, empty_command_has_no_command_line) {
-    EXPECT_FALSE(build_command_line(""));
+TEST(CommandLine, an_empty_command_or_an_unknown_system_folder_has_no_command_line) {
+    EXPECT_FALSE(build_command_line(kSystem, ""));
+    EXPECT_FALSE(build_command_line("", "ipconfig /flushdns"));
+}
+
+TEST(CommandLine, the_environment_names_only_system_folders_and_never_searches_the_current_one) {
+    const auto environment = command_environment("C:\\Windows", kSystem);
+    const auto has = [&](const char* variable) {
+        return std::find(environment.begin(), environment.end(), variable) != environment.end();
+    };
+    EXPECT_TRUE(has("PATH=C:\\Windows\\System32;C:\\Windows\\System32\\Wbem;"
+                    "C:\\Windows\\System32\\WindowsPowerShell\\v1.0"));
+    EXPECT_TRUE(has("ComSpec=C:\\Windows\\System32\\cmd.exe"));
+    EXPECT_TRUE(has("TEMP=C:\\Windows\\Temp"));
+    EXPECT_TRUE(has("NoDefaultCurrentDirectoryInExePath=1"));
+    for (const std::string& variable : environment) {
+        EXPECT_EQ(variable.find("Users"), std::string::npos) << variable;
+    }
 }
 
 TEST_F(Primitives, run_hidden_fails_on_exit_one_while_the_exit_code_form_reports_one) {
@@ -108,7 +129,7 @@ TEST_F(Primitives, the_interpreter_line_and_wait_limits_are_the_ones_each_form_u
     run_hidden_exit_code("powercfg /s x");
     const auto log = fake.commands().log();
     ASSERT_EQ(log.size(), 2u);
-    EXPECT_EQ(log[0].command_line, "cmd.exe /c ipconfig /flushdns");
+    EXPECT_EQ(log[0].command_line, "\"C:\\Windows\\System32\\cmd.exe\" /c ipconfig /flushdns");
     EXPECT_EQ(log[0].wait_ms, 45000u);
     EXPECT_EQ(log[1].wait_ms, 15000u);
 }

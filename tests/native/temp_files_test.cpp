@@ -18,10 +18,10 @@ constexpr const char* kTemp = "C:\\Users\\ana\\AppData\\Local\\Temp";
 class TreeDeletion : public ::testing::Test {
 protected:
     TreeDeletion() : scope_(fake) {
-        files().set_environment("TEMP", kTemp);
-        files().set_environment("LOCALAPPDATA", kLocal);
-        files().set_environment("APPDATA", "C:\\Users\\ana\\AppData\\Roaming");
-        files().set_environment("WINDIR", "C:\\Windows");
+        files().set_temp_folder(kTemp);
+        files().set_known_folder(KnownFolder::Profile, "C:\\Users\\ana");
+        files().set_known_folder(KnownFolder::LocalAppData, kLocal);
+        files().set_roaming_folder("C:\\Users\\ana\\AppData\\Roaming");
     }
     FakeFiles& files() { return fake.files(); }
     bool gone(const std::string& path) { return !files().exists(path); }
@@ -47,13 +47,14 @@ TEST_F(TreeDeletion, temp_clean_empties_every_folder_of_files_and_keeps_the_fold
 }
 
 TEST_F(TreeDeletion, temp_clean_walks_its_folders_and_runs_its_commands_in_order) {
-    files().set_environment("TEMP", "C:\\Users\\ana\\Temp");
+    files().set_temp_folder("C:\\Users\\ana\\Temp");
     const std::string windows_temp = "C:\\Windows\\Temp\\3.tmp";
     const std::string inet = std::string(kLocal) + "\\Microsoft\\Windows\\INetCache\\4.dat";
     const std::string logs = "C:\\Windows\\Logs\\5.log";
     const std::string archive = std::string(kLocal) + "\\Microsoft\\Windows\\WER\\ReportArchive\\6.wer";
+    const std::string dump = std::string(kLocal) + "\\CrashDumps\\7.dmp";
     // Added in reverse, so the order seen is the routine's, not the tree's.
-    for (const std::string& path : {archive, logs, inet, windows_temp, std::string(kTemp) + "\\2.tmp",
+    for (const std::string& path : {archive, logs, dump, inet, windows_temp, std::string(kTemp) + "\\2.tmp",
                                     std::string("C:\\Users\\ana\\Temp\\1.tmp")}) {
         files().add_file(path, 1);
     }
@@ -73,7 +74,7 @@ TEST_F(TreeDeletion, temp_clean_walks_its_folders_and_runs_its_commands_in_order
         "2.tmp",
         "3.tmp",
         "4.dat",
-        "RUN Del /f /q \"%LOCALAPPDATA%\\CrashDumps\\*.*\" >nul 2>&1",
+        "7.dmp",
         "5.log",
         "6.wer",
         "RUN powershell -NoProfile -Command \"Clear-RecycleBin -Force -ErrorAction SilentlyContinue\"",
@@ -206,7 +207,7 @@ TEST_F(TreeDeletion, a_temp_folder_that_is_itself_a_link_is_left_alone) {
     // Planted by a program without administrator rights, a junction at %TEMP% would lead this
     // administrator's walk into a system folder.
     files().add_file("C:\\Windows\\System32\\drivers\\disk.sys");
-    files().set_environment("TEMP", "C:\\Users\\ana\\Temp");
+    files().set_temp_folder("C:\\Users\\ana\\Temp");
     files().add_link("C:\\Users\\ana\\Temp", "C:\\Windows\\System32");
 
     clean_temp_files();
@@ -283,14 +284,14 @@ TEST_F(TreeDeletion, an_entry_whose_path_does_not_fit_260_bytes_is_left_alone_no
 TEST_F(TreeDeletion, a_temp_variable_that_names_a_drive_root_or_nothing_cleans_nothing) {
     files().add_file("C:\\pagefile.sys");
     files().add_file("C:\\Program Files\\Game\\game.exe");
-    files().set_environment("TEMP", "C:\\");
+    files().set_temp_folder("C:\\");
     clean_temp_files();
     EXPECT_TRUE(files().exists("C:\\pagefile.sys"));
     EXPECT_TRUE(files().exists("C:\\Program Files\\Game\\game.exe"));
 
     // Roots in disguise: Windows reads each of these as C:\ itself.
     for (const char* root : {"C:\\.", "C:\\Windows\\..", "C:\\Users\\..\\", "C:/Windows/../."}) {
-        files().set_environment("TEMP", root);
+        files().set_temp_folder(root);
         RecordingMachine recorder(fake);
         {
             ScopedMachine scope(recorder);
@@ -298,16 +299,56 @@ TEST_F(TreeDeletion, a_temp_variable_that_names_a_drive_root_or_nothing_cleans_n
         }
         const std::vector<std::string> lines = recorder.lines();
         EXPECT_TRUE(std::any_of(lines.begin(), lines.end(), [](const std::string& line) {
-            return line.find("skipped %TEMP%") != std::string::npos;
+            return line.find("skipped the temporary folder") != std::string::npos;
         })) << root;
     }
+}
 
-    // LOCALAPPDATA not set: "%LOCALAPPDATA%\Temp" stays unexpanded, a relative path.
-    FakeMachine bare;
-    ScopedMachine scope(bare);
-    bare.files().add_file("%LOCALAPPDATA%\\Temp\\x.tmp");
+// Programs without administrator rights set the environment, the names of the user's folders
+// and what lies in them; none of it may widen what the clean-up deletes or runs.
+TEST_F(TreeDeletion, a_temp_folder_outside_the_profile_is_not_emptied_but_the_windows_one_is) {
+    files().add_file("C:\\ProgramData\\Vendor\\licence.dat");
+    files().set_temp_folder("C:\\ProgramData");
     clean_temp_files();
-    EXPECT_TRUE(bare.files().exists("%LOCALAPPDATA%\\Temp\\x.tmp"));
+    EXPECT_TRUE(files().exists("C:\\ProgramData\\Vendor\\licence.dat"));
+
+    files().set_temp_folder("C:\\Windows\\Temp");
+    files().set_known_folder(KnownFolder::Windows, "D:\\Windows"); // only the system's own counts
+    files().add_file("C:\\Windows\\Temp\\x.tmp");
+    clean_temp_files();
+    EXPECT_TRUE(files().exists("C:\\Windows\\Temp\\x.tmp"));
+    files().set_known_folder(KnownFolder::Windows, "C:\\Windows");
+    clean_temp_files();
+    EXPECT_TRUE(gone("C:\\Windows\\Temp\\x.tmp"));
+}
+
+TEST_F(TreeDeletion, a_user_folder_renamed_outside_the_profile_is_not_emptied) {
+    files().add_file("C:\\ProgramData\\Temp\\service.state");
+    files().add_file("C:\\ProgramData\\CrashDumps\\keep.dmp");
+    files().set_known_folder(KnownFolder::LocalAppData, "C:\\ProgramData");
+    clean_temp_files();
+    EXPECT_TRUE(files().exists("C:\\ProgramData\\Temp\\service.state"));
+    EXPECT_TRUE(files().exists("C:\\ProgramData\\CrashDumps\\keep.dmp"));
+}
+
+TEST_F(TreeDeletion, crash_dumps_go_through_the_walk_and_no_command_is_built_from_a_variable) {
+    const std::string dumps = std::string(kLocal) + "\\CrashDumps";
+    files().add_file(dumps + "\\game.exe.1234.dmp", 10, kFileAttributeReadOnly);
+    clean_temp_files();
+    EXPECT_TRUE(gone(dumps + "\\game.exe.1234.dmp"));
+    EXPECT_TRUE(files().exists(dumps));
+    const std::vector<std::string> commands = fake.commands().texts();
+    EXPECT_EQ(commands.size(), 1u) << "the recycle bin's only";
+    for (const std::string& command : commands) {
+        EXPECT_EQ(command.find('%'), std::string::npos) << command;
+    }
+}
+
+TEST_F(TreeDeletion, a_crash_dumps_junction_is_left_alone) {
+    files().add_file("C:\\Windows\\System32\\config\\SAM");
+    files().add_link(std::string(kLocal) + "\\CrashDumps", "C:\\Windows\\System32\\config");
+    clean_temp_files();
+    EXPECT_TRUE(files().exists("C:\\Windows\\System32\\config\\SAM"));
 }
 
 TEST_F(TreeDeletion, the_plan_sums_up_deletions_and_deletes_nothing) {
@@ -341,11 +382,11 @@ TEST_F(TreeDeletion, the_plan_sums_up_deletions_and_deletes_nothing) {
     EXPECT_TRUE(std::any_of(lines.begin(), lines.end(), [](const std::string& line) {
         return line.find("and 16 more") != std::string::npos;
     }));
-    // The summary keeps its place: before the crash-dump command that follows the trees.
-    const auto del = std::find_if(lines.begin(), lines.end(), [](const std::string& line) {
-        return line.rfind("RUN Del /f /q", 0) == 0;
+    // The summary keeps its place: before the recycle bin command that follows the trees.
+    const auto recycle = std::find_if(lines.begin(), lines.end(), [](const std::string& line) {
+        return line.rfind("RUN powershell", 0) == 0;
     });
-    EXPECT_LT(summary, del);
+    EXPECT_LT(summary, recycle);
 }
 
 } // namespace

@@ -56,7 +56,7 @@ bool wait_for_worker(int timeout_ms) {
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
-    return true;
+    return join_worker(std::chrono::milliseconds(0));
 }
 
 void reset_engine_state() {

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -60,6 +61,22 @@ TEST_F(RealCommands, empty_or_unknown_commands_fail_quietly) {
     EXPECT_FALSE(run_hidden(nullptr));
     EXPECT_EQ(run_hidden_exit_code(""), 1u);
     EXPECT_FALSE(run_hidden("tavrine-no-such-program-anywhere >nul 2>&1"));
+}
+
+// Variables and the current folder belong to programs without administrator rights: a command
+// sees neither, only the system's folders.
+TEST_F(RealCommands, commands_start_in_the_system_folder_with_an_environment_of_their_own) {
+    ASSERT_EQ(_putenv("TAVRINE_PLANTED=1"), 0);
+    const std::uint32_t planted = run_hidden_exit_code("if defined TAVRINE_PLANTED (exit 9) else (exit 0)");
+    _putenv("TAVRINE_PLANTED=");
+    EXPECT_EQ(planted, 0u);
+    EXPECT_EQ(run_hidden_exit_code("if /i \"%CD%\"==\"%SystemRoot%\\system32\" (exit 0) else (exit 8)"), 0u);
+    EXPECT_EQ(run_hidden_exit_code(
+                  "if /i \"%ComSpec%\"==\"%SystemRoot%\\system32\\cmd.exe\" (exit 0) else (exit 7)"),
+              0u);
+    EXPECT_EQ(
+        run_hidden_exit_code("if \"%NoDefaultCurrentDirectoryInExePath%\"==\"1\" (exit 0) else (exit 6)"),
+        0u);
 }
 
 TEST_F(RealCommands, a_command_that_outlives_the_wait_fails_and_keeps_running) {

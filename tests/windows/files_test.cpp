@@ -1,5 +1,5 @@
 // The real file backend and the tree deletion on the Wine prefix's C: drive: listings,
-// attributes, read-only files, a file held open, links, environment expansion and drives.
+// attributes, read-only files, a file held open, links, known folders and drives.
 
 #include "folder_acl_win32.h"
 #include "platform/files.h"
@@ -139,14 +139,6 @@ TEST_F(RealFiles, a_pinned_folder_stays_where_it_is_until_let_go) {
     }
     fs::rename(root() / "pinned", root() / "moved", error);
     EXPECT_FALSE(error) << error.message();
-}
-
-TEST_F(RealFiles, environment_expands_into_260_bytes_or_not_at_all) {
-    const auto windir = files().expand_environment("%WINDIR%\\Temp");
-    ASSERT_TRUE(windir.has_value());
-    EXPECT_EQ(windir->substr(1, 2), ":\\");
-    EXPECT_EQ(files().expand_environment("%TAVRINE_SURELY_UNSET%\\x"), "%TAVRINE_SURELY_UNSET%\\x");
-    EXPECT_FALSE(files().expand_environment(std::string(300, 'a')).has_value());
 }
 
 TEST_F(RealFiles, drive_c_is_a_fixed_drive_and_a_missing_volume_has_no_known_seek_penalty) {

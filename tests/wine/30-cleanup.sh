@@ -4,7 +4,9 @@
 # a link (made from the host with ln -s, since Wine cannot make one) to a folder outside the
 # tree that holds a canary. `plan cleanup` sums the deletions up and deletes nothing; `apply
 # cleanup` (Competitive arms "Temp files") empties the tree of files, keeps every folder, the
-# shader cache, the held file and the link, and never reaches the canary.
+# shader cache, the held file and the link, and never reaches the canary. Then, with the user's
+# TEMP and TMP set to C:\ProgramData and a cmd.exe planted in the current folder, a second apply
+# leaves ProgramData alone and never runs the planted program.
 # The link points at a folder inside the prefix's C: drive, never out of the prefix.
 set -euo pipefail
 source "$(dirname "$0")/../../scripts/wine-lib.sh"
@@ -28,6 +30,11 @@ case "$(realpath -m "$check")" in
 *) echo "  FAIL  %TEMP% leads out of the prefix ($temp_win)"; exit 1 ;;
 esac
 hold_pid=""
+program_data="$WINEPREFIX/drive_c/ProgramData/tavrine-cleanup-keep"
+planted_marker="$WINEPREFIX/drive_c/tavrine-planted-ran.txt"
+env_key='HKCU\Environment'
+saved_temp=""
+saved_tmp=""
 
 finish() {
     touch "$check/held.dat.release" 2>/dev/null || true
@@ -41,7 +48,10 @@ finish() {
         wait "$hold_pid" 2>/dev/null || true
     fi
     rm -f "$check/docs-link" # the link itself; rm -rf below would not follow it either
-    rm -rf "$check" "$outside"
+    rm -rf "$check" "$outside" "$program_data"
+    rm -f "$TAVRINE_BIN/cmd.exe" "$planted_marker"
+    [[ -n "$saved_temp" ]] && win_reg add "$env_key" /v TEMP /t REG_EXPAND_SZ /d "$saved_temp" /f >/dev/null
+    [[ -n "$saved_tmp" ]] && win_reg add "$env_key" /v TMP /t REG_EXPAND_SZ /d "$saved_tmp" /f >/dev/null
     wine_sandbox_release
 }
 trap finish EXIT
@@ -106,4 +116,26 @@ expect_eq "the NVIDIA shader cache stays whole" present "$(gone "$check/NVIDIA/D
 expect_eq "the held file stays" present "$(gone "$check/held.dat")"
 expect_eq "the link stays a link" yes "$([[ -L "$check/docs-link" ]] && echo yes || echo no)"
 expect_eq "the canary is untouched" canary "$(cat "$outside/canary.txt" 2>/dev/null)"
+
+# What a program without administrator rights can set: the user's TEMP, and a cmd.exe in the
+# folder the elevated program starts in.
+saved_temp="$(win_reg_value "$env_key" TEMP | cut -d' ' -f2-)"
+saved_tmp="$(win_reg_value "$env_key" TMP | cut -d' ' -f2-)"
+[[ -n "$saved_temp" && -n "$saved_tmp" ]] || { echo "  FAIL  no TEMP and TMP in $env_key"; exit 1; }
+mkdir -p "$program_data"
+echo keep >"$program_data/licence.dat"
+echo tmp >"$check/again.tmp"
+rm -f "$planted_marker"
+cp "$TAVRINE_BIN/tavrine-test-planted.exe" "$TAVRINE_BIN/cmd.exe"
+win_reg add "$env_key" /v TEMP /t REG_SZ /d 'C:\ProgramData' /f >/dev/null
+win_reg add "$env_key" /v TMP /t REG_SZ /d 'C:\ProgramData' /f >/dev/null
+set +e
+steered="$(win_run tavrine-cli.exe apply cleanup)"
+steered_code=$?
+set -e
+rm -f "$TAVRINE_BIN/cmd.exe"
+expect_eq "apply cleanup with TEMP=C:\ProgramData exits 0" 0 "$steered_code"
+expect_eq "ProgramData is not emptied" keep "$(cat "$program_data/licence.dat" 2>/dev/null)"
+expect_eq "the profile's own temp folder is still emptied" gone "$(gone "$check/again.tmp")"
+expect_eq "the cmd.exe planted in the current folder never ran" gone "$(gone "$planted_marker")"
 wine_test_done
