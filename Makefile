@@ -2,7 +2,7 @@
 #   make run    build everything and start the window under Wine in the sandbox (on $DISPLAY
 #               when set, else on a virtual display), saving a screenshot under build/
 #   make test   the include check (scripts/check-layers.sh), native tests (plain, ThreadSanitizer,
-#               AddressSanitizer), a short fuzz run of the game configuration text logic, the
+#               AddressSanitizer), a short fuzz run of the game configuration text logic and of the history parser, the
 #               Windows build, and the Windows tests under Wine
 # Each first installs what is missing (scripts/bootstrap.sh). Build folders come from
 # CMakePresets.json: build/native, build/native-tsan, build/native-asan, build/windows.
@@ -20,11 +20,13 @@ run: bootstrap native windows
 	@scripts/run-window.sh
 
 test: bootstrap
-	@rm -f build/logs/counts-*
+	@rm -f build/logs/counts-* build/logs/skipped-* build/logs/reruns-*
 	@start=$$SECONDS; \
-	$(MAKE) --no-print-directory check-layers test-native test-sanitizers test-fuzz windows test-wine && \
-	echo "== make test: every stage passed in $$((SECONDS - start)) s" && \
-	scripts/test-summary.sh native native-tsan native-asan wine
+	$(MAKE) --no-print-directory check-layers test-native test-sanitizers test-fuzz windows test-wine; \
+	code=$$?; \
+	if [ $$code -eq 0 ]; then echo "== make test: every stage passed in $$((SECONDS - start)) s"; \
+	else echo "== make test: a stage failed after $$((SECONDS - start)) s"; fi; \
+	scripts/test-summary.sh native native-tsan native-asan wine && exit $$code || exit 1
 
 bootstrap:
 	@scripts/bootstrap.sh
@@ -68,7 +70,7 @@ test-sanitizers: test-tsan test-asan
 # libFuzzer (Debian's clang) on the INI merge and the text encodings; FUZZ_SECONDS for longer.
 FUZZ_SECONDS ?= 25
 test-fuzz: bootstrap
-	@echo "== fuzz config text"
+	@echo "== fuzz config text and history"
 	@$(call timed,scripts/fuzz.sh $(FUZZ_SECONDS),fuzz)
 
 test-wine: windows

@@ -14,6 +14,7 @@
 #include "overlays/hud_window_win32.h"
 #include "platform/default_machine.h"
 #include "runs/modules.h"
+#include "runs/undo_census.h"
 
 #ifdef TAVRINE_BENCH_PROBE
 #include "app/bench_probe_win32.h"
@@ -269,6 +270,7 @@ int run_shell() {
     set_hud_window(&win32_hud_window());
     apply_profile_preset(ProfilePresetIndex::Competitive);
     set_history_enabled(true); // every run keeps the history its undo needs
+    set_undo_scope_source(census_undo_scope);
     if (links.load_settings) {
         links.load_settings();
     }

@@ -15,12 +15,24 @@ namespace {
 
 constexpr int kUsageError = 2;
 
+constexpr int kRefused = 2;
+
 std::string entry_state(const HistoryEntry& entry) {
+    if (entry.moved) {
+        return "moved from the user's folder; can be viewed, not undone";
+    }
+    if (entry.forged) {
+        return "refused: " + entry.error;
+    }
     if (!entry.file) {
         return "damaged: " + entry.error;
     }
     if (entry.file->incomplete) {
         return "not undoable: a line could not be written";
+    }
+    if (!entry.refused.empty()) {
+        return "refused: " + std::to_string(entry.refused.size()) +
+               " lines are not something this program changes";
     }
     if (!entry.undone_by.empty()) {
         return "undone by " + entry.undone_by;
@@ -35,6 +47,9 @@ std::string entry_state(const HistoryEntry& entry) {
 }
 
 int list(std::ostream& out) {
+    if (const std::string problem = history_folder_problem(); !problem.empty()) {
+        out << "History refused: " << problem << ".\n";
+    }
     const std::vector<HistoryEntry> entries = list_history();
     if (entries.empty()) {
         out << "No runs in the history yet (" << history_folder() << ").\n";
@@ -48,6 +63,9 @@ int list(std::ostream& out) {
         out << std::setw(34) << entry.id << std::setw(21) << (readable ? entry.file->header.time : "?")
             << std::setw(9) << (readable ? entry.file->header.what : "?") << std::setw(10) << entry.undoable()
             << std::setw(8) << entry.cannot() << entry_state(entry) << "\n";
+        for (const std::string& line : entry.refused) {
+            out << "    refused: not something this program changes: " << line << "\n";
+        }
     }
     return 0;
 }
@@ -56,7 +74,7 @@ int plan_undo(const std::optional<std::string>& id, std::ostream& out, std::ostr
     const UndoTarget target = find_undo_target(id);
     if (!target.entry) {
         err << "tavrine-cli: " << target.error << "\n";
-        return 1;
+        return target.refused ? kRefused : 1;
     }
     RecordingMachine recorder(current_machine());
     UndoOutcome outcome;
@@ -83,7 +101,7 @@ int apply_undo_command(const std::optional<std::string>& id, std::ostream& out, 
     const UndoRun run = apply_undo(id);
     if (!run.error.empty()) {
         err << "tavrine-cli: " << run.error << "\n";
-        return 1;
+        return run.refused ? kRefused : 1;
     }
     out << "Undid " << run.undone_id << ": " << undo_summary(run.outcome) << "\n";
     if (run.history_id.empty() && history_enabled()) {

@@ -1,6 +1,7 @@
 #include "cli/cli.h"
 #include "engine/history.h"
 #include "platform/default_machine.h"
+#include "runs/undo_census.h"
 
 #include <iostream>
 
@@ -8,5 +9,6 @@ int main(int argc, char** argv) {
     tavrine::close_library_search(); // before anything is loaded by name
     const std::vector<std::string> args(argv + 1, argv + argc);
     tavrine::set_history_enabled(true); // every real run and undo keeps its history
+    tavrine::set_undo_scope_source(tavrine::census_undo_scope);
     return tavrine::run_cli(args, std::cout, std::cerr);
 }

@@ -1,6 +1,7 @@
 #include "engine/history.h"
 
 #include "engine/run_status.h"
+#include "engine/undo_scope.h"
 #include "platform/files.h"
 #include "platform/journaling_machine.h"
 #include "platform/machine.h"
@@ -13,31 +14,34 @@
 #include <cstdio>
 #include <ctime>
 #include <map>
+#include <utility>
 
 namespace tavrine {
 
 namespace {
 
 std::atomic<bool> g_history_enabled{false};
+// Per thread: a census runs routines that would otherwise start a history of their own.
+thread_local bool t_history_paused = false;
 
 // Larger than any run writes (a full "All" run is a few hundred lines); beyond it a file is
 // not ours.
 constexpr std::size_t kMaxHistoryBytes = 8u << 20;
 constexpr std::string_view kExtension = ".txt";
 
-constexpr const char* kNotRecorded =
-    "This run is not recorded for undo: its history file could not be written";
+constexpr std::string_view kNotRecorded = "This run is not recorded for undo: ";
+
+// A daylight-saving change sets local time back an hour: names up to this far ahead of the
+// clock are still the program's own.
+constexpr std::chrono::hours kClockSlack{2};
 
 struct Stamp {
     std::string file;  // "20261208-103245"
     std::string shown; // "2026-12-08 10:32:45"
 };
 
-Stamp now_stamp() {
-    const auto clock = std::chrono::system_clock::now();
+Stamp stamp_at(std::chrono::system_clock::time_point clock) {
     const std::time_t now = std::chrono::system_clock::to_time_t(clock);
-    const auto millis =
-        std::chrono::duration_cast<std::chrono::milliseconds>(clock.time_since_epoch()).count() % 1000;
     std::tm local{};
 #ifdef _WIN32
     localtime_s(&local, &now);
@@ -48,10 +52,29 @@ Stamp now_stamp() {
     char shown[32];
     std::strftime(file, sizeof file, "%Y%m%d-%H%M%S", &local);
     std::strftime(shown, sizeof shown, "%Y-%m-%d %H:%M:%S", &local);
+    return {file, shown};
+}
+
+Stamp now_stamp() {
+    const auto clock = std::chrono::system_clock::now();
+    const auto millis =
+        std::chrono::duration_cast<std::chrono::milliseconds>(clock.time_since_epoch()).count() % 1000;
+    Stamp stamp = stamp_at(clock);
     // Milliseconds, fixed width: runs within one second still sort by time, not by name.
-    char stamp[40];
-    std::snprintf(stamp, sizeof stamp, "%s-%03d", file, static_cast<int>(millis));
-    return {stamp, shown};
+    char tail[8];
+    std::snprintf(tail, sizeof tail, "-%03d", static_cast<int>(millis));
+    stamp.file += tail;
+    return stamp;
+}
+
+std::string_view parent_of(std::string_view path) {
+    const std::size_t slash = path.rfind('\\');
+    return slash == std::string_view::npos ? std::string_view{} : path.substr(0, slash);
+}
+
+bool all_digits(std::string_view text) {
+    return !text.empty() &&
+           std::all_of(text.begin(), text.end(), [](unsigned char c) { return std::isdigit(c); });
 }
 
 bool ends_with_extension(std::string_view name) {
@@ -85,13 +108,34 @@ bool history_enabled() {
     return g_history_enabled.load();
 }
 
+HistoryPaused::HistoryPaused() : previous_(std::exchange(t_history_paused, true)) {}
+
+HistoryPaused::~HistoryPaused() {
+    t_history_paused = previous_;
+}
+
 std::string history_folder() {
+    // From the system, never from the environment a user's program could have set.
+    const std::optional<std::string> program_data =
+        current_machine().files().known_folder(KnownFolder::ProgramData);
+    return program_data ? *program_data + "\\Tavrine\\history" : std::string();
+}
+
+std::string legacy_history_folder() {
+    const std::optional<std::string> roaming = current_machine().files().roaming_folder();
+    return roaming ? *roaming + "\\Tavrine\\history" : std::string();
+}
+
+std::string history_folder_problem() {
     Files& files = current_machine().files();
-    if (const std::optional<std::string> roaming = files.roaming_folder()) {
-        return *roaming + "\\Tavrine\\history";
-    }
-    if (const std::optional<std::string> temp = files.temp_folder()) {
-        return *temp + "\\TavrineHistory";
+    const std::string folder = history_folder();
+    // Both levels: whoever may write the parent may rename the history folder away.
+    for (const std::string_view level : {parent_of(folder), std::string_view(folder)}) {
+        if (files.attributes(level) && !files.is_admin_only_folder(level)) {
+            return std::string(level) +
+                   " can be written by accounts that are not administrators (or is a link), so history there "
+                   "is neither read nor written";
+        }
     }
     return {};
 }
@@ -99,14 +143,21 @@ std::string history_folder() {
 // [SECTION] One run's history --------------------------------------------------------------------
 
 HistoryRun::HistoryRun(std::string_view what, std::string_view undoes) {
-    if (!history_enabled()) {
+    if (!history_enabled() || t_history_paused) {
         return;
     }
     Machine& machine = current_machine();
     Files& files = machine.files();
     const std::string folder = history_folder();
-    if (folder.empty() || !files.create_folders(folder)) {
-        run_status().status_message.set(kNotRecorded);
+    // Made with the protected access list when missing; an existing one is only checked, never
+    // repaired: what another account could write there is not to be trusted.
+    bool made = true;
+    for (const std::string_view level : {parent_of(folder), std::string_view(folder)}) {
+        made = made && (files.attributes(level) || files.create_admin_only_folder(level));
+    }
+    const std::string problem = made ? history_folder_problem() : "its history folder could not be made";
+    if (!problem.empty()) {
+        run_status().status_message.set(std::string(kNotRecorded) + problem);
         return;
     }
     const Stamp stamp = now_stamp();
@@ -121,10 +172,10 @@ HistoryRun::HistoryRun(std::string_view what, std::string_view undoes) {
             path = candidate;
         }
     }
-    const JournalHeader header{stamp.shown, std::string(what), std::string(undoes)};
+    const JournalHeader header{stamp.shown, std::string(what), std::string(undoes), id_};
     if (path.empty() || !files.append_file(path, format_header(header) + "\r\n")) {
         id_.clear();
-        run_status().status_message.set(kNotRecorded);
+        run_status().status_message.set(std::string(kNotRecorded) + "its history file could not be written");
         return;
     }
     journal_ = std::make_unique<JournalingMachine>(machine, path);
@@ -147,7 +198,7 @@ bool HistoryRun::finish_with(std::string_view stopped) {
     scope_.reset();
     journal_->finish(stopped);
     if (!journal_->intact()) {
-        run_status().status_message.set(kNotRecorded);
+        run_status().status_message.set(std::string(kNotRecorded) + "its history file could not be written");
         return false;
     }
     return true;
@@ -228,14 +279,41 @@ int HistoryEntry::cannot() const {
     return file ? static_cast<int>(file->records.size()) - undoable() : 0;
 }
 
-std::vector<HistoryEntry> list_history() {
-    std::vector<HistoryEntry> entries;
-    Files& files = current_machine().files();
-    const std::string folder = history_folder();
+std::string check_entry_name(std::string_view id, const JournalHeader& header, std::string_view now_stamp) {
+    // "YYYYMMDD-HHMMSS-mmm-" + what, then "-N" for a second run within the same millisecond.
+    constexpr std::size_t kStamp = 15;
+    constexpr std::size_t kPrefix = 20;
+    const bool stamped = id.size() > kPrefix && all_digits(id.substr(0, 8)) && id[8] == '-' &&
+                         all_digits(id.substr(9, 6)) && id[15] == '-' && all_digits(id.substr(16, 3)) &&
+                         id[19] == '-';
+    if (!stamped) {
+        return "its name does not start with the time of the run";
+    }
+    const std::string_view rest = id.substr(kPrefix);
+    const bool what_matches =
+        rest == header.what ||
+        (rest.size() > header.what.size() + 1 && rest.substr(0, header.what.size()) == header.what &&
+         rest[header.what.size()] == '-' && all_digits(rest.substr(header.what.size() + 1)));
+    const std::string shown = std::string(id.substr(0, 4)) + "-" + std::string(id.substr(4, 2)) + "-" +
+                              std::string(id.substr(6, 2)) + " " + std::string(id.substr(9, 2)) + ":" +
+                              std::string(id.substr(11, 2)) + ":" + std::string(id.substr(13, 2));
+    if (!what_matches || shown != header.time || (!header.id.empty() && header.id != id)) {
+        return "its name disagrees with its header";
+    }
+    if (id.substr(0, kStamp) > now_stamp) {
+        return "its name is dated in the future";
+    }
+    return {};
+}
+
+namespace {
+
+void read_entries(Files& files, const std::string& folder, bool moved, std::vector<HistoryEntry>& entries) {
     const auto listing = folder.empty() ? std::nullopt : files.list_folder(folder);
     if (!listing) {
-        return entries;
+        return;
     }
+    const std::string latest = stamp_at(std::chrono::system_clock::now() + kClockSlack).file;
     for (const FolderEntry& item : *listing) {
         if ((item.attributes & kFileAttributeDirectory) != 0 || !ends_with_extension(item.name)) {
             continue;
@@ -243,6 +321,7 @@ std::vector<HistoryEntry> list_history() {
         HistoryEntry entry;
         entry.id = item.name.substr(0, item.name.size() - kExtension.size());
         entry.path = folder + "\\" + item.name;
+        entry.moved = moved;
         const std::optional<std::uint64_t> size = files.file_size(entry.path);
         const std::optional<std::string> text =
             size && *size <= kMaxHistoryBytes ? files.read_file(entry.path) : std::nullopt;
@@ -254,18 +333,46 @@ std::vector<HistoryEntry> list_history() {
             HistoryParse parsed = parse_history(*text);
             if (parsed.file) {
                 parsed.file->copies_folder = copies_folder_of(entry.path);
+                if (std::string problem = check_entry_name(entry.id, parsed.file->header, latest);
+                    !problem.empty()) {
+                    parsed = {std::nullopt, std::move(problem)};
+                    entry.forged = true;
+                }
             }
             entry.file = std::move(parsed.file);
             entry.error = std::move(parsed.error);
         }
         entries.push_back(std::move(entry));
     }
+}
+
+} // namespace
+
+std::vector<HistoryEntry> list_history() {
+    std::vector<HistoryEntry> entries;
+    Files& files = current_machine().files();
+    if (history_folder_problem().empty()) {
+        read_entries(files, history_folder(), false, entries);
+    }
+    read_entries(files, legacy_history_folder(), true, entries);
     // The time leads every name, so name order is time order.
-    std::sort(entries.begin(), entries.end(),
-              [](const HistoryEntry& a, const HistoryEntry& b) { return a.id < b.id; });
-    // An undo takes its run back unless it was itself undone; newest first settles that.
+    std::stable_sort(entries.begin(), entries.end(),
+                     [](const HistoryEntry& a, const HistoryEntry& b) { return a.id < b.id; });
+    // Learnt only when there is something to judge: the census runs every routine once.
+    std::shared_ptr<const UndoScope> scope;
+    for (HistoryEntry& entry : entries) {
+        if (!entry.moved && entry.file && !entry.file->records.empty()) {
+            scope = scope ? scope : undo_scope();
+            entry.refused = lines_outside(*scope, entry.file->records);
+        }
+    }
+    // An undo takes its run back unless it was itself undone; newest first settles that. Only
+    // the protected folder's entries count: a file in the user's folder undoes nothing.
     std::map<std::string, std::string> undone_by;
     for (auto it = entries.rbegin(); it != entries.rend(); ++it) {
+        if (it->moved) {
+            continue;
+        }
         if (auto found = undone_by.find(it->id); found != undone_by.end()) {
             it->undone_by = found->second;
             continue;

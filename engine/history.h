@@ -1,7 +1,10 @@
 #pragma once
-// The run history: one plain-text file per run in the settings folder's "history" folder,
-// written ahead of every change by the journaling backend, and read back (as untrusted input)
-// to list past runs and to undo one.
+// The run history: one plain-text file per run in %ProgramData%\Tavrine\history, a folder only
+// administrators may write, written ahead of every change by the journaling backend, and read
+// back (as untrusted input) to list past runs and to undo one. Before every use the folder's
+// owner and access list are checked: history another account can write is neither read nor
+// written. Entries left in the per-user folder history used to live in are listed, never
+// undone.
 
 #include "platform/journal_record.h"
 
@@ -21,8 +24,25 @@ class ScopedThreadMachine;
 void set_history_enabled(bool enabled);
 bool history_enabled();
 
-// roaming\Tavrine\history, else temp\TavrineHistory; empty when neither folder is known.
+// %ProgramData%\Tavrine\history; empty when ProgramData is not known.
 std::string history_folder();
+// Where history was kept before: roaming\Tavrine\history (any program of the user can write it).
+std::string legacy_history_folder();
+// Why the history folder must not be used, or empty when it may (or does not exist yet).
+std::string history_folder_problem();
+
+// Runs on the calling thread keep no history while one lives: the census of what routines
+// change runs them through a journal of its own.
+class HistoryPaused {
+public:
+    HistoryPaused();
+    ~HistoryPaused();
+    HistoryPaused(const HistoryPaused&) = delete;
+    HistoryPaused& operator=(const HistoryPaused&) = delete;
+
+private:
+    bool previous_;
+};
 
 // One run's history for as long as it lives: creates the file with its header, puts the
 // journaling backend in front of the current machine for the calling thread, and closes the
@@ -69,15 +89,26 @@ struct HistoryParse {
 HistoryParse parse_history(std::string_view text);
 
 struct HistoryEntry {
-    std::string id; // the file name without ".txt"
+    std::string id; // the file name without ".txt", which its header repeats
     std::string path;
     std::optional<HistoryFile> file; // nullopt when damaged
     std::string error;               // why it is damaged
     std::string undone_by;           // the id of the undo that took it back
+    bool moved = false;              // from the per-user folder: can be viewed, not undone
+    bool forged = false;             // its name is dated ahead or disagrees with its header
+    // Its lines outside what the program changes (undo_scope.h), as written: the entry is
+    // refused whole while there is one.
+    std::vector<std::string> refused;
     int undoable() const;
     int cannot() const;
 };
-// Oldest first.
+// Oldest first: the history folder's entries (none while history_folder_problem() is set),
+// and the per-user folder's, marked moved. A file whose name is dated ahead of the clock or
+// disagrees with its header (time, what ran, id) is refused whole, as damaged.
 std::vector<HistoryEntry> list_history();
+
+// Whether an entry's name fits its header; the reason when it does not. `now_stamp` is the
+// clock's "YYYYMMDD-HHMMSS" (local time).
+std::string check_entry_name(std::string_view id, const JournalHeader& header, std::string_view now_stamp);
 
 } // namespace tavrine

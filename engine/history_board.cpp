@@ -20,7 +20,8 @@ std::shared_ptr<const HistoryBoard> g_board = std::make_shared<const HistoryBoar
 std::atomic<bool> g_pending{false};
 std::atomic<bool> g_reader_active{false};
 
-std::vector<HistoryRow> read_rows() {
+std::vector<HistoryRow> read_rows(std::string& problem) {
+    problem = history_folder_problem();
     const std::vector<HistoryEntry> entries = list_history();
     std::vector<HistoryRow> rows;
     for (auto it = entries.rbegin(); it != entries.rend() && rows.size() < kHistoryBoardRows; ++it) {
@@ -32,7 +33,10 @@ std::vector<HistoryRow> read_rows() {
             row.undoable = it->undoable();
             row.cannot = it->cannot();
         }
-        row.state = !it->file                ? "damaged"
+        row.state = it->moved                ? "moved"
+                    : it->forged             ? "refused"
+                    : !it->file              ? "damaged"
+                    : !it->refused.empty()   ? "refused"
                     : !it->undone_by.empty() ? "undone"
                     : it->file->incomplete   ? "not whole"
                                              : "";
@@ -42,11 +46,15 @@ std::vector<HistoryRow> read_rows() {
 }
 
 // Either part may be left as it is; a change is published as one new board.
-void publish(const std::vector<HistoryRow>* rows, const std::string* status) {
+void publish(const std::vector<HistoryRow>* rows, const std::string* status,
+             const std::string* problem = nullptr) {
     std::lock_guard<std::mutex> lock(g_board_lock);
     auto next = std::make_shared<HistoryBoard>(*g_board);
     if (rows != nullptr) {
         next->rows = *rows;
+    }
+    if (problem != nullptr) {
+        next->problem = *problem;
     }
     if (status != nullptr) {
         next->status = *status;
@@ -57,8 +65,9 @@ void publish(const std::vector<HistoryRow>* rows, const std::string* status) {
 void read_requests() {
     for (;;) {
         if (g_pending.exchange(false)) {
-            const std::vector<HistoryRow> rows = read_rows();
-            publish(&rows, nullptr);
+            std::string problem;
+            const std::vector<HistoryRow> rows = read_rows(problem);
+            publish(&rows, nullptr, &problem);
             continue;
         }
         g_reader_active.store(false);
@@ -100,9 +109,10 @@ bool start_history_undo(const std::string& id) {
     publish(nullptr, &undoing);
     const bool started = start_worker(std::move(ticket), [id] {
         const UndoRun run = apply_undo_admitted(id);
-        const std::vector<HistoryRow> rows = read_rows();
+        std::string problem;
+        const std::vector<HistoryRow> rows = read_rows(problem);
         const std::string status = run.error.empty() ? undo_summary(run.outcome) : "Not undone: " + run.error;
-        publish(&rows, &status);
+        publish(&rows, &status, &problem);
     });
     if (!started) {
         const std::string none;

@@ -15,12 +15,15 @@ struct HistoryRow {
     std::string what; // "latency", "deploy", "undo", ...
     int undoable = 0;
     int cannot = 0;
-    std::string state; // "" for a run that can be undone; "undone", "damaged" or "not whole"
+    // "" for a run that can be undone; "undone", "damaged", "not whole", "moved" (from the
+    // user's folder: can be viewed, not undone) or "refused" (not the program's own changes)
+    std::string state;
 };
 
 struct HistoryBoard {
     std::vector<HistoryRow> rows; // newest first, at most kHistoryBoardRows
     std::string status;           // the last undo's result line; empty before one
+    std::string problem;          // why the history folder is not used; empty while it is
 };
 
 inline constexpr std::size_t kHistoryBoardRows = 5;

@@ -254,24 +254,47 @@ std::string undo_summary(const UndoOutcome& outcome) {
 }
 
 UndoTarget find_undo_target(const std::optional<std::string>& id) {
+    if (const std::string problem = history_folder_problem(); !problem.empty()) {
+        return {std::nullopt, problem + "; nothing was changed", true};
+    }
     const std::vector<HistoryEntry> entries = list_history();
     const HistoryEntry* chosen = nullptr;
-    for (auto it = entries.rbegin(); it != entries.rend() && chosen == nullptr; ++it) {
+    for (auto it = entries.rbegin(); it != entries.rend(); ++it) {
         if (id) {
-            if (it->id == *id) {
+            // The protected folder's entry first, should the user's folder hold the same name.
+            if (it->id == *id && (chosen == nullptr || chosen->moved)) {
                 chosen = &*it;
             }
-        } else if (it->undone_by.empty() && !(it->file && !it->file->header.undoes.empty())) {
-            chosen = &*it; // a damaged newest run is chosen too, and refused below
+        } else if (!it->moved && it->undone_by.empty() && !(it->file && !it->file->header.undoes.empty())) {
+            chosen = &*it; // a damaged or refused newest run is chosen too, and refused below
+            break;
         }
     }
     if (chosen == nullptr) {
         return {std::nullopt,
                 id ? "no run in the history has the id " + *id : "there is no run left to undo"};
     }
+    if (chosen->moved) {
+        return {std::nullopt,
+                chosen->id + " was moved from the user's folder (" + legacy_history_folder() +
+                    "): it can be viewed, not undone; nothing was changed",
+                true};
+    }
+    if (chosen->forged) {
+        return {std::nullopt,
+                "the history of " + chosen->id + " is refused: " + chosen->error + "; nothing was changed",
+                true};
+    }
     if (!chosen->file) {
         return {std::nullopt,
                 "the history of " + chosen->id + " is damaged (" + chosen->error + "); nothing was changed"};
+    }
+    if (!chosen->refused.empty()) {
+        std::string error = "the history of " + chosen->id + " is refused, nothing was changed:";
+        for (const std::string& line : chosen->refused) {
+            error += "\n  refused: not something this program changes: " + line;
+        }
+        return {std::nullopt, error, true};
     }
     if (chosen->file->incomplete) {
         return {std::nullopt,
@@ -300,6 +323,7 @@ UndoRun apply_undo_admitted(const std::optional<std::string>& id) {
     UndoTarget target = find_undo_target(id);
     if (!target.entry) {
         run.error = std::move(target.error);
+        run.refused = target.refused;
         return run;
     }
     run.undone_id = target.entry->id;

@@ -23,17 +23,23 @@ UndoOutcome undo_records(const HistoryFile& file);
 // "12 changes restored · 2 changed since, left alone · 5 cannot be undone".
 std::string undo_summary(const UndoOutcome& outcome);
 
-// The entry an undo takes back: the one named by `id`, else the newest run that is not an undo
-// and not undone yet. Refuses (with `error`) a damaged, incomplete or already undone entry.
+// The entry an undo takes back: the one named by `id`, else the newest run of the history
+// folder that is not an undo and not undone yet. Refuses (with `error`) a damaged, incomplete
+// or already undone entry, and (with `refused` set too) one the program cannot vouch for: an
+// entry moved from the user's folder, one with any line outside what the program changes
+// (the whole entry: its other lines may be forged as well), one whose name is dated ahead or
+// disagrees with its header, or any while the history folder can be written by others.
 struct UndoTarget {
     std::optional<HistoryEntry> entry;
     std::string error;
+    bool refused = false;
 };
 UndoTarget find_undo_target(const std::optional<std::string>& id);
 
 // The whole undo as a run of its own, with its own history entry (so it can be undone too).
 struct UndoRun {
-    std::string error; // nothing was changed when set
+    std::string error;    // nothing was changed when set
+    bool refused = false; // the error is a refusal of an entry the program cannot vouch for
     std::string undone_id;
     std::string history_id; // the undo's own history entry; empty when not recorded
     UndoOutcome outcome;

@@ -92,12 +92,12 @@ public:
     // Where roaming_folder and temp_folder point; an empty text makes the call fail.
     void set_roaming_folder(std::string_view folder);
     void set_temp_folder(std::string_view folder);
-    // Where known_folder points (RoamingAppData is roaming_folder's too); an empty text makes
-    // the call fail. The defaults are those of a user "Player" on a C: system drive.
-    void set_known_folder(KnownFolder folder, std::string_view path);
     // The owner and access list of an existing entry (a folder another account made, or one a
     // user's program has opened up); false when there is no such entry.
     bool set_security(std::string_view path, FakeOwner owner, bool others_may_write);
+    // Where known_folder points (RoamingAppData is roaming_folder's too); an empty text makes
+    // the call fail. The defaults are those of a user "Player" on a C: system drive.
+    void set_known_folder(KnownFolder folder, std::string_view path);
 
     // Inspection, without following reparse points.
     bool exists(std::string_view path) const;

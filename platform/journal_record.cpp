@@ -716,6 +716,9 @@ RecordParse parse_record(std::string_view line) {
 std::string format_header(const JournalHeader& header) {
     std::string line =
         std::string(kHeaderMagic) + "\t" + escape_field(header.time) + "\t" + escape_field(header.what);
+    if (!header.id.empty()) {
+        line += "\tid " + escape_field(header.id);
+    }
     if (!header.undoes.empty()) {
         line += "\tundoes " + escape_field(header.undoes);
     }
@@ -724,7 +727,7 @@ std::string format_header(const JournalHeader& header) {
 
 std::optional<JournalHeader> parse_header(std::string_view line) {
     const std::vector<std::string_view> fields = split_tabs(line);
-    if (fields.size() < 3 || fields.size() > 4 || fields[0] != kHeaderMagic) {
+    if (fields.size() < 3 || fields.size() > 5 || fields[0] != kHeaderMagic) {
         return std::nullopt;
     }
     JournalHeader header;
@@ -735,13 +738,31 @@ std::optional<JournalHeader> parse_header(std::string_view line) {
     }
     header.time = *time;
     header.what = *what;
-    if (fields.size() == 4) {
-        std::string_view undoes = fields[3];
+    // Then "id …" (written since history moved to its protected folder) and "undoes …", each
+    // at most once and in that order.
+    std::size_t next = 3;
+    if (next < fields.size()) {
+        std::string_view id = fields[next];
+        if (consume(id, "id ")) {
+            const auto text = unescape_field(id);
+            if (!text || text->empty()) {
+                return std::nullopt;
+            }
+            header.id = *text;
+            ++next;
+        }
+    }
+    if (next < fields.size()) {
+        std::string_view undoes = fields[next];
         const auto id = consume(undoes, "undoes ") ? unescape_field(undoes) : std::nullopt;
         if (!id || id->empty()) {
             return std::nullopt;
         }
         header.undoes = *id;
+        ++next;
+    }
+    if (next != fields.size()) {
+        return std::nullopt;
     }
     return header;
 }

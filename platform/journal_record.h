@@ -146,6 +146,7 @@ struct JournalHeader {
     std::string time;   // "2026-12-08 10:32:45", local time
     std::string what;   // what ran: "latency", "all", "undo", ...
     std::string undoes; // the id of the entry an undo took back; empty otherwise
+    std::string id;     // the entry's id, its file name without ".txt"; empty in older files
 };
 std::string format_header(const JournalHeader& header);
 std::optional<JournalHeader> parse_header(std::string_view line);

@@ -129,7 +129,10 @@ bool JournalingFiles::copy_file(std::string_view from, std::string_view to, bool
 // [SECTION] Journal ----------------------------------------------------------------------------
 
 JournalingMachine::JournalingMachine(Machine& inner, std::string history_path)
-    : inner_(inner), path_(std::move(history_path)), log_(inner.files().open_append(path_)),
+    : JournalingMachine(inner, history_path, inner.files().open_append(history_path)) {}
+
+JournalingMachine::JournalingMachine(Machine& inner, std::string history_path, AppendFilePtr log)
+    : inner_(inner), path_(std::move(history_path)), log_(std::move(log)),
       processes_(*this, inner.processes()), files_(*this, inner.files()) {}
 
 bool JournalingMachine::write_line_locked() {

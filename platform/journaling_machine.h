@@ -90,6 +90,9 @@ class JournalingMachine final : public Machine, Registry, Services, Commands, Sy
 public:
     // `history_path` is the run's history file, its header already written.
     JournalingMachine(Machine& inner, std::string history_path);
+    // The lines go to `log` instead (the census of what runs change keeps them in memory);
+    // `history_path` still names where the copies of files' previous bytes would go.
+    JournalingMachine(Machine& inner, std::string history_path, AppendFilePtr log);
 
     Registry& registry() override { return *this; }
     Services& services() override { return *this; }

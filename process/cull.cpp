@@ -72,6 +72,8 @@ void sleep_ms(std::uint32_t milliseconds) {
     current_machine().system_state().sleep_ms(milliseconds);
 }
 
+} // namespace
+
 void stop_cull_services(const CullOptions& options) {
     for (const char* service : kCullServices) {
         stop_and_set_start_type(service, kDemandStart);
@@ -83,8 +85,6 @@ void stop_cull_services(const CullOptions& options) {
         run_hidden(kPerUserServiceScript);
     }
 }
-
-} // namespace
 
 CullVerdict cull_verdict(std::string_view name, const CullOptions& options) {
     if (name.empty()) {

@@ -60,6 +60,8 @@ int cull_pass(const CullOptions& options, CloseRequests* close_requests = nullpt
 
 // The "Startup" option's registry and task changes.
 void disable_startup_junk();
+// The "Services" option's service changes (and SysMain's, when `stop_sysmain`).
+void stop_cull_services(const CullOptions& options);
 
 // The "CPU cull" step and the deploy's background cull; writes CullResult.
 void run_cpu_cull(const CullOptions& options);

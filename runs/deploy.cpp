@@ -172,6 +172,18 @@ void run_deploy(std::int32_t index, const DeployStageHook& on_stage) {
     }
 }
 
+void apply_every_title_setting() {
+    for (std::int32_t index = 0; index < kTitleCount; ++index) {
+        const GameTitle* title = title_at(index);
+        if (title != nullptr && title->exe != nullptr && title->exe[0] != '\0') {
+            set_fullscreen_layer(title->exe);
+            clear_fullscreen_layer(title->exe);
+            prioritize_exe(title->exe);
+        }
+    }
+    apply_fortnite_performance_config();
+}
+
 bool start_deploy(std::int32_t index) {
     RunStatus& status = run_status();
     if (status.run_in_progress.load() || status.deploy_in_progress.load()) {

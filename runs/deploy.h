@@ -46,6 +46,10 @@ using DeployStageHook = std::function<void(std::int32_t stage, const char* label
 // The deploy thread's body: the seven stages. The caller publishes the end (start_deploy's
 // thread does; the plan preview runs it on its own thread and prints each stage).
 void run_deploy(std::int32_t index, const DeployStageHook& on_stage = {});
+// Every lasting setting a deploy of any title writes besides its modules' routines (the
+// compatibility layers either way, the Fortnite configuration, each executable's priority),
+// with no stage state, hold or cull: what the census of undo's scope runs.
+void apply_every_title_setting();
 
 // The labels of the seven stages, in order, as the status text shows them while they run.
 std::span<const char* const> deploy_stage_labels();

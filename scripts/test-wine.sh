@@ -17,7 +17,11 @@
 #     helpers, ends with `wine_test_done`, and passes by exiting 0;
 #   - scripts share one prefix and run in name order, so a script must not depend on state
 #     another left behind, and should leave the registry as a later script expects to find it.
-# The last line printed is "N passed, N failed"; the exit code is non-zero on any failure.
+#   - a check it cannot make prints "  SKIP  <reason>": the script then counts as skipped, not
+#     passed, and is named in the closing summary of make test.
+# The last line printed is "N passed, N failed, N skipped"; the counts, the skipped cases and
+# the reruns go to build/logs (counts-wine, skipped-wine, reruns-wine) for make test's summary.
+# The exit code is non-zero on any failure.
 set -euo pipefail
 
 self="$(realpath "${BASH_SOURCE[0]}")"
@@ -28,7 +32,11 @@ wine_sandbox_enter "$self" "$@"
 
 passed=0
 failed=0
+skipped=0
+reruns=0
 failed_names=()
+skipped_names=()
+rerun_names=()
 
 echo "== Wine sandbox: $WINEPREFIX"
 wine_sandbox_up
@@ -40,60 +48,63 @@ log="$TAVRINE_ARTIFACTS/tavrine_win_tests.log"
 # Runs the runner once into $log, with extra GoogleTest options; sets runner_code.
 run_runner() {
     set +e
-    # It takes well under a minute; a hang must leave time for the rerun and the scripts.
+    # It takes well under a minute; a hang must leave time for the scripts.
     GTEST_COLOR=no TAVRINE_WIN_TIMEOUT="${TAVRINE_RUNNER_TIMEOUT:-240}" win_run tavrine_win_tests.exe --gtest_color=no "$@" >"$log" 2>&1
     runner_code=$?
     set -e
 }
-runner_summary() { # "passed failed", empty fields when the runner printed no summary
-    local p f
+runner_summary() { # "passed failed skipped", empty fields when the runner printed no summary
+    local p f s
     p="$(sed -n 's/^\[  PASSED  \] \([0-9]*\) tests\{0,1\}\..*/\1/p' "$log" | tail -n1)"
     f="$(sed -n 's/^\[  FAILED  \] \([0-9]*\) tests\{0,1\}, listed below.*/\1/p' "$log" | tail -n1)"
-    echo "${p:-}|${f:-}"
+    s="$(sed -n 's/^\[  SKIPPED \] \([0-9]*\) tests\{0,1\}, listed below.*/\1/p' "$log" | tail -n1)"
+    echo "${p:-}|${f:-}|${s:-}"
 }
-failed_cases() { # the failed cases of $log as one GoogleTest filter
-    sed -n '/^\[  FAILED  \] .*listed below/,$p' "$log" | sed -n 's/^\[  FAILED  \] \([A-Za-z0-9_]*\.[A-Za-z0-9_]*\).*/\1/p' |
-        paste -sd: -
+
+# The stacks the runner printed for a worker that never ended, its own frames named from the
+# executable's symbol table (the nearest symbol at or below each address; Wine's debugger
+# cannot read MinGW's symbols).
+print_runner_stacks() {
+    grep -q '^thread stacks of this process' "$log" || return 0
+    local exe="$TAVRINE_WIN_BUILD/tests/tavrine_win_tests.exe" symbols="$TAVRINE_WINE_ROOT/runner-symbols.txt"
+    x86_64-w64-mingw32-nm -C -n --defined-only "$exe" 2>/dev/null | grep -E '^[0-9a-f]+ [TtWw] [^.]' >"$symbols" || true
+    echo "   stacks of the runner's threads when a worker outlived its wait:"
+    sed -n '/^thread stacks of this process/,/^\[/p' "$log" | while IFS= read -r line; do
+        if [[ "$line" =~ 0x0*([0-9a-f]+)\ in\ tavrine_win_tests ]] && [[ -s "$symbols" ]]; then
+            line="$line  $(awk -v at="$(printf '%016x' "0x${BASH_REMATCH[1]}")" \
+                '$1 <= at { name = substr($0, 20) } $1 > at { exit } END { print name }' "$symbols")"
+        fi
+        echo "   | $line"
+    done | head -n 200
 }
 
 run_runner
-IFS="|" read -r gtest_passed gtest_failed <<<"$(runner_summary)" || true
-# Under Wine a worker thread has, rarely, never started or never ended (the first failing case
-# prints "a worker never ended"); native runs with ThreadSanitizer have never shown it. So a
-# runner that hangs, or whose cases fail, runs once more (only the failed cases when there is
-# a summary). The first log is kept, and the rerun is reported, never hidden.
-if [[ -n "${gtest_failed:-}" || -z "${gtest_passed:-}" ]]; then
-    first_log="$TAVRINE_ARTIFACTS/tavrine_win_tests.first.log"
-    cp "$log" "$first_log"
-    first_failed="${gtest_failed:-}"
-    if [[ -n "${gtest_failed:-}" ]]; then
-        filter="$(failed_cases)"
-        echo "   $gtest_failed case(s) failed on the first run (log: $first_log); running them again:"
-        grep -m3 -A3 -E ': Failure$|a worker never ended' "$first_log" | sed 's/^/   | /' || true
-        first_passed="$gtest_passed"
-        run_runner --gtest_filter="$filter"
-        IFS="|" read -r again_passed gtest_failed <<<"$(runner_summary)" || true
-        gtest_passed=$((first_passed + ${again_passed:-0}))
-    else
-        echo "   the runner ended without a summary (exit code $runner_code; log: $first_log); last lines:"
-        tail -n 12 "$first_log" | sed 's/^/   | /'
-        echo "   running it again:"
-        run_runner
-        IFS="|" read -r gtest_passed gtest_failed <<<"$(runner_summary)" || true
-    fi
-    if [[ -n "${gtest_passed:-}" && -z "${gtest_failed:-}" && $runner_code -eq 0 ]]; then
-        echo "   FLAKY: passed on the rerun (first run: ${first_failed:-no summary})"
-    fi
+# One rerun, and only when Wine never started the runner (no GoogleTest banner at all): a cause
+# outside the program. A failed case, a hang or a worker that never ended is a result, not
+# rerun; the runner prints every thread's stack when a worker outlives its wait.
+if ! grep -q '^\[==========\] Running' "$log"; then
+    cp "$log" "$TAVRINE_ARTIFACTS/tavrine_win_tests.first.log"
+    echo "   Wine did not start the runner (exit code $runner_code); last lines:"
+    tail -n 12 "$log" | sed 's/^/   | /'
+    echo "   RERUN: starting it once more"
+    reruns=$((reruns + 1))
+    rerun_names+=("tavrine_win_tests.exe (Wine did not start it, exit code $runner_code)")
+    run_runner
 fi
+IFS="|" read -r gtest_passed gtest_failed gtest_skipped <<<"$(runner_summary)" || true
 grep -E '^\[==========\] [0-9]+ tests? from .* ran|^\[  (PASSED|FAILED|SKIPPED) +\] [0-9]+ test' "$log" || true
 if [[ -z "${gtest_passed:-}" && -z "${gtest_failed:-}" ]]; then
     echo "   the runner ended without a summary (exit code $runner_code); last lines:"
-    tail -n 30 "$log" | sed 's/^/   | /'
+    tail -n 60 "$log" | sed 's/^/   | /'
     failed=$((failed + 1))
-    failed_names+=("tavrine_win_tests.exe")
+    failed_names+=("tavrine_win_tests.exe (no summary, exit code $runner_code)")
 else
     passed=$((passed + ${gtest_passed:-0}))
     failed=$((failed + ${gtest_failed:-0}))
+    skipped=$((skipped + ${gtest_skipped:-0}))
+    while IFS= read -r name; do
+        skipped_names+=("tavrine_win_tests.exe: $name")
+    done < <(sed -n 's/^\[  SKIPPED \] \([A-Za-z0-9_]*\.[A-Za-z0-9_/]*\).*/\1/p' "$log" | sort -u)
     if ((runner_code != 0)) && [[ -z "${gtest_failed:-}" ]]; then
         echo "   the runner exited with $runner_code after its summary"
         failed=$((failed + 1))
@@ -101,13 +112,13 @@ else
     fi
     if [[ -n "${gtest_failed:-}" ]]; then
         sed -n '/^\[  FAILED  \] .*listed below/,$p' "$log" | sed 's/^/   /'
-        grep -B2 -A12 -E '^.*: Failure$' "$log" | head -n 120 | sed 's/^/   | /' || true
+        grep -B2 -A12 -E '^.*: Failure$|a worker never ended' "$log" | head -n 160 | sed 's/^/   | /' || true
+        print_runner_stacks
         failed_names+=("tavrine_win_tests.exe: $gtest_failed case(s)")
     fi
 fi
 
 shopt -s nullglob
-rm -f "$TAVRINE_WINE_ROOT/keys-lost" # set by a window check that saw every key lost (window-lib.sh)
 for script in tests/wine/*.sh; do
     name="$(basename "$script")"
     # While iterating: TAVRINE_WINE_ONLY=PATTERN runs only the scripts whose name matches
@@ -117,9 +128,18 @@ for script in tests/wine/*.sh; do
     fi
     echo "== $name"
     start=$SECONDS
-    if bash "$script"; then
-        passed=$((passed + 1))
-        echo "   passed ($((SECONDS - start)) s)"
+    script_log="$TAVRINE_LOGS/wine-${name%.sh}.log"
+    mkdir -p "$TAVRINE_LOGS"
+    if bash "$script" 2>&1 | tee "$script_log"; then
+        # A check a script could not make ("  SKIP  reason") makes the script skipped, not passed.
+        if grep -q '^  SKIP  ' "$script_log"; then
+            skipped=$((skipped + 1))
+            skipped_names+=("$name: $(grep -m1 '^  SKIP  ' "$script_log" | sed 's/^  SKIP  //')")
+            echo "   skipped in part ($((SECONDS - start)) s)"
+        else
+            passed=$((passed + 1))
+            echo "   passed ($((SECONDS - start)) s)"
+        fi
     else
         failed=$((failed + 1))
         failed_names+=("$name")
@@ -131,6 +151,8 @@ if ((${#failed_names[@]} > 0)); then
     echo "failures: ${failed_names[*]}"
 fi
 mkdir -p "$TAVRINE_LOGS"
-echo "$passed $failed" >"$TAVRINE_LOGS/counts-wine"
-echo "$passed passed, $failed failed"
+echo "$passed $failed $skipped $reruns" >"$TAVRINE_LOGS/counts-wine"
+printf '%s\n' "${skipped_names[@]}" | sed '/^$/d' >"$TAVRINE_LOGS/skipped-wine"
+printf '%s\n' "${rerun_names[@]}" | sed '/^$/d' >"$TAVRINE_LOGS/reruns-wine"
+echo "$passed passed, $failed failed, $skipped skipped"
 ((failed == 0))

@@ -20,6 +20,12 @@ std::string counts_text(const HistoryRow& row) {
     if (row.state == "damaged") {
         return "history damaged";
     }
+    if (row.state == "moved") {
+        return "moved from the user's folder; can be viewed, not undone";
+    }
+    if (row.state == "refused") {
+        return "refused: not something this program changes";
+    }
     std::string text = std::to_string(row.undoable) + " to undo \xC2\xB7 " + std::to_string(row.cannot) +
                        " cannot be undone";
     if (!row.state.empty()) {
@@ -45,6 +51,9 @@ void draw_history_card() {
 
     const std::shared_ptr<const HistoryBoard> board = history_board();
     section_header("History", "Recent runs", board->rows.empty() ? "None yet" : "Undo");
+    if (!board->problem.empty()) {
+        ImGui::TextWrapped("History is not kept: %s.", board->problem.c_str());
+    }
     if (board->rows.empty()) {
         ImGui::TextUnformatted("Runs, deploys and GPU tunes are recorded here and can be undone.");
     }

@@ -28,7 +28,7 @@
 namespace tavrine {
 namespace {
 
-constexpr std::string_view kHistoryFolder = "C:\\Users\\Player\\AppData\\Roaming\\Tavrine\\history";
+constexpr std::string_view kHistoryFolder = "C:\\ProgramData\\Tavrine\\history";
 constexpr const char* kLocalAppData = "C:\\Users\\Player\\AppData\\Local";
 constexpr const char* kEngineIni =
     "C:\\Users\\Player\\AppData\\Local\\FortniteGame\\Saved\\Config\\WindowsClient\\Engine.ini";
@@ -538,6 +538,114 @@ TEST_F(History, a_damaged_or_foreign_history_file_is_refused_and_changes_nothing
         EXPECT_EQ(fake.journal(), journal_before);
         EXPECT_EQ(fake.registry().text("HKCU\\Control Panel\\Mouse", "MouseSpeed"), "0");
     }
+}
+
+// A file another program put in the history, or a line put into a genuine one: the entry is
+// refused whole, said so, and nothing of it is applied.
+TEST_F(History, a_forged_entry_or_line_is_refused_whole_and_changes_nothing) {
+    fake.registry().put_string("HKCU\\Control Panel\\Mouse", "MouseSpeed", "1");
+    fake.services().add("Spooler", FakeService{});
+    constexpr const char* kSpooler = "HKLM\\SYSTEM\\CurrentControlSet\\Services\\Spooler";
+    fake.registry().put_string(kSpooler, "ImagePath", "C:\\Windows\\System32\\spoolsv.exe");
+    run_path(PathKind::Latency);
+    const auto files = history_files();
+    ASSERT_EQ(files.size(), 1u);
+    const std::string genuine = fake.files().entry(files[0])->content;
+    const std::string genuine_id =
+        files[0].substr(kHistoryFolder.size() + 1, files[0].size() - kHistoryFolder.size() - 5);
+    const JournalHeader header = *parse_header(genuine.substr(0, genuine.find('\r')));
+    const auto entry = [&](const std::string& id, const std::string& time, const std::string& lines) {
+        return format_header({time, "latency", {}, id}) + "\r\n" + lines + "END\r\n";
+    };
+    const std::string service_pair =
+        "SET SZ\t" + std::string(kSpooler) + "\tImagePath\tC:\\Users\\Player\\evil.exe\tleft SZ " +
+        "C:\\Windows\\System32\\spoolsv.exe\r\nSERVICE\tSpooler\tautomatic+running\tleft manual+stopped\r\n";
+    const std::string unrelated = "SET DWORD\tHKLM\\SOFTWARE\\Policies\\Microsoft\\Windows Defender\t"
+                                  "DisableAntiSpyware\t1\tleft ABSENT\r\n";
+    const std::size_t end = genuine.rfind("END");
+    struct Forgery {
+        std::string name;
+        std::string path;
+        std::string text;
+        std::vector<std::string> command;
+    };
+    const std::string newer = genuine_id + "-7";
+    const std::string legacy = "C:\\Users\\Player\\AppData\\Roaming\\Tavrine\\history\\";
+    const std::vector<Forgery> forgeries = {
+        {"service pair",
+         std::string(kHistoryFolder) + "\\" + newer + ".txt",
+         entry(newer, header.time, service_pair),
+         {"apply", "undo"}},
+        {"unrelated value",
+         std::string(kHistoryFolder) + "\\" + newer + ".txt",
+         entry(newer, header.time, unrelated),
+         {"apply", "undo"}},
+        {"line inserted",
+         files[0],
+         genuine.substr(0, end) + unrelated + genuine.substr(end),
+         {"apply", "undo"}},
+        {"dated ahead",
+         std::string(kHistoryFolder) + "\\20991231-235959-000-latency.txt",
+         entry("20991231-235959-000-latency", "2099-12-31 23:59:59", service_pair),
+         {"apply", "undo", "20991231-235959-000-latency"}},
+        {"name and header disagree",
+         std::string(kHistoryFolder) + "\\" + newer + ".txt",
+         entry(genuine_id, header.time, {}),
+         {"apply", "undo", newer}},
+        {"user's folder",
+         legacy + newer + ".txt",
+         entry(newer, header.time, service_pair),
+         {"apply", "undo", newer}},
+    };
+    for (const Forgery& forgery : forgeries) {
+        SCOPED_TRACE(forgery.name);
+        fake.files().add_text_file(forgery.path, forgery.text);
+        const std::vector<std::string> journal_before = fake.journal();
+        std::ostringstream out;
+        std::ostringstream err;
+        EXPECT_EQ(run_cli(forgery.command, out, err), 2) << out.str() << err.str();
+        EXPECT_NE(err.str().find("nothing was changed"), std::string::npos) << err.str();
+        EXPECT_EQ(fake.journal(), journal_before);
+        EXPECT_EQ(fake.registry().text("HKCU\\Control Panel\\Mouse", "MouseSpeed"), "0");
+        if (forgery.path == files[0]) {
+            EXPECT_NE(err.str().find("refused: not something this program changes: SET DWORD"),
+                      std::string::npos);
+            fake.files().add_text_file(files[0], genuine);
+        } else {
+            ASSERT_TRUE(fake.files().delete_file(forgery.path));
+        }
+    }
+    // The genuine entry, left alone by all of the above, is still undone.
+    std::ostringstream out;
+    std::ostringstream err;
+    EXPECT_EQ(run_cli({"apply", "undo"}, out, err), 0) << err.str();
+    EXPECT_EQ(fake.registry().text("HKCU\\Control Panel\\Mouse", "MouseSpeed"), "1");
+}
+
+TEST_F(History, a_history_folder_others_may_write_is_neither_read_nor_written) {
+    fake.registry().put_string("HKCU\\Control Panel\\Mouse", "MouseSpeed", "1");
+    run_path(PathKind::Latency);
+    run_status().run_in_progress.store(false);
+    ASSERT_TRUE(fake.files().set_security(kHistoryFolder, FakeOwner::Administrators, true));
+    const std::vector<std::string> before = history_files();
+
+    std::ostringstream out;
+    std::ostringstream err;
+    EXPECT_EQ(run_cli({"apply", "undo"}, out, err), 2);
+    EXPECT_NE(err.str().find("not administrators"), std::string::npos) << err.str();
+    EXPECT_EQ(fake.registry().text("HKCU\\Control Panel\\Mouse", "MouseSpeed"), "0");
+    run_path(PathKind::Latency);
+    EXPECT_NE(run_status().status_message.get().find("not administrators"), std::string::npos);
+    EXPECT_EQ(history_files(), before);
+
+    // A folder a user made before the program did is never taken over.
+    FakeMachine other;
+    ScopedMachine on_other(other);
+    other.files().add_folder("C:\\ProgramData\\Tavrine");
+    other.files().set_security("C:\\ProgramData\\Tavrine", FakeOwner::User, true);
+    run_path(PathKind::Latency);
+    EXPECT_FALSE(other.files().exists(kHistoryFolder));
+    EXPECT_NE(run_status().status_message.get().find("not recorded for undo"), std::string::npos);
 }
 
 // Fields are escaped eight bytes at a time: a byte that needs escaping anywhere in a word, or

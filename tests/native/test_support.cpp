@@ -10,6 +10,7 @@
 #include "runs/deploy.h"
 #include "runs/module_state_board.h"
 #include "runs/pipeline.h"
+#include "runs/undo_census.h"
 #include "tests/native/gpu_test_support.h"
 #include "tweaks/cleanup.h"
 
@@ -51,6 +52,7 @@ bool wait_for_worker(int timeout_ms) {
         if (g_worker_stuck.load() || std::chrono::steady_clock::now() > deadline) {
             if (!g_worker_stuck.exchange(true)) {
                 std::fprintf(stderr, "a worker never ended: %s\n", busy_workers().c_str());
+                print_every_thread_stack();
             }
             return false;
         }
@@ -83,6 +85,8 @@ void reset_engine_state() {
     reset_gpu_state();
     crosshair_settings() = CrosshairSettings{};
     hud_settings() = HudSettings{};
+    // Learnt again on the next undo: each test's machine is its own.
+    set_undo_scope_source(census_undo_scope);
 }
 
 EngineTest::~EngineTest() {

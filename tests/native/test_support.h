@@ -40,6 +40,10 @@ struct StatusSnapshot {
 // false when one still runs after `timeout_ms`.
 bool wait_for_worker(int timeout_ms = 30000);
 
+// Prints every thread's stack of this process to standard error (under Wine; a note natively):
+// what a worker that outlived its wait was doing.
+void print_every_thread_stack();
+
 // Arm flags, preset and RunStatus as at start-up ("Competitive", idle, nothing shown).
 void reset_engine_state();
 
