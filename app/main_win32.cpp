@@ -2,6 +2,7 @@
 // orders the rest of the program relies on (overlays before the GUI, the GUI before the device).
 #include "app/device_win32.h"
 #include "app/fonts.h"
+#include "app/frame_pacing_win32.h"
 #include "app/screens.h"
 #include "app/shell_frame.h"
 #include "app/shell_links.h"
@@ -139,7 +140,8 @@ void idle_pace(ShellState& state, bool active) {
     }
 }
 
-void render_and_present(const ShellState& state) {
+// True when the swap chain reports the window covered: no frame is drawn until it is uncovered.
+bool render_and_present(const ShellState& state) {
     GraphicsDevice& g = graphics();
     ImGui::Render();
     // Cleared fully transparent, so the layered, blurred window shows wherever nothing is drawn.
@@ -149,11 +151,32 @@ void render_and_present(const ShellState& state) {
         g.context->ClearRenderTargetView(g.main_target, clear);
     }
     ImGui_ImplDX11_RenderDrawData(ImGui::GetDrawData());
-    g.swap_chain->Present(state.dragging ? 1 : 0, 0);
+    const HRESULT presented = g.swap_chain->Present(state.dragging ? 1 : 0, 0);
+    mark_frame_presented();
 #ifdef TAVRINE_BENCH_PROBE
     bench_probe_first_present();
     bench_count_frame();
 #endif
+    return presented == DXGI_STATUS_OCCLUDED;
+}
+
+// A pass without a GUI frame (minimised, covered, or between two frames behind another
+// window): the hot keys are polled and the overlays handed any change they make, then the
+// thread sleeps in the message wait. The overlays keep their own clocks meanwhile.
+void pass_without_frame(const FramePlan& plan, const ShellLinks& links, bool& occluded) {
+    poll_hot_keys(links);
+    if (plan.mode == FrameMode::Hidden) {
+        if (links.update_crosshair_overlay) {
+            links.update_crosshair_overlay(0.0f);
+        }
+        if (links.update_hud_overlay) {
+            links.update_hud_overlay(0.0f);
+        }
+    }
+    wait_for_messages(plan.wait_ms);
+    if (occluded) {
+        occluded = swap_chain_still_occluded();
+    }
 }
 
 // A quit while a worker runs waits for the step under way (each command in it has its own
@@ -174,6 +197,7 @@ void draw_finishing_notice() {
 // out (then false: the worker still runs).
 bool run_frame_loop(ShellState& state, const ShellLinks& links) {
     std::optional<std::chrono::steady_clock::time_point> quit_deadline;
+    bool occluded = false;
     for (;;) {
         if (pump_messages() && !quit_deadline) {
             if (active_worker() == WorkerKind::None) {
@@ -193,6 +217,12 @@ bool run_frame_loop(ShellState& state, const ShellLinks& links) {
                 return false;
             }
         }
+        const FramePlan plan = plan_frame(read_window_presence(main_window(), occluded, state.dragging),
+                                          ms_since_frame_presented());
+        if (!plan.draw) {
+            pass_without_frame(plan, links, occluded);
+            continue;
+        }
         ImGui_ImplDX11_NewFrame();
         ImGui_ImplWin32_NewFrame();
         ImGui::NewFrame();
@@ -208,7 +238,10 @@ bool run_frame_loop(ShellState& state, const ShellLinks& links) {
         if (quit_deadline) {
             draw_finishing_notice();
         }
-        render_and_present(state);
+        occluded = render_and_present(state);
+        if (plan.mode != FrameMode::Foreground) {
+            continue; // Deep idle and the Eco renderer pace the window in front only
+        }
 
         const RunStatus& status = run_status();
         IdleFrame frame;

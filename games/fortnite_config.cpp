@@ -113,6 +113,13 @@ bool write_whole_file(std::string_view path, std::string_view bytes) {
 }
 
 IniFileOutcome edit_ini_file(std::string_view path, std::span<const IniEdit> edits) {
+    // A link planted in the game's folder would turn this elevated read, backup and write
+    // against some other file; every file operation refuses it, this says why.
+    if (!current_machine().files().path_is_plain(path)) {
+        const std::string note = std::string(path) + " is left as it is: a link leads it to another place";
+        plan_note(note.c_str());
+        return IniFileOutcome::LeftAlone;
+    }
     std::optional<ConfigFile> file = read_config_file(path);
     if (!file) {
         const std::string note = std::string(path) + " is left as it is: too big, or it cannot be read";

@@ -24,7 +24,7 @@ void apply_fortnite_performance_config();
 
 enum class IniFileOutcome : std::uint8_t {
     Written,
-    LeftAlone,   // too big, size unknown, unreadable, or its first backup could not be made
+    LeftAlone,   // a link, too big, size unknown, unreadable, or its first backup could not be made
     WriteFailed, // the old file is still there as it was
 };
 

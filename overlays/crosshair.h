@@ -57,6 +57,8 @@ struct CrosshairSettings {
     float max_kick = 28.0f; // pixels
     bool horizontal_recoil = true;
     float ads_sway = 0.15f;
+
+    bool operator==(const CrosshairSettings&) const = default;
 };
 
 inline constexpr int kCrosshairPresetCount = 6;

@@ -11,15 +11,17 @@
 
 namespace tavrine {
 
-// Paints `shapes` with GDI in the colours of `settings` into a fresh 360 x 360 canvas and runs
-// the alpha pass: the premultiplied 0xAARRGGBB pixels the overlay pushes, row by row from the
-// top. Empty when GDI could not give a canvas.
+// Paints `shapes` in the colours of `settings` into a fresh 360 x 360 DIB as the overlay thread
+// does: the premultiplied 0xAARRGGBB pixels the overlay pushes, row by row from the top. Empty
+// when GDI could not give a canvas.
 std::vector<std::uint32_t> render_crosshair_canvas(const CrosshairSettings& settings,
                                                    const CrosshairShapeList& shapes);
 
-// The overlay window is painted and pushed on a thread of its own: blocks until the frames the
-// main thread published so far are on the screen.
+// The overlay window is painted and pushed on a thread of its own: blocks until the frames
+// published so far are on the screen.
 void wait_for_crosshair_overlay();
+// What the overlay thread spent painting and pushing so far (the benchmark).
+LayeredOverlayTimes crosshair_overlay_times();
 
 using CrosshairWindowFacts = LayeredWindowFacts;
 CrosshairWindowFacts crosshair_window_facts();

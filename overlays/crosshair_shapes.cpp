@@ -168,18 +168,4 @@ std::uint8_t overlay_alpha(int opacity) {
     return static_cast<std::uint8_t>(std::clamp(share * 255.0f, 0.0f, 255.0f));
 }
 
-void apply_overlay_alpha(std::span<std::uint32_t> pixels, std::uint8_t alpha) {
-    const std::uint32_t a = alpha;
-    for (std::uint32_t& pixel : pixels) {
-        if ((pixel & 0xFF000000u) == kCrosshairUntouched) {
-            pixel = 0;
-            continue;
-        }
-        const std::uint32_t r = ((pixel >> 16) & 0xFF) * a / 255;
-        const std::uint32_t g = ((pixel >> 8) & 0xFF) * a / 255;
-        const std::uint32_t b = (pixel & 0xFF) * a / 255;
-        pixel = (a << 24) | (r << 16) | (g << 8) | b;
-    }
-}
-
 } // namespace tavrine

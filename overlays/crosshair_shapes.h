@@ -1,9 +1,8 @@
 #pragma once
 // What a crosshair is made of: the rectangles, rings and discs its style produces, in drawing
-// order, already rotated and placed. The overlay paints this list with GDI into its 360 x 360
-// canvas and the page preview paints the same list with the GUI's draw list, so the two show
-// the same thing. The alpha pass that turns the painted canvas into the layered window's
-// premultiplied pixels lives here too.
+// order, already rotated and placed. The overlay writes this list into the pixels of its 360 x 360
+// canvas (overlays/crosshair_raster.h) and the page preview paints the same list with the GUI's
+// draw list, so the two show the same thing.
 
 #include "overlays/crosshair.h"
 
@@ -53,7 +52,7 @@ struct CrosshairShapeList {
     bool operator==(const CrosshairShapeList&) const = default;
 };
 
-// The overlay measures on whole pixels (halves rounded down, as a GDI rectangle needs); the
+// The overlay measures on whole pixels (halves rounded down, as the overlay canvas places a rectangle); the
 // preview measures in floating point.
 enum class CrosshairGrid : std::uint8_t { Pixels, Smooth };
 
@@ -78,13 +77,5 @@ CrosshairShapeList crosshair_shapes(const CrosshairSettings& settings, const Cro
 std::uint8_t colour_byte(float value);
 // Alpha for the whole overlay: trunc(clamp(opacity / 100, 0.01, 1) x 255).
 std::uint8_t overlay_alpha(int opacity);
-
-// Canvas pixels are 0xAARRGGBB words as a 32-bit DIB holds them. The canvas starts as
-// kCrosshairUntouched everywhere; GDI writes 0 into the alpha byte of every pixel it paints, so
-// a pixel whose alpha byte is still 0xFF was not drawn on. Marking coverage this way keeps
-// black strokes (the default outline) visible, which a test on the colour alone would drop.
-inline constexpr std::uint32_t kCrosshairUntouched = 0xFF000000u;
-// Untouched pixels become fully transparent; drawn ones premultiplied by `alpha`.
-void apply_overlay_alpha(std::span<std::uint32_t> pixels, std::uint8_t alpha);
 
 } // namespace tavrine

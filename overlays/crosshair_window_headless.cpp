@@ -1,17 +1,18 @@
-// Builds without a window system (the native tests): the overlay's model still advances every
-// frame, with a mouse that never moves or fires, but nothing is shown.
-#include "overlays/crosshair.h"
-#include "overlays/crosshair_motion.h"
+// Builds without a window system (the native tests): the overlay's model still advances, on the
+// overlay clock while the overlay is on, with a mouse that never moves or fires, but nothing is
+// shown.
+#include "overlays/crosshair_screen.h"
 
 namespace tavrine {
 
-void update_crosshair_overlay(float dt) {
-    CrosshairMotion& motion = crosshair_motion();
-    CrosshairSettings& settings = crosshair_settings();
-    rainbow_step(motion, settings, dt);
-    motion_step(motion, settings, dt, MouseSample{});
+MouseSample read_crosshair_mouse() {
+    return {};
 }
-
-void destroy_crosshair_overlay() {}
+void show_crosshair_window(const CrosshairSettings&, const CrosshairMotion&) {}
+void hide_crosshair_window() {}
+void stop_crosshair_window() {}
+std::chrono::nanoseconds display_refresh_period() {
+    return std::chrono::nanoseconds(1'000'000'000 / 60);
+}
 
 } // namespace tavrine

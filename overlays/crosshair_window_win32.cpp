@@ -1,18 +1,20 @@
 // The crosshair overlay window: a click-through, topmost, layered popup of 360 x 360 pixels.
-// Every frame the main thread publishes the shape list; the overlay thread paints it with GDI
-// and pushes it with per-pixel alpha (overlays/layered_overlay.h).
+// The overlay clock (overlays/crosshair_overlay.cpp) hands over each frame's settings and
+// motion; a frame that differs from the last is published as a CrosshairPicture, which the
+// overlay thread paints straight into the canvas it keeps (overlays/crosshair_raster.h) and
+// pushes with per-pixel alpha (overlays/layered_overlay.h).
 #include "overlays/crosshair.h"
 #include "overlays/crosshair_canvas.h"
 #include "overlays/crosshair_motion.h"
+#include "overlays/crosshair_raster.h"
+#include "overlays/crosshair_screen.h"
 #include "overlays/crosshair_shapes.h"
 #include "overlays/layered_overlay.h"
-#include "platform/win32_handles.h"
 
 #include <windows.h>
 
 #include <algorithm>
 #include <climits>
-#include <cmath>
 #include <memory>
 #include <utility>
 
@@ -20,90 +22,50 @@ namespace tavrine {
 
 namespace {
 
-COLORREF colour_ref(const CrosshairColour& c) {
-    return RGB(colour_byte(c[0]), colour_byte(c[1]), colour_byte(c[2]));
-}
-
-int whole(double value) {
-    return static_cast<int>(std::lround(value)); // the shape builder keeps values small
-}
-
-void paint_shape(HDC dc, const CrosshairShape& shape, COLORREF colour) {
-    switch (shape.kind) {
-    case CrosshairShapeKind::Quad: {
-        SetDCBrushColor(dc, colour);
-        if (shape.upright) {
-            const RECT rect{whole(shape.corners[0].x), whole(shape.corners[0].y), whole(shape.corners[2].x),
-                            whole(shape.corners[2].y)};
-            FillRect(dc, &rect, static_cast<HBRUSH>(GetStockObject(DC_BRUSH)));
-            return;
-        }
-        POINT points[4];
-        for (std::size_t i = 0; i < 4; ++i) {
-            points[i] = {whole(shape.corners[i].x), whole(shape.corners[i].y)};
-        }
-        win32::SelectedObject brush(dc, GetStockObject(DC_BRUSH));
-        win32::SelectedObject pen(dc, GetStockObject(NULL_PEN));
-        Polygon(dc, points, 4);
-        return;
-    }
-    case CrosshairShapeKind::Ring: {
-        win32::UniqueGdiObject stroke(CreatePen(PS_SOLID, std::max(1, whole(shape.pen)), colour));
-        win32::SelectedObject pen(dc, stroke.get());
-        win32::SelectedObject brush(dc, GetStockObject(NULL_BRUSH));
-        const int r = whole(shape.radius);
-        const int x = whole(shape.centre.x);
-        const int y = whole(shape.centre.y);
-        Ellipse(dc, x - r, y - r, x + r + 1, y + r + 1);
-        return;
-    }
-    case CrosshairShapeKind::Disc: {
-        SetDCBrushColor(dc, colour);
-        SetDCPenColor(dc, colour);
-        win32::SelectedObject brush(dc, GetStockObject(DC_BRUSH));
-        win32::SelectedObject pen(dc, GetStockObject(DC_PEN));
-        const int r = whole(shape.radius);
-        const int x = whole(shape.centre.x);
-        const int y = whole(shape.centre.y);
-        Ellipse(dc, x - r, y - r, x + r + 1, y + r + 1);
-        return;
-    }
-    }
-}
-
-// What one push shows, copied whole from the main thread and painted on the overlay thread:
-// the canvas cleared to "untouched", the shapes painted, the alpha pass.
+// What one push shows. Painting clears only what the picture before it covered, then writes
+// the shapes' pixels: the rest of the canvas is transparent already.
 class CrosshairPicture final : public LayeredPicture {
 public:
-    CrosshairPicture(const CrosshairSettings& settings, CrosshairShapeList shapes)
-        : shapes_(std::move(shapes)), fill_(colour_ref(settings.colour)),
-          outline_(colour_ref(settings.outline_colour)), alpha_(overlay_alpha(settings.opacity)) {}
+    CrosshairPicture(CrosshairShapeList shapes, CrosshairInks inks)
+        : shapes_(std::move(shapes)), inks_(inks), bounds_(crosshair_bounds(shapes_)) {}
     int width() const override { return kCrosshairCanvas; }
     int height() const override { return kCrosshairCanvas; }
     void paint(const LayeredCanvas& canvas) const override {
-        HDC dc = static_cast<HDC>(canvas.dc);
-        std::fill(canvas.pixels.begin(), canvas.pixels.end(), kCrosshairUntouched);
-        for (const CrosshairShape& shape : shapes_.shapes()) {
-            paint_shape(dc, shape, shape.ink == CrosshairInk::Outline ? outline_ : fill_);
+        const auto* before = dynamic_cast<const CrosshairPicture*>(canvas.previous);
+        if (before) {
+            clear_canvas_box(canvas.pixels, before->bounds_);
+        } else {
+            std::fill(canvas.pixels.begin(), canvas.pixels.end(), 0u);
         }
-        GdiFlush(); // GDI may batch: every stroke must be in the bits before they are read
-        apply_overlay_alpha(canvas.pixels, alpha_);
+        paint_crosshair(canvas.pixels, shapes_, inks_);
     }
     bool same_as(const LayeredPicture& other) const override {
         const auto* o = dynamic_cast<const CrosshairPicture*>(&other);
-        return o && shapes_ == o->shapes_ && fill_ == o->fill_ && outline_ == o->outline_ &&
-               alpha_ == o->alpha_;
+        return o && same_drawing(*o);
     }
+    bool same_drawing(const CrosshairPicture& o) const { return shapes_ == o.shapes_ && inks_ == o.inks_; }
 
 private:
     CrosshairShapeList shapes_;
-    COLORREF fill_;
-    COLORREF outline_;
-    std::uint8_t alpha_;
+    CrosshairInks inks_;
+    PixelBox bounds_;
 };
 
 LayeredOverlay& overlay() {
     static LayeredOverlay instance(L"TavrineCrosshairOverlay");
+    return instance;
+}
+
+// The last frame the clock published; touched by the clock thread, or by the main thread while
+// the clock is stopped.
+struct Published {
+    bool valid = false;
+    int x = 0;
+    int y = 0;
+    std::shared_ptr<const CrosshairPicture> picture;
+};
+Published& published() {
+    static Published instance;
     return instance;
 }
 
@@ -130,7 +92,15 @@ int window_origin(long centre, int offset, float kick) {
     return static_cast<int>(std::clamp(sum, static_cast<double>(INT_MIN), static_cast<double>(INT_MAX)));
 }
 
-MouseSample read_mouse() {
+CrosshairShapeList overlay_shapes(const CrosshairSettings& settings, const CrosshairMotion& motion) {
+    return crosshair_shapes(settings, crosshair_measures(settings, motion),
+                            {static_cast<double>(kCrosshairCentre), static_cast<double>(kCrosshairCentre)},
+                            CrosshairGrid::Pixels);
+}
+
+} // namespace
+
+MouseSample read_crosshair_mouse() {
     MouseSample sample;
     POINT cursor{};
     if (GetCursorPos(&cursor)) {
@@ -142,43 +112,58 @@ MouseSample read_mouse() {
     return sample;
 }
 
-} // namespace
-
-void update_crosshair_overlay(float dt) {
-    CrosshairSettings& settings = crosshair_settings();
-    CrosshairMotion& motion = crosshair_motion();
-    rainbow_step(motion, settings, dt);
-    // The mouse is read only when the motion step looks at it.
-    motion_step(motion, settings, dt, settings.react_to_recoil ? read_mouse() : MouseSample{});
-    if (!settings.enabled) {
-        overlay().hide(); // hidden, not destroyed; an unchanged frame costs no push
-        return;
-    }
+void show_crosshair_window(const CrosshairSettings& settings, const CrosshairMotion& motion) {
     const POINT centre = rest_centre(settings);
-    overlay().publish({true, window_origin(centre.x, settings.offset_x, motion.kick_x),
-                       window_origin(centre.y, settings.offset_y, motion.kick_y),
-                       std::make_shared<CrosshairPicture>(
-                           settings, crosshair_shapes(settings, crosshair_measures(settings, motion),
-                                                      {static_cast<double>(kCrosshairCentre),
-                                                       static_cast<double>(kCrosshairCentre)},
-                                                      CrosshairGrid::Pixels))});
+    const int x = window_origin(centre.x, settings.offset_x, motion.kick_x);
+    const int y = window_origin(centre.y, settings.offset_y, motion.kick_y);
+    auto picture =
+        std::make_shared<const CrosshairPicture>(overlay_shapes(settings, motion), crosshair_inks(settings));
+    Published& last = published();
+    if (last.valid && last.x == x && last.y == y && last.picture->same_drawing(*picture)) {
+        return; // a still crosshair wakes nothing
+    }
+    last = {true, x, y, picture};
+    overlay().publish({true, x, y, std::move(picture)});
 }
 
-void destroy_crosshair_overlay() {
+void hide_crosshair_window() {
+    published() = Published{};
+    overlay().hide();
+}
+
+void stop_crosshair_window() {
+    published() = Published{};
     overlay().stop();
 }
 
+std::chrono::nanoseconds display_refresh_period() {
+    DEVMODEW mode{};
+    mode.dmSize = sizeof mode;
+    // 0 and 1 stand for the hardware's default rate; anything outside 30..360 is not believed.
+    int hertz = 60;
+    if (EnumDisplaySettingsW(nullptr, ENUM_CURRENT_SETTINGS, &mode) && mode.dmDisplayFrequency >= 30 &&
+        mode.dmDisplayFrequency <= 360) {
+        hertz = static_cast<int>(mode.dmDisplayFrequency);
+    }
+    return std::chrono::nanoseconds(1'000'000'000 / hertz);
+}
+
 void wait_for_crosshair_overlay() {
+    settle_crosshair_clock();
     overlay().wait_idle();
 }
 
 std::vector<std::uint32_t> render_crosshair_canvas(const CrosshairSettings& settings,
                                                    const CrosshairShapeList& shapes) {
-    return render_layered_picture(CrosshairPicture(settings, shapes));
+    return render_layered_picture(CrosshairPicture(shapes, crosshair_inks(settings)));
 }
 
 CrosshairWindowFacts crosshair_window_facts() {
     return overlay().facts();
+}
+
+LayeredOverlayTimes crosshair_overlay_times() {
+    return overlay().times();
 }
 
 } // namespace tavrine

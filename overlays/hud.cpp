@@ -4,16 +4,23 @@
 #include "overlays/sensors.h"
 
 #include <algorithm>
+#include <chrono>
+#include <optional>
 
 namespace tavrine {
 
 namespace {
 
+// A poll interval read from a damaged file never polls more often than this.
+constexpr int kShortestPollMs = 350;
+
 struct HudRuntime {
     HudWindow* window = nullptr;
-    float accumulator = 1.0f; // seconds since the last poll; starts high so the first frame polls
     bool redraw = true;
-    HudPoller poller; // polls the sensors and presents the panel off the main thread
+    // The settings the poll thread repeats its poll with; none while the HUD is off, so the
+    // first enabled frame polls at once.
+    std::optional<HudSettings> polling;
+    HudPoller poller; // polls the sensors at the interval and presents the panel, off the main thread
 };
 
 HudRuntime& runtime() {
@@ -38,6 +45,8 @@ void poll_and_present(const HudSettings& settings, HudWindow* window) {
 
 // Nothing may poll or present once the HUD is off: the poll in flight ends first.
 void hide_and_close(HudRuntime& r) {
+    r.poller.cancel_repeat();
+    r.polling.reset();
     r.poller.wait_idle();
     if (r.window && r.window->exists()) {
         r.window->hide();
@@ -78,25 +87,28 @@ void switch_hud_sources_off() {
     hide_and_close(runtime());
 }
 
-void update_hud_overlay(float dt) {
+void update_hud_overlay(float) {
     HudRuntime& r = runtime();
     const HudSettings& settings = hud_settings();
     if (!settings.enabled) {
         hide_and_close(r);
         return;
     }
-    r.accumulator += dt;
-    const float interval = std::max(static_cast<float>(settings.poll_ms) / 1000.0f, 0.35f);
-    const bool due = r.accumulator >= interval || r.redraw;
-    if (!due && (!r.window || r.window->exists())) {
+    // The poll thread keeps the interval itself, so the panel goes on while no frame is drawn;
+    // a frame only hands it changed settings, or a redraw.
+    const bool changed = !r.polling || !(*r.polling == settings);
+    if (!r.redraw && !changed && (!r.window || r.window->exists())) {
         return;
     }
     if (r.window && !r.window->exists() && !r.window->create()) {
         return; // tried again next frame
     }
-    r.accumulator = 0;
+    const bool now = r.redraw || !r.polling;
+    const int interval_ms = std::max(settings.poll_ms, kShortestPollMs);
+    r.poller.repeat([settings, window = r.window] { poll_and_present(settings, window); },
+                    std::chrono::milliseconds(interval_ms), now);
+    r.polling = settings;
     r.redraw = false;
-    r.poller.request([settings, window = r.window] { poll_and_present(settings, window); });
 }
 
 void wait_for_hud_poll() {

@@ -37,8 +37,9 @@ bool save_hud_settings();
 
 // F7: flips the HUD; switching it off hides the window and closes every sensor; saves.
 void toggle_hud();
-// Once per frame, right after the crosshair overlay. A poll is handed to the poll thread, which
-// reads the sensors, builds the panel and presents it.
+// Once per frame, right after the crosshair overlay, and on the frame loop's light passes while
+// the window draws nothing. Hands the settings to the poll thread, which polls at the interval
+// by itself: it reads the sensors, builds the panel and presents it. `dt` is not needed.
 void update_hud_overlay(float dt);
 // The HUD was switched off on the page: waits for a poll in flight, hides the panel and closes
 // every sensor source.

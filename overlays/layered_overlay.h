@@ -14,13 +14,18 @@
 
 namespace tavrine {
 
+class LayeredPicture;
+
 // What a picture paints into: a top-down 32-bit canvas of the picture's size, selected into
-// the GDI device context `dc` (an HDC).
+// the GDI device context `dc` (an HDC). The canvas is kept from one frame to the next:
+// `previous` is the picture it holds (null when its content is unknown), so a picture may
+// repaint only where the two differ.
 struct LayeredCanvas {
     void* dc = nullptr;
     std::span<std::uint32_t> pixels;
     int width = 0;
     int height = 0;
+    const LayeredPicture* previous = nullptr;
 };
 
 // One still picture of the overlay, painted on the overlay thread. Never changed once published.
@@ -29,7 +34,8 @@ public:
     virtual ~LayeredPicture() = default;
     virtual int width() const = 0;
     virtual int height() const = 0;
-    // Paints the whole canvas (it arrives with unknown content) and leaves premultiplied pixels.
+    // Paints the canvas over `canvas.previous` (the whole canvas when that is null) and leaves
+    // premultiplied pixels.
     virtual void paint(const LayeredCanvas& canvas) const = 0;
     // True when `other` would paint the same pixels: the push is skipped.
     virtual bool same_as(const LayeredPicture& other) const = 0;
@@ -54,6 +60,14 @@ struct LayeredWindowFacts {
     bool click_through = false; // WS_EX_TRANSPARENT and WM_NCHITTEST answers HTTRANSPARENT
 };
 
+// What the overlay thread spent on the frames it pushed (the benchmark): painting the canvas,
+// and UpdateLayeredWindow on its own, which under Wine costs what it costs.
+struct LayeredOverlayTimes {
+    std::uint64_t frames = 0;
+    double paint_micros = 0;
+    double push_micros = 0;
+};
+
 class LayeredOverlay {
 public:
     // `class_name`: the window class, registered once per process. Must outlive the overlay.
@@ -74,6 +88,7 @@ public:
     // Blocks until every published frame is on the screen (tests and benchmarks).
     void wait_idle();
     LayeredWindowFacts facts();
+    LayeredOverlayTimes times();
 
 private:
     struct State;

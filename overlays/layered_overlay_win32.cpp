@@ -70,19 +70,23 @@ public:
             previous_ = nullptr;
         }
         bits_ = nullptr;
+        held_.reset();
         width_ = height_ = 0;
         bitmap_.reset();
         dc_.reset();
     }
     HDC dc() const { return dc_.get(); }
-    // Paints `picture`; GDI may batch, so it is flushed before and after the pixels are touched.
-    void paint(const LayeredPicture& picture) {
+    // Paints `picture` over the one the canvas holds; GDI may batch, so it is flushed before and
+    // after the pixels are touched.
+    void paint(const std::shared_ptr<const LayeredPicture>& picture) {
         GdiFlush();
-        picture.paint({dc_.get(),
-                       {bits_, static_cast<std::size_t>(width_) * static_cast<std::size_t>(height_)},
-                       width_,
-                       height_});
+        picture->paint({dc_.get(),
+                        {bits_, static_cast<std::size_t>(width_) * static_cast<std::size_t>(height_)},
+                        width_,
+                        height_,
+                        held_.get()});
         GdiFlush();
+        held_ = picture;
     }
     std::vector<std::uint32_t> pixels() const {
         return {bits_, bits_ + static_cast<std::size_t>(width_) * static_cast<std::size_t>(height_)};
@@ -95,7 +99,17 @@ private:
     std::uint32_t* bits_ = nullptr;
     int width_ = 0;
     int height_ = 0;
+    std::shared_ptr<const LayeredPicture> held_; // what the pixels show now
 };
+
+double micros_between(LARGE_INTEGER from, LARGE_INTEGER to) {
+    static const double ticks_per_micro = [] {
+        LARGE_INTEGER frequency{};
+        QueryPerformanceFrequency(&frequency);
+        return static_cast<double>(frequency.QuadPart) / 1e6;
+    }();
+    return static_cast<double>(to.QuadPart - from.QuadPart) / ticks_per_micro;
+}
 
 // Never activated, never hit: every click goes to the window below.
 LRESULT CALLBACK overlay_procedure(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
@@ -160,6 +174,7 @@ struct LayeredOverlay::State {
     win32::UniqueKernelHandle finished;  // manual: the thread has left its loop
     std::thread thread;
     std::atomic<HWND> window{nullptr};
+    LayeredOverlayTimes times; // under `lock`
 
     // Under `lock`.
     bool start() {
@@ -247,7 +262,12 @@ struct LayeredOverlay::State {
         if (!canvas.ready(width, height)) {
             return false;
         }
-        canvas.paint(*frame.picture);
+        LARGE_INTEGER painting{};
+        LARGE_INTEGER painted{};
+        LARGE_INTEGER pushed_at{};
+        QueryPerformanceCounter(&painting);
+        canvas.paint(frame.picture);
+        QueryPerformanceCounter(&painted);
         win32::ScreenDc screen;
         SIZE size{width, height};
         POINT source{0, 0};
@@ -255,6 +275,13 @@ struct LayeredOverlay::State {
         BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
         UpdateLayeredWindow(hwnd, screen.get(), &destination, &size, canvas.dc(), &source, 0, &blend,
                             ULW_ALPHA);
+        QueryPerformanceCounter(&pushed_at);
+        {
+            std::lock_guard<std::mutex> hold(lock);
+            ++times.frames;
+            times.paint_micros += micros_between(painting, painted);
+            times.push_micros += micros_between(painted, pushed_at);
+        }
         if (!IsWindowVisible(hwnd)) {
             ShowWindow(hwnd, SW_SHOWNOACTIVATE);
             topmost_at = 0; // on top at once
@@ -391,6 +418,11 @@ LayeredWindowFacts LayeredOverlay::facts() {
     return facts;
 }
 
+LayeredOverlayTimes LayeredOverlay::times() {
+    std::lock_guard<std::mutex> hold(state_->lock);
+    return state_->times;
+}
+
 ScreenSize primary_screen_size() {
     std::uint64_t packed = screen_packed.load();
     if (packed == 0) {
@@ -405,8 +437,11 @@ std::vector<std::uint32_t> render_layered_picture(const LayeredPicture& picture)
     if (!canvas.ready(picture.width(), picture.height())) {
         return {};
     }
-    canvas.paint(picture);
-    return canvas.pixels();
+    // Not owned: the canvas forgets it before this returns.
+    canvas.paint(std::shared_ptr<const LayeredPicture>(&picture, [](const LayeredPicture*) {}));
+    std::vector<std::uint32_t> pixels = canvas.pixels();
+    canvas.release();
+    return pixels;
 }
 
 } // namespace tavrine

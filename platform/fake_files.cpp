@@ -62,6 +62,63 @@ std::string FakeFiles::resolve(std::string_view path, bool follow_last) const {
     return current;
 }
 
+bool FakeFiles::has_link_below_profile(std::string_view path) const {
+    const std::string target = normalised(path);
+    if (!istarts_with(target, profile_folder_ + "\\")) {
+        return false; // only the final comparison applies outside the profile
+    }
+    for (std::size_t end = profile_folder_.size();;) {
+        end = target.find('\\', end + 1);
+        auto it = entries_.find(resolve(target.substr(0, end), false));
+        if (it != entries_.end() && !it->second.link_target.empty()) {
+            return true;
+        }
+        if (end == std::string::npos) {
+            return false;
+        }
+    }
+}
+
+std::string FakeFiles::meant(std::string_view path) const {
+    const std::string target = normalised(path);
+    if (!istarts_with(target, profile_folder_ + "\\")) {
+        return target;
+    }
+    return resolve(profile_folder_, true) + target.substr(profile_folder_.size());
+}
+
+std::optional<std::string> FakeFiles::reach(std::string_view path) {
+    Lock lock(journal_.lock());
+    if (has_link_below_profile(path)) {
+        return std::nullopt;
+    }
+    if (checked_hook_) {
+        checked_hook_(path);
+    }
+    std::string arrived = resolve(path, false);
+    auto it = entries_.find(arrived);
+    if ((it != entries_.end() && !it->second.link_target.empty()) || !iequals(arrived, meant(path))) {
+        return std::nullopt;
+    }
+    return arrived;
+}
+
+bool FakeFiles::path_is_plain(std::string_view path) {
+    Lock lock(journal_.lock());
+    if (has_link_below_profile(path)) {
+        return false;
+    }
+    std::string nearest = normalised(path);
+    while (!nearest.empty() && entries_.count(resolve(nearest, false)) == 0) {
+        nearest = std::string(parent_of(nearest));
+    }
+    if (nearest.empty()) {
+        return true; // nothing there to lead anywhere
+    }
+    const std::string arrived = resolve(nearest, false);
+    return entries_.at(arrived).link_target.empty() && iequals(arrived, meant(nearest));
+}
+
 void FakeFiles::make_parents(const std::string& path) {
     for (std::string_view parent = parent_of(path); !parent.empty(); parent = parent_of(parent)) {
         auto [it, inserted] = entries_.try_emplace(std::string(parent));
@@ -243,6 +300,25 @@ void FakeFiles::add_link(std::string_view path, std::string_view target) {
     has_links_ = true;
 }
 
+void FakeFiles::add_symbolic_link(std::string_view path, std::string_view target) {
+    Lock lock(journal_.lock());
+    const std::string key = normalised(path);
+    make_parents(key);
+    auto leads_to = entries_.find(resolve(target, true));
+    const bool folder =
+        leads_to != entries_.end() && (leads_to->second.attributes & kFileAttributeDirectory) != 0;
+    FakeFile& link = entries_[key];
+    link = FakeFile{};
+    link.attributes = kFileAttributeReparsePoint | (folder ? kFileAttributeDirectory : 0);
+    link.link_target = normalised(target);
+    has_links_ = true;
+}
+
+void FakeFiles::on_checked(std::function<void(std::string_view path)> hook) {
+    Lock lock(journal_.lock());
+    checked_hook_ = std::move(hook);
+}
+
 void FakeFiles::on_listed(std::function<void(std::string_view folder)> hook) {
     listed_hook_ = std::move(hook);
 }
@@ -320,7 +396,8 @@ void FakeFiles::shell_open(std::string_view path) {
 
 std::optional<std::string> FakeFiles::read_file(std::string_view path) {
     Lock lock(journal_.lock());
-    auto it = entries_.find(resolve(path, true));
+    const std::optional<std::string> key = reach(path);
+    auto it = key ? entries_.find(*key) : entries_.end();
     if (it == entries_.end() || (it->second.attributes & kFileAttributeDirectory) != 0 ||
         it->second.unreadable) {
         return std::nullopt;
@@ -339,7 +416,11 @@ std::optional<std::uint64_t> FakeFiles::file_size(std::string_view path) {
 
 bool FakeFiles::write_file_whole(std::string_view path, std::string_view bytes) {
     Lock lock(journal_.lock());
-    const std::string key = resolve(path, true);
+    const std::optional<std::string> reached = reach(path);
+    if (!reached) {
+        return false;
+    }
+    const std::string& key = *reached;
     const std::string_view parent = parent_of(key);
     auto folder = entries_.find(std::string(parent));
     if (writes_fail_ || parent.empty() || folder == entries_.end() ||
@@ -362,7 +443,11 @@ bool FakeFiles::write_file_whole(std::string_view path, std::string_view bytes) 
 
 bool FakeFiles::append_file(std::string_view path, std::string_view bytes) {
     Lock lock(journal_.lock());
-    const std::string key = resolve(path, true);
+    const std::optional<std::string> reached = reach(path);
+    if (!reached) {
+        return false;
+    }
+    const std::string& key = *reached;
     auto folder = entries_.find(std::string(parent_of(key)));
     if (writes_fail_ || folder == entries_.end() ||
         (folder->second.attributes & kFileAttributeDirectory) == 0) {
@@ -393,7 +478,7 @@ public:
             if (!files_.append_file(path_, bytes)) {
                 return false;
             }
-            file_ = &files_.entries_.find(files_.resolve(path_, true))->second;
+            file_ = &files_.entries_.find(files_.resolve(path_, false))->second;
             erasures_ = files_.erasures_;
             return true;
         }
@@ -421,8 +506,13 @@ AppendFilePtr FakeFiles::open_append(std::string_view path) {
 
 bool FakeFiles::copy_file(std::string_view from, std::string_view to, bool fail_if_exists) {
     Lock lock(journal_.lock());
-    auto source = entries_.find(resolve(from, true));
-    const std::string key = resolve(to, true);
+    const std::optional<std::string> to_key = reach(to);
+    const std::optional<std::string> from_key = to_key ? reach(from) : std::nullopt;
+    if (!from_key) {
+        return false;
+    }
+    auto source = entries_.find(*from_key);
+    const std::string& key = *to_key;
     auto folder = entries_.find(std::string(parent_of(key)));
     if (writes_fail_ || source == entries_.end() ||
         (source->second.attributes & kFileAttributeDirectory) != 0 || source->second.unreadable ||
@@ -444,10 +534,11 @@ bool FakeFiles::copy_file(std::string_view from, std::string_view to, bool fail_
 
 bool FakeFiles::create_folders(std::string_view folder) {
     Lock lock(journal_.lock());
-    const std::string key = resolve(folder, true);
-    if (key.empty()) {
+    const std::optional<std::string> reached = reach(folder);
+    if (!reached || reached->empty()) {
         return false;
     }
+    const std::string& key = *reached;
     // Every level must be a folder or missing; a file in the way stops it, as on Windows.
     for (std::string_view level = key; !level.empty(); level = parent_of(level)) {
         auto it = entries_.find(std::string(level));

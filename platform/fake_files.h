@@ -1,7 +1,9 @@
 #pragma once
 // An in-memory file tree with Windows' rules: paths compare without regard to case, folders
 // list their entries sorted, a file held open by another process refuses deletion, and a
-// reparse point (junction or symbolic link) leads every path below it into its target.
+// reparse point (junction or symbolic link) leads every path below it into its target. The
+// whole-file operations refuse a link at the file or below the profile folder, and check where
+// they arrived against the path meant, as the real backend does with its handles.
 
 #include "platform/ascii.h"
 #include "platform/files.h"
@@ -52,6 +54,7 @@ public:
     SeekPenalty seek_penalty(char drive_letter) override;
     // Journalled only: nothing is opened.
     void shell_open(std::string_view path) override;
+    bool path_is_plain(std::string_view path) override;
     std::optional<std::string> read_file(std::string_view path) override;
     std::optional<std::uint64_t> file_size(std::string_view path) override;
     bool write_file_whole(std::string_view path, std::string_view bytes) override;
@@ -74,6 +77,11 @@ public:
     void add_file(std::string_view path, std::uint64_t size = 0, std::uint32_t attributes = 0);
     // A directory junction at `path` leading to the folder `target`.
     void add_link(std::string_view path, std::string_view target);
+    // A symbolic link at `path` leading to `target`: a file link unless `target` is a folder.
+    void add_symbolic_link(std::string_view path, std::string_view target);
+    // Called (on the calling thread) by the whole-file operations after a path was checked
+    // for links and before it is opened: lets a test swap a folder for a link in between.
+    void on_checked(std::function<void(std::string_view path)> hook);
     // Called after every listing, outside the lock: lets a test change the tree between a
     // folder's listing and the walk acting on it, as another program could.
     void on_listed(std::function<void(std::string_view folder)> hook);
@@ -114,12 +122,21 @@ private:
     // too when `follow_last`); the result names the entry the system would act on.
     std::string resolve(std::string_view path, bool follow_last) const;
     void make_parents(const std::string& path);
+    // A link at the path or at any folder below the profile folder, as the real check sees it.
+    bool has_link_below_profile(std::string_view path) const;
+    // Where opening `path` with links not followed arrives, when that is the path meant: the
+    // check, the hook, then the open (links above the file followed, as the system does) and
+    // the comparison of where it arrived with where it should have. nullopt when refused.
+    std::optional<std::string> reach(std::string_view path);
+    // Where `path` should arrive: the profile folder as it resolves, then the rest as written.
+    std::string meant(std::string_view path) const;
     std::optional<std::vector<FolderEntry>> list_locked(std::string_view folder);
 
     FakeJournal& journal_; // the machine's lock and journal
     Tree entries_;
     std::array<std::optional<FakeDrive>, 26> drives_;
     std::function<void(std::string_view folder)> listed_hook_;
+    std::function<void(std::string_view path)> checked_hook_;
     std::multiset<std::string, CaseInsensitiveLess> pinned_; // resolved paths of live pins
     bool writes_fail_ = false;
     std::uint64_t erasures_ = 0; // entries erased so far: a held file's place may be gone
@@ -134,6 +151,7 @@ private:
         "C:\\Users\\Player\\AppData\\Local",
     };
     std::string temp_folder_ = "C:\\Users\\Player\\AppData\\Local\\Temp";
+    std::string profile_folder_ = "C:\\Users\\Player";
 
     friend class FakeFolderPin;
     friend class FakeAppendFile;

@@ -104,14 +104,28 @@ public:
     // (the program opened may show its own errors).
     virtual void shell_open(std::string_view path) = 0;
 
+    // Every operation below on whole files (reads, writes, appends, copies, new folders) acts
+    // only on the path it is given, never on where a link planted in a folder the user can
+    // write leads: the call fails, changing nothing, when the file or any folder below the
+    // user's profile folder is a reparse point (junction, symbolic link, mount point), or when
+    // what was opened is not at the path meant (a link swapped in meanwhile). Links above the
+    // profile folder are the administrator's and are followed. Files are opened by handle,
+    // with reparse points not followed, inside their folder held open (pinned).
+
+    // Whether `path` reaches itself and nowhere else: false when the operations below would
+    // refuse it for a link. For a missing file the nearest folder above it that exists is
+    // checked. Lets a caller say why a file is left alone.
+    virtual bool path_is_plain(std::string_view path) = 0;
     // The whole content of a file, as bytes; nullopt when it cannot be opened or read (missing,
-    // held open without read sharing, access denied).
+    // held open without read sharing, access denied, a link).
     virtual std::optional<std::string> read_file(std::string_view path) = 0;
     // GetFileAttributesExA's size of a file; nullopt for a folder or when it cannot be asked.
     virtual std::optional<std::uint64_t> file_size(std::string_view path) = 0;
-    // Writes `bytes` to a temporary file beside `path`, then replaces `path` with it, so the
-    // target is either the new content whole or what it was before; never a truncated file.
-    // The target's read-only attribute is not overridden: such a target stays as it was.
+    // Writes `bytes` to a temporary file beside `path` (a new file, made inside the pinned
+    // folder), then renames it over `path` through its handle, so the target is either the new
+    // content whole or what it was before; never a truncated file. The target's read-only
+    // attribute is not overridden: such a target stays as it was, as does a target that is a
+    // link.
     virtual bool write_file_whole(std::string_view path, std::string_view bytes) = 0;
     // Opens `path` for appending (created when missing), writes `bytes` at its end and flushes
     // them to the disk before returning, so a line written this way outlives a crash right
@@ -120,7 +134,9 @@ public:
     // `append_file` for many writes to one file, opened once (a run's history gets a line per
     // change); null when it cannot be opened. By default each write opens the file again.
     virtual AppendFilePtr open_append(std::string_view path);
-    // CopyFileA.
+    // CopyFileA's effect, through handles: the source read through its own handle, the copy
+    // written whole (a new file when `fail_if_exists`, else a whole-file write) with the
+    // source's attributes.
     virtual bool copy_file(std::string_view from, std::string_view to, bool fail_if_exists) = 0;
     // Creates `folder` and every missing folder above it; true when it exists afterwards.
     virtual bool create_folders(std::string_view folder) = 0;

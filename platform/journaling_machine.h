@@ -61,6 +61,7 @@ public:
     DriveType drive_type(std::string_view root) override { return inner_.drive_type(root); }
     SeekPenalty seek_penalty(char drive_letter) override { return inner_.seek_penalty(drive_letter); }
     void shell_open(std::string_view path) override { inner_.shell_open(path); }
+    bool path_is_plain(std::string_view path) override { return inner_.path_is_plain(path); }
     std::optional<std::string> read_file(std::string_view path) override { return inner_.read_file(path); }
     std::optional<std::uint64_t> file_size(std::string_view path) override { return inner_.file_size(path); }
     bool write_file_whole(std::string_view path, std::string_view bytes) override;

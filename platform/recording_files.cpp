@@ -210,6 +210,9 @@ std::optional<std::uint64_t> RecordingFiles::file_size(std::string_view path) {
 }
 
 bool RecordingFiles::write_file_whole(std::string_view path, std::string_view bytes) {
+    if (!inner_.path_is_plain(path)) {
+        return false; // a run would refuse it: a link leads it elsewhere
+    }
     // Read before the write is noted: a file that already holds these bytes is not changed.
     const bool holds = read_file(path) == bytes;
     {
@@ -228,7 +231,7 @@ bool RecordingFiles::append_file(std::string_view /*path*/, std::string_view /*b
 }
 
 bool RecordingFiles::copy_file(std::string_view from, std::string_view to, bool fail_if_exists) {
-    if (fail_if_exists && attributes(to)) {
+    if ((fail_if_exists && attributes(to)) || !inner_.path_is_plain(to)) {
         return false;
     }
     std::optional<std::string> content = read_file(from);
@@ -247,6 +250,9 @@ bool RecordingFiles::copy_file(std::string_view from, std::string_view to, bool 
 }
 
 bool RecordingFiles::create_folders(std::string_view folder) {
+    if (!inner_.path_is_plain(folder)) {
+        return false;
+    }
     if (const std::optional<std::uint32_t> existing = attributes(folder)) {
         return (*existing & kFileAttributeDirectory) != 0;
     }

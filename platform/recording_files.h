@@ -50,6 +50,8 @@ public:
     DriveType drive_type(std::string_view root) override { return inner_.drive_type(root); }
     SeekPenalty seek_penalty(char drive_letter) override { return inner_.seek_penalty(drive_letter); }
     void shell_open(std::string_view path) override;
+    // Reads through; the planned writes below are refused where a run would refuse them.
+    bool path_is_plain(std::string_view path) override { return inner_.path_is_plain(path); }
     std::optional<std::string> read_file(std::string_view path) override;
     std::optional<std::uint64_t> file_size(std::string_view path) override;
     // Recorded, not made; later reads in the same plan see the planned content.

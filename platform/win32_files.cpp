@@ -2,6 +2,7 @@
 
 #include "platform/win32_folder_security.h"
 #include "platform/win32_handles.h"
+#include "platform/win32_plain_path.h"
 #include "platform/win32_wide_text.h"
 
 #include <shellapi.h>
@@ -9,8 +10,11 @@
 #include <winioctl.h>
 
 #include <algorithm>
+#include <cstddef>
+#include <cstring>
 #include <memory>
 #include <utility>
+#include <vector>
 
 namespace tavrine {
 
@@ -208,16 +212,12 @@ bool write_all(HANDLE file, std::string_view bytes) {
 
 } // namespace
 
-std::optional<std::string> Win32Files::read_file(std::string_view path) {
-    const std::string text(path);
-    // Shared for writing too: a game that keeps its settings open still lets them be read.
-    win32::UniqueFileHandle file(CreateFileA(text.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                             nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file) {
-        return std::nullopt;
-    }
+namespace {
+
+// Everything left of the file from where its handle stands; nullopt when a read fails.
+std::optional<std::string> read_all(HANDLE file) {
     LARGE_INTEGER size{};
-    if (!GetFileSizeEx(file.get(), &size) || size.QuadPart < 0 ||
+    if (!GetFileSizeEx(file, &size) || size.QuadPart < 0 ||
         static_cast<std::uint64_t>(size.QuadPart) > std::string().max_size()) {
         return std::nullopt;
     }
@@ -226,7 +226,7 @@ std::optional<std::string> Win32Files::read_file(std::string_view path) {
     while (filled < content.size()) {
         const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(content.size() - filled, 1u << 20));
         DWORD read = 0;
-        if (!ReadFile(file.get(), content.data() + filled, chunk, &read, nullptr)) {
+        if (!ReadFile(file, content.data() + filled, chunk, &read, nullptr)) {
             return std::nullopt;
         }
         if (read == 0) {
@@ -236,6 +236,74 @@ std::optional<std::string> Win32Files::read_file(std::string_view path) {
     }
     content.resize(filled);
     return content;
+}
+
+// A new file at `path`, opened to write and to be deleted; one left behind by a write cut short
+// is deleted first, through a handle checked like any other.
+win32::UniqueFileHandle create_new(const win32::PlainPath& path, DWORD extra_access = 0) {
+    const DWORD access = GENERIC_WRITE | DELETE | extra_access;
+    DWORD error = ERROR_SUCCESS;
+    win32::UniqueFileHandle file = path.open(access, 0, CREATE_NEW, &error);
+    if (!file && error == ERROR_FILE_EXISTS) {
+        if (const win32::UniqueFileHandle stale = path.open(DELETE, 0, OPEN_EXISTING)) {
+            win32::delete_on_close(stale.get());
+        }
+        file = path.open(access, 0, CREATE_NEW);
+    }
+    return file;
+}
+
+// Renames the open `file` over `target` through its handle, the folder they share pinned by the
+// caller: nothing but the target's own name is looked up, and a link there is replaced, not
+// followed. The name is given whole and in NT form ("\??\C:\..."): Windows passes it through
+// as it stands, Wine turns a DOS name (a bare name too) into one from the current folder.
+bool rename_over(HANDLE file, const win32::PlainPath& target) {
+    const std::wstring& path = target.text();
+    const std::wstring name = path.starts_with(L"\\\\") ? L"\\??\\UNC\\" + path.substr(2) : L"\\??\\" + path;
+    const std::size_t name_bytes = name.size() * sizeof(WCHAR);
+    // DWORD-aligned, as the structure wants.
+    std::vector<DWORD> buffer((sizeof(FILE_RENAME_INFO) + name_bytes) / sizeof(DWORD) + 1);
+    auto* rename = reinterpret_cast<FILE_RENAME_INFO*>(buffer.data());
+    rename->ReplaceIfExists = TRUE;
+    rename->RootDirectory = nullptr;
+    rename->FileNameLength = static_cast<DWORD>(name_bytes);
+    std::memcpy(reinterpret_cast<unsigned char*>(buffer.data()) + offsetof(FILE_RENAME_INFO, FileName),
+                name.data(), name_bytes);
+    return SetFileInformationByHandle(file, FileRenameInfo, rename,
+                                      static_cast<DWORD>(buffer.size() * sizeof(DWORD))) != FALSE;
+}
+
+} // namespace
+
+bool Win32Files::path_is_plain(std::string_view path) {
+    const std::optional<win32::PlainPath> planned =
+        win32::PlainPath::plan(path, profile_folder().value_or(""));
+    if (!planned || !planned->levels_plain()) {
+        return false;
+    }
+    // The nearest level that exists, opened as what it is, must be where it should be.
+    for (std::optional<win32::PlainPath> level = planned; level; level = level->parent()) {
+        const DWORD attributes = GetFileAttributesW(level->text().c_str());
+        if (attributes == INVALID_FILE_ATTRIBUTES) {
+            continue;
+        }
+        const win32::UniqueFileHandle handle(
+            CreateFileW(level->text().c_str(), FILE_READ_ATTRIBUTES,
+                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                        FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+        return handle && level->reached_by(handle.get(), (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0);
+    }
+    return true;
+}
+
+std::optional<std::string> Win32Files::read_file(std::string_view path) {
+    const std::optional<win32::PlainPath> planned =
+        win32::PlainPath::plan(path, profile_folder().value_or(""));
+    // Shared for writing too: a game that keeps its settings open still lets them be read.
+    const win32::UniqueFileHandle file =
+        planned ? planned->open(GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING)
+                : win32::UniqueFileHandle{};
+    return file ? read_all(file.get()) : std::nullopt;
 }
 
 std::optional<std::uint64_t> Win32Files::file_size(std::string_view path) {
@@ -249,42 +317,42 @@ std::optional<std::uint64_t> Win32Files::file_size(std::string_view path) {
 }
 
 bool Win32Files::write_file_whole(std::string_view path, std::string_view bytes) {
-    const std::string target(path);
-    const std::string temporary = target + ".tavrine-new";
-    // Windows refuses to replace a read-only file, Wine does not: ask, so both keep it.
-    const DWORD existing = GetFileAttributesA(target.c_str());
+    const std::optional<win32::PlainPath> target =
+        win32::PlainPath::plan(path, profile_folder().value_or(""));
+    const std::optional<win32::PlainPath> folder = target ? target->parent() : std::nullopt;
+    if (!folder || !target->levels_plain()) {
+        return false;
+    }
+    // Held until the rename is done: the folder the temporary file and the target share can be
+    // neither renamed nor swapped for a junction meanwhile.
+    const win32::UniqueFileHandle pin = folder->pin_folder();
+    if (!pin) {
+        return false;
+    }
+    // Windows refuses to replace a read-only file, Wine does not: ask, so both keep it. A
+    // target that is a link is left as it is too.
+    const DWORD existing = GetFileAttributesW(target->text().c_str());
     if (existing != INVALID_FILE_ATTRIBUTES &&
-        (existing & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) != 0) {
+        (existing & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) !=
+            0) {
         return false;
     }
-    {
-        win32::UniqueFileHandle file(CreateFileA(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                                 FILE_ATTRIBUTE_NORMAL, nullptr));
-        if (!file) {
-            return false;
-        }
-        // Flushed before the replace, so a power cut after it cannot leave an empty file.
-        if (!write_all(file.get(), bytes) || !FlushFileBuffers(file.get())) {
-            file.reset();
-            DeleteFileA(temporary.c_str());
-            return false;
-        }
-    }
-    if (!MoveFileExA(temporary.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-        DeleteFileA(temporary.c_str());
+    const win32::UniqueFileHandle file = create_new(target->with_suffix(L".tavrine-new"));
+    if (!file) {
         return false;
     }
+    // Flushed before the rename, so a power cut after it cannot leave an empty file.
+    if (!write_all(file.get(), bytes) || !FlushFileBuffers(file.get()) || !rename_over(file.get(), *target)) {
+        win32::delete_on_close(file.get());
+        return false;
+    }
+    FlushFileBuffers(file.get()); // the rename reaches the disk too
     return true;
 }
 
 bool Win32Files::append_file(std::string_view path, std::string_view bytes) {
-    const std::string target(path);
-    win32::UniqueFileHandle file(CreateFileA(target.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr,
-                                             OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file) {
-        return false;
-    }
-    return write_all(file.get(), bytes) && FlushFileBuffers(file.get());
+    const AppendFilePtr file = open_append(path);
+    return file && file->append(bytes);
 }
 
 namespace {
@@ -303,37 +371,71 @@ private:
 } // namespace
 
 AppendFilePtr Win32Files::open_append(std::string_view path) {
-    // Shared for reading (the history list reads a run's file while it is written), as
-    // append_file opens it.
-    const std::string target(path);
-    win32::UniqueFileHandle file(CreateFileA(target.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr,
-                                             OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    const std::optional<win32::PlainPath> planned =
+        win32::PlainPath::plan(path, profile_folder().value_or(""));
+    // Shared for reading: the history list reads a run's file while it is written.
+    win32::UniqueFileHandle file =
+        planned ? planned->open(FILE_APPEND_DATA, FILE_SHARE_READ, OPEN_ALWAYS) : win32::UniqueFileHandle{};
     return file ? std::make_unique<Win32AppendFile>(std::move(file)) : nullptr;
 }
 
 bool Win32Files::copy_file(std::string_view from, std::string_view to, bool fail_if_exists) {
-    const std::string source(from);
-    const std::string target(to);
-    return CopyFileA(source.c_str(), target.c_str(), fail_if_exists ? TRUE : FALSE) != FALSE;
+    const std::string profile = profile_folder().value_or("");
+    const std::optional<win32::PlainPath> source_path = win32::PlainPath::plan(from, profile);
+    const win32::UniqueFileHandle source =
+        source_path ? source_path->open(GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING)
+                    : win32::UniqueFileHandle{};
+    FILE_BASIC_INFO basic{};
+    const std::optional<std::string> bytes = source ? read_all(source.get()) : std::nullopt;
+    if (!bytes || !GetFileInformationByHandleEx(source.get(), FileBasicInfo, &basic, sizeof basic)) {
+        return false;
+    }
+    if (!fail_if_exists) {
+        return write_file_whole(to, *bytes);
+    }
+    const std::optional<win32::PlainPath> target = win32::PlainPath::plan(to, profile);
+    const win32::UniqueFileHandle file =
+        target ? target->open(GENERIC_WRITE | DELETE, 0, CREATE_NEW) : win32::UniqueFileHandle{};
+    if (!file) {
+        return false;
+    }
+    // As CopyFile: the source's time of last write and its attributes, read-only included.
+    FILE_BASIC_INFO carried{};
+    carried.LastWriteTime = basic.LastWriteTime;
+    carried.FileAttributes = basic.FileAttributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN |
+                                                     FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE);
+    if (!write_all(file.get(), *bytes) || !FlushFileBuffers(file.get()) ||
+        !SetFileInformationByHandle(file.get(), FileBasicInfo, &carried, sizeof carried)) {
+        win32::delete_on_close(file.get()); // a copy is whole or not there
+        return false;
+    }
+    return true;
 }
 
 bool Win32Files::create_folders(std::string_view folder) {
-    const std::string path = without_trailing_slash(std::string(folder));
-    if (path.empty()) {
+    const std::optional<win32::PlainPath> path =
+        win32::PlainPath::plan(folder, profile_folder().value_or(""));
+    if (!path) {
         return false;
     }
-    // Each level from the top down.
-    for (std::size_t slash = path.find('\\', 3);; slash = path.find('\\', slash + 1)) {
-        // A level that exists, or one the caller may not create (rights above the folder),
-        // is passed; whether the folder itself exists at the end is what counts.
-        const std::string level = path.substr(0, slash);
-        CreateDirectoryA(level.c_str(), nullptr);
-        if (slash == std::string::npos) {
+    // The missing levels, then each made from the top down inside its parent, pinned and
+    // checked first: a junction planted above would otherwise have the folder made elsewhere.
+    std::vector<win32::PlainPath> missing;
+    for (std::optional<win32::PlainPath> level = path; level; level = level->parent()) {
+        if (GetFileAttributesW(level->text().c_str()) != INVALID_FILE_ATTRIBUTES) {
             break;
         }
+        missing.push_back(*level);
     }
-    const DWORD attributes = GetFileAttributesA(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    for (auto level = missing.rbegin(); level != missing.rend(); ++level) {
+        const std::optional<win32::PlainPath> parent = level->parent();
+        const win32::UniqueFileHandle pin = parent ? parent->pin_folder() : win32::UniqueFileHandle{};
+        if (!pin) {
+            return false;
+        }
+        CreateDirectoryW(level->text().c_str(), nullptr); // one made meanwhile does as well
+    }
+    return static_cast<bool>(path->pin_folder());
 }
 
 bool Win32Files::create_admin_only_folder(std::string_view folder) {

@@ -2,6 +2,9 @@
 
 #include "platform/files.h"
 
+#include <optional>
+#include <string>
+
 namespace tavrine {
 
 class Win32Files final : public Files {
@@ -15,6 +18,7 @@ public:
     DriveType drive_type(std::string_view root) override;
     SeekPenalty seek_penalty(char drive_letter) override;
     void shell_open(std::string_view path) override;
+    bool path_is_plain(std::string_view path) override;
     std::optional<std::string> read_file(std::string_view path) override;
     std::optional<std::uint64_t> file_size(std::string_view path) override;
     bool write_file_whole(std::string_view path, std::string_view bytes) override;
@@ -27,6 +31,10 @@ public:
     std::optional<std::string> roaming_folder() override;
     std::optional<std::string> temp_folder() override;
     std::optional<std::string> known_folder(KnownFolder folder) override;
+
+private:
+    // The user's profile folder in UTF-8: the links below it are the user's to plant.
+    std::optional<std::string> profile_folder() { return known_folder(KnownFolder::Profile); }
 };
 
 } // namespace tavrine

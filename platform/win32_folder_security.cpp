@@ -5,6 +5,7 @@
 #include <aclapi.h>
 
 #include <array>
+#include <vector>
 
 namespace tavrine::win32 {
 
@@ -72,6 +73,34 @@ bool owned_by_system_or_administrators(PSID owner) {
     return Sid(WinLocalSystemSid).matches(owner) || Sid(WinBuiltinAdministratorsSid).matches(owner);
 }
 
+// Wine keeps no owner or access list of its own on a file: it makes them up from the Unix
+// owner and mode on every read (the account running the program, whatever was set), and every
+// Wine process of that Unix user may write there anyway. So under Wine the account running the
+// program stands where Administrators stand on Windows; on Windows nothing changes.
+std::vector<BYTE> wine_account() {
+    HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
+    if (ntdll == nullptr || GetProcAddress(ntdll, "wine_get_version") == nullptr) {
+        return {};
+    }
+    HANDLE token = nullptr;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) {
+        return {};
+    }
+    UniqueKernelHandle held(token);
+    std::vector<BYTE> buffer(256);
+    DWORD length = 0;
+    if (!GetTokenInformation(token, TokenUser, buffer.data(), static_cast<DWORD>(buffer.size()), &length)) {
+        return {};
+    }
+    PSID user = reinterpret_cast<TOKEN_USER*>(buffer.data())->User.Sid;
+    return std::vector<BYTE>(static_cast<BYTE*>(user), static_cast<BYTE*>(user) + GetLengthSid(user));
+}
+
+bool is_wine_account(const std::vector<BYTE>& account, PSID sid) {
+    return !account.empty() && sid != nullptr && IsValidSid(sid) &&
+           EqualSid(const_cast<BYTE*>(account.data()), sid);
+}
+
 bool admin_only(HANDLE folder) {
     PSID owner = nullptr;
     PACL dacl = nullptr;
@@ -81,7 +110,9 @@ bool admin_only(HANDLE folder) {
         return false;
     }
     UniqueLocalMemory held(descriptor);
-    if (!owned_by_system_or_administrators(owner) && !Sid::trusted_installer().matches(owner)) {
+    const std::vector<BYTE> wine = wine_account();
+    if (!owned_by_system_or_administrators(owner) && !Sid::trusted_installer().matches(owner) &&
+        !is_wine_account(wine, owner)) {
         return false;
     }
     if (dacl == nullptr) {
@@ -109,7 +140,7 @@ bool admin_only(HANDLE folder) {
         PSID trustee = &allowed->SidStart;
         if ((allowed->Mask & kWriteRights) == 0 || system.matches(trustee) ||
             administrators.matches(trustee) || trusted_installer.matches(trustee) ||
-            creator_owner.matches(trustee)) {
+            creator_owner.matches(trustee) || is_wine_account(wine, trustee)) {
             continue;
         }
         return false;
@@ -165,7 +196,7 @@ bool protect_folder(const std::string& folder) {
         return false;
     }
     UniqueLocalMemory held(current);
-    if (!owned_by_system_or_administrators(owner)) {
+    if (!owned_by_system_or_administrators(owner) && !is_wine_account(wine_account(), owner)) {
         return false; // another account made it first and keeps the owner's rights over it
     }
     return SetSecurityInfo(handle.get(), SE_FILE_OBJECT,

@@ -255,3 +255,43 @@ window_quit() {
         window_stop
     fi
 }
+
+# descendant_named ROOT NAME: the pid of the first process under ROOT whose program (first
+# argument) ends in NAME, an extended regular expression.
+descendant_named() {
+    local queue=("$1") pid child
+    while ((${#queue[@]})); do
+        pid=${queue[0]}
+        queue=("${queue[@]:1}")
+        for child in $(pgrep -P "$pid" 2>/dev/null); do
+            if tr '\0' '\n' <"/proc/$child/cmdline" 2>/dev/null | head -n1 | grep -qE "$2\$"; then
+                echo "$child"
+                return 0
+            fi
+            queue+=("$child")
+        done
+    done
+    return 1
+}
+
+# window_process_pid: the Linux pid of the running TavrineOptimiser.exe that window_start began
+# (a descendant of its subshell, so another prefix's copy of the program is never taken).
+window_process_pid() {
+    descendant_named "$_window_pid" 'TavrineOptimiser\.exe'
+}
+
+# process_cpu_ticks PID: user + system CPU time of the process so far, in clock ticks
+# (getconf CLK_TCK a second). CPU time, not a share of the wall clock, so a busy machine does
+# not change the figure much.
+process_cpu_ticks() {
+    awk '{ print $14 + $15 }' "/proc/$1/stat"
+}
+
+# cpu_share_over PID SECONDS: the process's CPU over SECONDS as a percentage of one core.
+cpu_share_over() {
+    local before after
+    before="$(process_cpu_ticks "$1")" || return 1
+    sleep "$2"
+    after="$(process_cpu_ticks "$1")" || return 1
+    awk -v d=$((after - before)) -v s="$2" -v hz="$(getconf CLK_TCK)" 'BEGIN { printf "%.1f", 100 * d / hz / s }'
+}

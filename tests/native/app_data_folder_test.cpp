@@ -60,5 +60,28 @@ TEST_F(SettingsFolder, without_a_roaming_folder_files_lie_flat_in_the_temporary_
     EXPECT_EQ(AppDataFolder::read(SettingsFile::Hud), "1\n");
 }
 
+TEST_F(SettingsFolder, a_link_at_any_level_is_neither_read_nor_written_through) {
+    const std::string file = std::string(kRoaming) + "\\Tavrine\\gpu_first.cfg";
+    const std::string levels[] = {"C:\\Users\\Player\\AppData", kRoaming, std::string(kRoaming) + "\\Tavrine",
+                                  file};
+    for (const std::string& level : levels) {
+        for (const test::PlantedLink kind : {test::PlantedLink::Junction, test::PlantedLink::SymbolicLink}) {
+            if (level == file && kind == test::PlantedLink::Junction) {
+                continue;
+            }
+            SCOPED_TRACE(level + (kind == test::PlantedLink::Junction ? " junction" : " symbolic link"));
+            FakeMachine machine;
+            ScopedMachine scope(machine);
+            const std::string elsewhere = level == file ? "C:\\Windows\\secret.cfg" : "C:\\Windows\\x";
+            test::plant_link(machine.files(), file, level, kind, elsewhere, "1\r\n1\r\nSecret\r\n");
+            const auto before = test::contents_below(machine.files(), "C:\\Windows");
+
+            EXPECT_FALSE(AppDataFolder::read(SettingsFile::GpuFirst).has_value());
+            EXPECT_FALSE(AppDataFolder::write(SettingsFile::GpuFirst, "1\n2\nNew card\n"));
+            EXPECT_EQ(test::contents_below(machine.files(), "C:\\Windows"), before);
+        }
+    }
+}
+
 } // namespace
 } // namespace tavrine

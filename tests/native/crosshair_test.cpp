@@ -3,16 +3,21 @@
 #include "engine/app_data_folder.h"
 #include "overlays/crosshair.h"
 #include "overlays/crosshair_motion.h"
+#include "overlays/crosshair_raster.h"
 #include "overlays/crosshair_shapes.h"
+#include "overlays/overlay_clock.h"
 #include "tests/native/test_support.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
+#include <chrono>
 #include <climits>
 #include <cmath>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace tavrine {
@@ -462,15 +467,97 @@ TEST(CrosshairShapes, PreviewMeasuresInHalvesWhereTheOverlayRoundsDown) {
 // ---- Alpha ----
 
 TEST(CrosshairAlpha, BlackStrokesSurviveAndUntouchedPixelsBecomeTransparent) {
-    std::vector<std::uint32_t> canvas = {kCrosshairUntouched, 0x00000000u, 0x0000FF59u};
-    apply_overlay_alpha(canvas, overlay_alpha(92));
-    EXPECT_EQ(canvas[0], 0u);
-    EXPECT_EQ(canvas[1], 0xEA000000u); // black outline: opaque black, not a hole
-    EXPECT_EQ(canvas[2] >> 24, 234u);
-    EXPECT_EQ((canvas[2] >> 8) & 0xFF, 234u); // green premultiplied: 255 * 234 / 255
+    CrosshairSettings s; // green, black outline, opacity 92: alpha 234
+    s.style = 0;
+    s.center_dot = false;
+    CrosshairMotion m;
+    m.effective_length = 8;
+    m.effective_gap = 4;
+    m.effective_size = 4;
+    std::vector<std::uint32_t> canvas(360 * 360, 0u);
+    paint_crosshair(canvas, crosshair_shapes(s, crosshair_measures(s, m), {180, 180}, CrosshairGrid::Pixels),
+                    crosshair_inks(s));
+    const auto at = [&](int x, int y) {
+        return canvas[static_cast<std::size_t>(y) * 360 + static_cast<std::size_t>(x)];
+    };
+    EXPECT_EQ(at(180, 180), 0u);          // the empty centre
+    EXPECT_EQ(at(183, 180), 0xEA000000u); // black outline: opaque black, not a hole
+    EXPECT_EQ(at(184, 180), 0xEA00EA51u); // green premultiplied: 255 * 234 / 255
     EXPECT_EQ(overlay_alpha(5), 12);
     EXPECT_EQ(overlay_alpha(100), 255);
     EXPECT_EQ(overlay_alpha(0), 2); // never fully invisible
+}
+
+TEST(CrosshairAlpha, ARepaintClearsWhatTheLastFrameCoveredAndNothingElseRemains) {
+    CrosshairSettings s;
+    s.style = 4; // arms, ring and dot
+    CrosshairMotion bloomed;
+    bloomed.effective_length = 20;
+    bloomed.effective_gap = 14;
+    bloomed.effective_size = 12;
+    CrosshairMotion rest;
+    rest.effective_length = 8;
+    rest.effective_gap = 4;
+    rest.effective_size = 4;
+    const auto shapes = [&](const CrosshairMotion& m) {
+        return crosshair_shapes(s, crosshair_measures(s, m), {180, 180}, CrosshairGrid::Pixels);
+    };
+    std::vector<std::uint32_t> kept(360 * 360, 0u);
+    paint_crosshair(kept, shapes(bloomed), crosshair_inks(s));
+    clear_canvas_box(kept, crosshair_bounds(shapes(bloomed))); // as the overlay repaints its canvas
+    paint_crosshair(kept, shapes(rest), crosshair_inks(s));
+    std::vector<std::uint32_t> fresh(360 * 360, 0u);
+    paint_crosshair(fresh, shapes(rest), crosshair_inks(s));
+    EXPECT_EQ(kept, fresh);
+}
+
+// ---- Clock ----
+
+TEST(CrosshairClock, TheRainbowAndTheRecoilMoveOnWhileTheWindowDrawsNoFrame) {
+    CrosshairSettings& settings = crosshair_settings();
+    const CrosshairSettings saved = settings;
+    settings = CrosshairSettings{};
+    settings.enabled = true;
+    settings.rainbow = true;
+    settings.rainbow_speed = 1.0f;
+    settings.fire_detect = 3; // always firing: the bloom grows with a still mouse
+    crosshair_motion() = CrosshairMotion{};
+    update_crosshair_overlay(0.016f); // one frame hands the model to the overlay clock
+    std::this_thread::sleep_for(std::chrono::milliseconds(300)); // no frame at all
+    update_crosshair_overlay(0.0f); // the next frame reads back what the clock did
+    EXPECT_GT(crosshair_motion().hue_phase, 0.1f);
+    EXPECT_GT(crosshair_motion().bloom, 0.5f);
+    EXPECT_NE(settings.colour, CrosshairSettings{}.colour); // the rainbow colour, kept for a save
+
+    settings.enabled = false; // the model comes back to the frame loop, and stands still
+    update_crosshair_overlay(0.0f);
+    const float phase = crosshair_motion().hue_phase;
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    update_crosshair_overlay(0.0f);
+    EXPECT_EQ(crosshair_motion().hue_phase, phase);
+    destroy_crosshair_overlay();
+    crosshair_motion() = CrosshairMotion{};
+    settings = saved;
+}
+
+TEST(OverlayClockTicks, OnlyWhileTheTickAsksForMoreAndAgainWhenWoken) {
+    OverlayClock clock;
+    std::atomic<int> calls{0};
+    clock.start(
+        [&](float) {
+            ++calls;
+            return false; // a still overlay: no periodic tick
+        },
+        std::chrono::milliseconds(5));
+    std::this_thread::sleep_for(std::chrono::milliseconds(60));
+    EXPECT_EQ(calls.load(), 1);
+    clock.wake();
+    for (int i = 0; i < 200 && calls.load() < 2; ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    EXPECT_EQ(calls.load(), 2);
+    clock.stop();
+    EXPECT_FALSE(clock.running());
 }
 
 } // namespace

@@ -118,6 +118,55 @@ TEST_F(FortniteConfig, a_file_too_big_unreadable_or_without_its_backup_is_left_a
     EXPECT_EQ(fake.files().files_below(kClient).size(), 3u) << "no backup, no temporary file";
 }
 
+// A program without administrator rights can plant a link anywhere below the profile; the
+// elevated edit must neither read nor write where it leads, and the run goes on.
+TEST_F(FortniteConfig, a_link_at_any_level_of_the_config_path_is_left_alone_and_what_it_leads_to_untouched) {
+    const std::string levels[] = {
+        kLocal,  kRoot,    std::string(kRoot) + "\\Saved", std::string(kRoot) + "\\Saved\\Config",
+        kClient, kSettings};
+    for (const std::string& level : levels) {
+        for (const test::PlantedLink kind : {test::PlantedLink::Junction, test::PlantedLink::SymbolicLink}) {
+            const bool file = level == kSettings;
+            if (file && kind == test::PlantedLink::Junction) {
+                continue;
+            }
+            SCOPED_TRACE(level + (kind == test::PlantedLink::Junction ? " junction" : " symbolic link"));
+            FakeMachine machine;
+            ScopedMachine scope(machine);
+            FakeFiles& files = machine.files();
+            files.set_known_folder(KnownFolder::LocalAppData, kLocal);
+            const std::string elsewhere =
+                file ? "C:\\Windows\\System32\\secret.ini" : "C:\\Windows\\System32\\x";
+            test::plant_link(files, kSettings, level, kind, elsewhere, "[Secret]\r\nKey=1\r\n");
+            const auto before = test::contents_below(files, "C:\\Windows");
+
+            apply_fortnite_performance_config();
+
+            EXPECT_EQ(test::contents_below(files, "C:\\Windows"), before);
+            for (const auto& [path, content] : test::contents_below(files, "C:\\Users")) {
+                EXPECT_EQ(content.find("Secret"), std::string::npos) << path << " holds a copy";
+            }
+            EXPECT_EQ(machine.registry().text(kLayersKey, kFortniteExe), kFullscreenLayer)
+                << "the run went on";
+        }
+    }
+}
+
+TEST_F(FortniteConfig, a_folder_swapped_for_a_link_between_check_and_use_receives_nothing) {
+    fake.files().add_text_file(kSettings, "[Mine]\r\nKeep=1\r\n");
+    fake.files().add_text_file("C:\\Windows\\System32\\x\\GameUserSettings.ini", "[Secret]\r\n");
+    const auto before = test::contents_below(fake.files(), "C:\\Windows");
+    bool swapped = false;
+    fake.files().on_checked([&](std::string_view path) {
+        if (!swapped && path == kSettings + kBackupSuffix) {
+            swapped = fake.files().replace_with_link(kClient, "C:\\Windows\\System32\\x");
+        }
+    });
+    EXPECT_EQ(edit_ini_file(kSettings, game_user_settings_edits()), IniFileOutcome::LeftAlone);
+    EXPECT_TRUE(swapped);
+    EXPECT_EQ(test::contents_below(fake.files(), "C:\\Windows"), before);
+}
+
 TEST_F(FortniteConfig, without_the_game_folder_nothing_at_all_is_changed) {
     fake.files().set_known_folder(KnownFolder::LocalAppData, "C:\\Users\\Nobody\\AppData\\Local");
     apply_fortnite_performance_config();

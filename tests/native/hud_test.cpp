@@ -8,7 +8,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace tavrine {
@@ -223,17 +225,28 @@ TEST_F(HudToggleTest, start_up_reads_the_earlier_products_file_and_clamps_it) {
     EXPECT_EQ(hud_settings().scale, 1.0f); // missing from the short file: the default stays
 }
 
-TEST_F(HudToggleTest, the_panel_is_polled_and_redrawn_only_at_the_poll_interval) {
+TEST_F(HudToggleTest, the_panel_is_polled_at_the_interval_by_itself_with_no_frame_drawn) {
     hud_settings().poll_ms = 400;
     toggle_hud();
+    const auto start = std::chrono::steady_clock::now();
     update_hud_overlay(0.001f);
     wait_for_hud_poll();
-    update_hud_overlay(0.3f);
+    for (int frame = 0; frame < 20; ++frame) {
+        update_hud_overlay(0.016f); // frames in between poll nothing
+    }
     wait_for_hud_poll();
     EXPECT_EQ(window.presents, 1);
-    update_hud_overlay(0.11f);
-    wait_for_hud_poll();
+    // No frame from here on: the poll thread keeps the interval.
+    while (std::chrono::steady_clock::now() - start < std::chrono::seconds(3)) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        wait_for_hud_poll();
+        if (window.presents >= 2) {
+            break;
+        }
+    }
     EXPECT_EQ(window.presents, 2);
+    EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(400));
+    toggle_hud();
 }
 
 } // namespace

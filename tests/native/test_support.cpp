@@ -89,6 +89,24 @@ void reset_engine_state() {
     set_undo_scope_source(census_undo_scope);
 }
 
+std::map<std::string, std::string> contents_below(const FakeFiles& files, std::string_view folder) {
+    std::map<std::string, std::string> contents;
+    for (const std::string& path : files.files_below(folder)) {
+        contents[path] = files.entry(path)->content;
+    }
+    return contents;
+}
+
+void plant_link(FakeFiles& files, std::string_view meant, std::string_view level, PlantedLink kind,
+                std::string_view elsewhere, std::string_view planted) {
+    files.add_text_file(std::string(elsewhere) + std::string(meant.substr(level.size())), planted);
+    if (kind == PlantedLink::Junction) {
+        files.add_link(level, elsewhere);
+    } else {
+        files.add_symbolic_link(level, elsewhere);
+    }
+}
+
 EngineTest::~EngineTest() {
     // A worker left running would outlive the fake it writes to.
     EXPECT_TRUE(wait_for_worker()) << "a worker was still running at the end of the test";

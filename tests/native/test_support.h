@@ -10,8 +10,10 @@
 
 #include <condition_variable>
 #include <functional>
+#include <map>
 #include <mutex>
 #include <string>
+#include <string_view>
 
 namespace tavrine::test {
 
@@ -46,6 +48,17 @@ void print_every_thread_stack();
 
 // Arm flags, preset and RunStatus as at start-up ("Competitive", idle, nothing shown).
 void reset_engine_state();
+
+// Every file at or below `folder` with its content: the same before and after a run when
+// nothing there was written, replaced or added.
+std::map<std::string, std::string> contents_below(const FakeFiles& files, std::string_view folder);
+
+// What a program without administrator rights plants at `level` (a folder, or with a symbolic
+// link also a file) of `meant`: a link to `elsewhere`, where the same names lead to a file
+// holding `planted`. A junction can only lead to a folder.
+enum class PlantedLink : std::uint8_t { Junction, SymbolicLink };
+void plant_link(FakeFiles& files, std::string_view meant, std::string_view level, PlantedLink kind,
+                std::string_view elsewhere, std::string_view planted);
 
 // Every engine test starts from start-up state on its own empty fake machine. The fake is
 // installed for the whole test so nothing can reach the real machine (the Windows runner

@@ -1,4 +1,4 @@
-// The crosshair overlay against real GDI and a real layered window under Wine: the pixels the
+// The crosshair overlay against a real DIB and a real layered window under Wine: the pixels the
 // shape list paints into the 360 x 360 canvas, and where the window goes.
 
 #include "overlays/crosshair.h"
@@ -121,19 +121,22 @@ TEST(CrosshairWindow, ShownCentredTopmostAndClickThroughThenHiddenByTheToggle) {
     EXPECT_TRUE(centred.layered);
     EXPECT_TRUE(centred.click_through);
 
-    settings.offset_x = 50;
-    crosshair_motion().kick_y = -28;
-    update_crosshair_overlay(0.016f);
-    wait_for_crosshair_overlay();
-    const CrosshairWindowFacts moved = crosshair_window_facts();
-    EXPECT_EQ(moved.x - centred.x, 50);
-    EXPECT_EQ(moved.y - centred.y, -28);
-
     settings.enabled = false;
     update_crosshair_overlay(0.016f);
     wait_for_crosshair_overlay();
     EXPECT_FALSE(crosshair_window_facts().visible);
     EXPECT_TRUE(crosshair_window_facts().exists); // hidden, not destroyed
+
+    // While hidden the model is the frame loop's again; shown, the overlay clock takes it over.
+    settings.offset_x = 50;
+    crosshair_motion().kick_y = -28;
+    settings.enabled = true;
+    update_crosshair_overlay(0.016f);
+    wait_for_crosshair_overlay();
+    const CrosshairWindowFacts moved = crosshair_window_facts();
+    EXPECT_TRUE(moved.visible);
+    EXPECT_EQ(moved.x - centred.x, 50);
+    EXPECT_EQ(moved.y - centred.y, -28);
 
     destroy_crosshair_overlay();
     EXPECT_FALSE(crosshair_window_facts().exists);

@@ -8,6 +8,7 @@
 #include "windows_test_support.h"
 
 #include <gtest/gtest.h>
+#include <windows.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -92,6 +93,39 @@ TEST_F(RealFiles, a_link_made_from_the_host_is_listed_as_a_reparse_point) {
     EXPECT_FALSE(files().pin_folder(path.string())) << "a link is never pinned, so never walked";
 }
 
+// Run the same way: the host's link leads to a folder holding "canary.txt" (and nothing else).
+// No whole-file operation may go through it, whatever it is asked to do there.
+TEST_F(RealFiles, a_link_made_from_the_host_is_never_gone_through_by_whole_file_operations) {
+    const char* link = std::getenv("TAVRINE_HOST_LINK");
+    if (link == nullptr || *link == '\0') {
+        GTEST_SKIP() << "TAVRINE_HOST_LINK is not set";
+    }
+    const std::string canary = std::string(link) + "\\canary.txt";
+    ASSERT_TRUE(fs::exists(canary)) << "the link leads to the canary";
+    write(root() / "mine.txt", "mine");
+    const std::string mine = (root() / "mine.txt").string();
+
+    EXPECT_FALSE(files().path_is_plain(canary));
+    EXPECT_FALSE(files().read_file(canary).has_value());
+    EXPECT_FALSE(files().copy_file(canary, (root() / "copy.txt").string(), true));
+    EXPECT_FALSE(files().write_file_whole(canary, "written"));
+    EXPECT_FALSE(files().append_file(canary, "appended"));
+    EXPECT_FALSE(files().copy_file(mine, std::string(link) + "\\copy.txt", true));
+    EXPECT_FALSE(files().open_append(std::string(link) + "\\new.txt"));
+    EXPECT_FALSE(files().create_folders(std::string(link) + "\\made"));
+
+    EXPECT_FALSE(fs::exists(root() / "copy.txt"));
+    std::size_t entries = 0;
+    for ([[maybe_unused]] const auto& entry : fs::directory_iterator(fs::path(link))) {
+        ++entries;
+    }
+    EXPECT_EQ(entries, 1u) << "nothing made beside the canary";
+    std::ifstream text(canary);
+    std::string content;
+    std::getline(text, content);
+    EXPECT_EQ(content, "canary");
+}
+
 // The history folder's protection, as Wine keeps a file's security descriptor.
 TEST_F(RealFiles, an_admin_only_folder_reads_back_as_one_until_everyone_may_write_in_it) {
     const fs::path history = root() / "Tavrine" / "history";
@@ -102,6 +136,10 @@ TEST_F(RealFiles, an_admin_only_folder_reads_back_as_one_until_everyone_may_writ
     write(history / "entry.txt");
     EXPECT_FALSE(files().is_admin_only_folder((history / "entry.txt").string())) << "a file is no folder";
 
+    HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
+    if (ntdll != nullptr && GetProcAddress(ntdll, "wine_get_version") != nullptr) {
+        GTEST_SKIP() << "Wine keeps no access list on a file: an added entry is never read back";
+    }
     ASSERT_TRUE(test::grant_everyone_write(history.string()));
     EXPECT_FALSE(files().is_admin_only_folder(history.string()));
     EXPECT_TRUE(files().create_admin_only_folder(history.string())) << "its own folder is protected again";

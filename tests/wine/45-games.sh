@@ -5,7 +5,10 @@
 # `plan deploy fortnite` prints the seven stages and the INI lines and changes nothing;
 # `apply deploy fortnite` leaves each file in its encoding with every edit applied and every
 # other line kept, a ".tavrine.bak" byte-identical to the original, no "WinGDK", and the
-# Layers and DirectX values set; a second deploy changes neither backup.
+# Layers and DirectX values set; a second deploy changes neither backup. Then links made from
+# the host (Wine cannot make them) lead the "Windows" platform folder and WindowsNoEditor's
+# "Engine.ini" to files outside the game's folder: a third deploy leaves those files, and the
+# folder they are in, exactly as they were, and still edits the plain files beside them.
 set -euo pipefail
 source "$(dirname "$0")/../../scripts/wine-lib.sh"
 wine_sandbox_ensure
@@ -27,7 +30,8 @@ esac
 client_win="$local_win\\FortniteGame\\Saved\\Config\\WindowsClient"
 client="$(host_path "$client_win")"
 originals="$TAVRINE_ARTIFACTS/games-originals"
-rm -rf "$root" "$originals"
+outside="$WINEPREFIX/drive_c/tavrine-games-outside"
+rm -rf "$root" "$originals" "$outside"
 mkdir -p "$client" "$originals"
 
 printf '[ScalabilityGroups]\r\nsg.ResolutionQuality=75.000000\r\nsg.ShadowQuality = 3\r\n'`
@@ -117,5 +121,30 @@ expect_eq "a second deploy leaves the backups alone" "same same" \
     "$(cmp -s "$settings.tavrine.bak" "$originals/GameUserSettings.ini" && echo same) $(cmp -s \
         "$client/Engine.ini.tavrine.bak" "$originals/Engine.ini" && echo same)"
 
-rm -rf "$root"
+# Links planted in the game's folder: the far side is never read, backed up or written.
+mkdir -p "$outside" "$root/Saved/Config/WindowsNoEditor"
+printf '[Canary]\r\nKeep=1\r\n' >"$outside/GameUserSettings.ini"
+printf '[Canary]\r\nKeep=1\r\n' >"$outside/Engine.ini"
+printf '[Secret]\r\nKeep=1\r\n' >"$outside/secret.ini"
+cp -r "$outside" "$TAVRINE_ARTIFACTS/games-outside-before"
+ln -s "$(realpath --relative-to="$root/Saved/Config" "$outside")" "$root/Saved/Config/Windows"
+ln -s "$(realpath --relative-to="$root/Saved/Config/WindowsNoEditor" "$outside/secret.ini")" \
+    "$root/Saved/Config/WindowsNoEditor/Engine.ini"
+[[ "$(realpath "$root/Saved/Config/Windows")" == "$(realpath "$outside")" ]] ||
+    { echo "  FAIL  the folder link does not lead outside"; exit 1; }
+set +e
+TAVRINE_WIN_TIMEOUT=900 win_run tavrine-cli.exe apply deploy fortnite >"$TAVRINE_ARTIFACTS/games-links.txt"
+links_code=$?
+set -e
+expect_eq "a deploy with links planted exits 0" 0 "$links_code"
+expect_eq "nothing beyond the links is read into a backup or written" "same" \
+    "$(diff -r "$outside" "$TAVRINE_ARTIFACTS/games-outside-before" >/dev/null && echo same)"
+expect_eq "the file link stays a link with no backup beside it" "link none" \
+    "$([[ -L "$root/Saved/Config/WindowsNoEditor/Engine.ini" ]] && echo link) $(ls "$root/Saved/Config/WindowsNoEditor" |
+        grep -c 'tavrine' | sed 's/^0$/none/')"
+expect_contains "the plain file beside the link is still edited" "bUseVSync=False" \
+    "$(tail -c +3 "$root/Saved/Config/WindowsNoEditor/GameUserSettings.ini" | iconv -f UTF-16LE -t UTF-8)"
+
+rm -f "$root/Saved/Config/Windows" "$root/Saved/Config/WindowsNoEditor/Engine.ini"
+rm -rf "$root" "$outside" "$TAVRINE_ARTIFACTS/games-outside-before"
 wine_test_done
