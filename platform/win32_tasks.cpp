@@ -1,6 +1,7 @@
 #include "platform/win32_tasks.h"
 
 #include "platform/win32_handles.h"
+#include "platform/win32_wide_text.h"
 
 #include <taskschd.h>
 
@@ -32,22 +33,10 @@ private:
     HRESULT result_;
 };
 
-// UTF-8 in, a BSTR out; null when the text does not convert.
+// UTF-8 in, a BSTR out (null only when out of memory).
 UniqueBstr bstr(std::string_view text) {
-    if (text.empty()) {
-        return UniqueBstr(SysAllocString(L""));
-    }
-    const int size = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, text.data(),
-                                         static_cast<int>(text.size()), nullptr, 0);
-    if (size <= 0) {
-        return UniqueBstr();
-    }
-    UniqueBstr out(SysAllocStringLen(nullptr, static_cast<UINT>(size)));
-    if (out && MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, text.data(), static_cast<int>(text.size()),
-                                   out.get(), size) != size) {
-        return UniqueBstr();
-    }
-    return out;
+    const std::wstring wide = win32::wide_from_utf8(text);
+    return UniqueBstr(SysAllocStringLen(wide.data(), static_cast<UINT>(wide.size())));
 }
 
 // The scheduler's root folder ("\") on this machine, connected as the calling user.
