@@ -5,6 +5,7 @@
 #include "overlays/sensors.h"
 #include "tests/native/test_support.h"
 
+#include <atomic>
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -166,8 +167,9 @@ public:
     void destroy() override { created = false; }
 
     bool created = false;
-    bool shown = false;
-    int presents = 0;
+    // The poll thread presents while the test reads these.
+    std::atomic<bool> shown{false};
+    std::atomic<int> presents{0};
     HudPanel last;
 };
 
