@@ -18,8 +18,6 @@ class StartWithWindows : public test::EngineTest {
 protected:
     StartWithWindows() {
         run_from(kExe);
-        // The environment is the user's to set: it never names the protected folder.
-        fake.files().set_environment("ProgramFiles", "C:\\Users\\Player\\Downloads");
         fake.files().add_folder("C:\\Windows\\Temp");
         fake.registry().put_string(kRunKeyPath, "DunmarrowOptimiser", "C:\\Old\\Dunmarrow.exe");
         fake.registry().put_string(kRunKeyPath, "TavrineOptimiser", "C:\\Old\\TavrineOptimiser.exe");
