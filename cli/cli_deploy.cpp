@@ -5,6 +5,7 @@
 #include "engine/worker_gate.h"
 #include "games/title_catalogue.h"
 #include "platform/ascii.h"
+#include "platform/console_interrupt.h"
 #include "platform/recording_machine.h"
 #include "runs/deploy.h"
 
@@ -69,12 +70,20 @@ int apply_deploy(std::int32_t index, std::ostream& out, std::ostream& err) {
         last_width = width;
         out << "\r" << line << std::flush;
     };
+    // Ctrl+C asks the deploy to stop after the stage under way; the program ends when it has.
+    const ScopedConsoleInterrupt interrupt(request_worker_stop);
     while (active_worker() == WorkerKind::Deploy) {
         show();
         std::this_thread::sleep_for(std::chrono::milliseconds(100));
     }
+    join_worker(std::chrono::milliseconds(0));
     show();
     out << "\n";
+    if (const int finished = run_status().completed_steps.load(); finished < kDeployStageCount) {
+        out << "Stopped after stage " << finished << " of " << kDeployStageCount
+            << "; the history says so, and tavrine-cli apply undo takes back what it changed.\n";
+        return kCliInterrupted;
+    }
     return 0;
 }
 

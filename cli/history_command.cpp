@@ -1,7 +1,10 @@
 #include "cli/history_command.h"
 
+#include "cli/cli.h"
 #include "engine/history.h"
 #include "engine/history_undo.h"
+#include "engine/worker_gate.h"
+#include "platform/console_interrupt.h"
 #include "platform/machine.h"
 #include "platform/recording_machine.h"
 
@@ -35,7 +38,7 @@ std::string entry_state(const HistoryEntry& entry) {
                " lines are not something this program changes";
     }
     if (!entry.undone_by.empty()) {
-        return "undone by " + entry.undone_by;
+        return entry.undo_state() + " by " + entry.undone_by;
     }
     std::string state = entry.file->header.undoes.empty() ? "" : "undo of " + entry.file->header.undoes;
     if (!entry.file->ended) {
@@ -80,7 +83,7 @@ int plan_undo(const std::optional<std::string>& id, std::ostream& out, std::ostr
     UndoOutcome outcome;
     {
         ScopedThreadMachine scope(recorder);
-        outcome = undo_records(*target.entry->file);
+        outcome = undo_records(*target.entry->file, target.entry->pending());
     }
     const JournalHeader& header = target.entry->file->header;
     out << "# plan to undo " << target.entry->id << " (" << header.what << ", " << header.time
@@ -98,7 +101,12 @@ int apply_undo_command(const std::optional<std::string>& id, std::ostream& out, 
                "Run it from an elevated prompt (Run as administrator).\n";
         return kUsageError;
     }
-    const UndoRun run = apply_undo(id);
+    UndoRun run;
+    {
+        // Ctrl+C asks the undo to stop after the record under way; the rest stays to undo.
+        const ScopedConsoleInterrupt interrupt(request_worker_stop);
+        run = apply_undo(id);
+    }
     if (!run.error.empty()) {
         err << "tavrine-cli: " << run.error << "\n";
         return run.refused ? kRefused : 1;
@@ -107,7 +115,7 @@ int apply_undo_command(const std::optional<std::string>& id, std::ostream& out, 
     if (run.history_id.empty() && history_enabled()) {
         out << "This undo is not recorded for undo: its history file could not be written\n";
     }
-    return 0;
+    return run.outcome.stopped ? kCliInterrupted : 0;
 }
 
 } // namespace

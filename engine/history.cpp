@@ -204,6 +204,12 @@ bool HistoryRun::finish_with(std::string_view stopped) {
     return true;
 }
 
+void HistoryRun::record_outcome(const RecordOutcome& outcome) {
+    if (journal_ && !finished_) {
+        journal_->record_outcome(outcome);
+    }
+}
+
 HistoryRun::~HistoryRun() {
     finish();
 }
@@ -254,6 +260,18 @@ HistoryParse parse_history(std::string_view text) {
             file.incomplete = true;
             continue;
         }
+        if (const std::optional<RecordOutcome> outcome = parse_outcome(lines[i])) {
+            // Only an undo's entry speaks of another run's records, each once, newest first
+            // (the order an undo goes in).
+            if (file.header.undoes.empty()) {
+                return {std::nullopt, where + "an undo's line in an entry that undoes nothing"};
+            }
+            if (!file.outcomes.empty() && outcome->record >= file.outcomes.back().record) {
+                return {std::nullopt, where + "an undo's lines out of order"};
+            }
+            file.outcomes.push_back(*outcome);
+            continue;
+        }
         RecordParse parsed = parse_record(lines[i]);
         if (!parsed.record) {
             return {std::nullopt, where + parsed.error};
@@ -277,6 +295,40 @@ int HistoryEntry::undoable() const {
 
 int HistoryEntry::cannot() const {
     return file ? static_cast<int>(file->records.size()) - undoable() : 0;
+}
+
+int HistoryEntry::restored() const {
+    int count = 0;
+    for (std::size_t i = 0; file && i < fates.size() && i < file->records.size(); ++i) {
+        count += fates[i] == RecordFate::Restored && !std::holds_alternative<CannotRecord>(file->records[i]);
+    }
+    return count;
+}
+
+bool HistoryEntry::undo_finished() const {
+    return !undone_by.empty() &&
+           std::all_of(fates.begin(), fates.end(), [](const auto& fate) { return fate.has_value(); });
+}
+
+std::vector<std::size_t> HistoryEntry::pending() const {
+    std::vector<std::size_t> records;
+    for (std::size_t i = 0; file && i < file->records.size(); ++i) {
+        const std::optional<RecordFate> fate = i < fates.size() ? fates[i] : std::nullopt;
+        if (fate != RecordFate::Restored && fate != RecordFate::Cannot) {
+            records.push_back(i);
+        }
+    }
+    return records;
+}
+
+std::string HistoryEntry::undo_state() const {
+    if (undone_by.empty()) {
+        return {};
+    }
+    if (undo_finished() && restored() == undoable()) {
+        return "undone";
+    }
+    return "partly undone (" + std::to_string(restored()) + " of " + std::to_string(undoable()) + ")";
 }
 
 std::string check_entry_name(std::string_view id, const JournalHeader& header, std::string_view now_stamp) {
@@ -346,6 +398,49 @@ void read_entries(Files& files, const std::string& folder, bool moved, std::vect
     }
 }
 
+// What each record of each run became: newest first, so an undo's own records are settled
+// before it is judged. An undo stands unless a later undo restored any of its records (its
+// run's records are then offered again; putting back what is already back changes nothing).
+// Where two undos that stand reached the same record, the later one's word holds. Only the
+// protected folder's entries count: a file in the user's folder undoes nothing.
+void settle_undos(std::vector<HistoryEntry>& entries) {
+    std::map<std::string, HistoryEntry*> by_id;
+    for (HistoryEntry& entry : entries) {
+        if (!entry.moved) {
+            entry.fates.assign(entry.file ? entry.file->records.size() : 0, std::nullopt);
+            by_id.emplace(entry.id, &entry);
+        }
+    }
+    for (auto it = entries.rbegin(); it != entries.rend(); ++it) {
+        if (it->moved || !it->file || it->file->header.undoes.empty() || it->restored() > 0) {
+            continue;
+        }
+        const auto target = by_id.find(it->file->header.undoes);
+        if (target == by_id.end() || target->second->id >= it->id) { // an undo follows its run
+            continue;
+        }
+        HistoryEntry& run = *target->second;
+        bool reached = false;
+        for (const RecordOutcome& outcome : it->file->outcomes) {
+            const std::size_t index = outcome.record - 1;
+            if (index < run.fates.size() && !run.fates[index]) {
+                run.fates[index] = outcome.fate;
+                reached = true;
+            }
+        }
+        // An undo written before these lines, which ended: it took back the whole run.
+        if (it->file->outcomes.empty() && it->file->ended && it->file->stopped.empty()) {
+            for (std::optional<RecordFate>& fate : run.fates) {
+                fate = fate.value_or(RecordFate::Restored);
+            }
+            reached = true;
+        }
+        if (reached && run.undone_by.empty()) {
+            run.undone_by = it->id;
+        }
+    }
+}
+
 } // namespace
 
 std::vector<HistoryEntry> list_history() {
@@ -366,21 +461,7 @@ std::vector<HistoryEntry> list_history() {
             entry.refused = lines_outside(*scope, entry.file->records);
         }
     }
-    // An undo takes its run back unless it was itself undone; newest first settles that. Only
-    // the protected folder's entries count: a file in the user's folder undoes nothing.
-    std::map<std::string, std::string> undone_by;
-    for (auto it = entries.rbegin(); it != entries.rend(); ++it) {
-        if (it->moved) {
-            continue;
-        }
-        if (auto found = undone_by.find(it->id); found != undone_by.end()) {
-            it->undone_by = found->second;
-            continue;
-        }
-        if (it->file && !it->file->header.undoes.empty()) {
-            undone_by.emplace(it->file->header.undoes, it->id);
-        }
-    }
+    settle_undos(entries);
     return entries;
 }
 

@@ -61,6 +61,8 @@ public:
     bool finish();
     // The same for a run stopped at a step boundary: its end says "stopped after step N of M".
     bool finish_stopped(int completed_steps, int total_steps);
+    // An undo's word on one record of the run it takes back (nothing while not recording).
+    void record_outcome(const RecordOutcome& outcome);
 
 private:
     bool finish_with(std::string_view stopped);
@@ -78,6 +80,9 @@ struct HistoryFile {
     std::string stopped;       // "stopped after step 3 of 12" for a run stopped by a quit
     bool incomplete = false;   // a line could not be written: the record is not whole
     std::string copies_folder; // the previous bytes of the files the run wrote
+    // An undo's word on each record of its run it reached, newest record first. An undo from
+    // before these lines has none: when it ended (not stopped) it took back the whole run.
+    std::vector<RecordOutcome> outcomes;
 };
 struct HistoryParse {
     std::optional<HistoryFile> file;
@@ -93,18 +98,30 @@ struct HistoryEntry {
     std::string path;
     std::optional<HistoryFile> file; // nullopt when damaged
     std::string error;               // why it is damaged
-    std::string undone_by;           // the id of the undo that took it back
-    bool moved = false;              // from the per-user folder: can be viewed, not undone
-    bool forged = false;             // its name is dated ahead or disagrees with its header
+    std::string undone_by;           // the newest undo that reached any of its records
+    // Per record, what the undos that still stand made of it; nullopt where none reached it.
+    std::vector<std::optional<RecordFate>> fates;
+    bool moved = false;  // from the per-user folder: can be viewed, not undone
+    bool forged = false; // its name is dated ahead or disagrees with its header
     // Its lines outside what the program changes (undo_scope.h), as written: the entry is
     // refused whole while there is one.
     std::vector<std::string> refused;
     int undoable() const;
     int cannot() const;
+    // The undoable records put back by undos that still stand.
+    int restored() const;
+    // Every record reached by an undo that still stands: the default undo passes it by.
+    bool undo_finished() const;
+    // The records (0-based, in file order) a later undo offers: those not yet restored, less
+    // the ones an undo already found cannot be undone.
+    std::vector<std::size_t> pending() const;
+    // "", "undone", or "partly undone (12 of 17)".
+    std::string undo_state() const;
 };
 // Oldest first: the history folder's entries (none while history_folder_problem() is set),
-// and the per-user folder's, marked moved. A file whose name is dated ahead of the clock or
-// disagrees with its header (time, what ran, id) is refused whole, as damaged.
+// and the per-user folder's, marked moved. An undo stands unless a later undo restored any
+// of its own records; what the undos that stand made of each record is in `fates`. A file whose name is dated
+// ahead of the clock or disagrees with its header (time, what ran, id) is refused whole, as damaged.
 std::vector<HistoryEntry> list_history();
 
 // Whether an entry's name fits its header; the reason when it does not. `now_stamp` is the

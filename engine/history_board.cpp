@@ -33,13 +33,15 @@ std::vector<HistoryRow> read_rows(std::string& problem) {
             row.undoable = it->undoable();
             row.cannot = it->cannot();
         }
-        row.state = it->moved                ? "moved"
-                    : it->forged             ? "refused"
-                    : !it->file              ? "damaged"
-                    : !it->refused.empty()   ? "refused"
-                    : !it->undone_by.empty() ? "undone"
-                    : it->file->incomplete   ? "not whole"
-                                             : "";
+        row.state = it->moved              ? "moved"
+                    : it->forged           ? "refused"
+                    : !it->file            ? "damaged"
+                    : !it->refused.empty() ? "refused"
+                    : it->file->incomplete ? "not whole"
+                                           : it->undo_state();
+        const bool usable =
+            !it->moved && !it->forged && it->file && it->refused.empty() && !it->file->incomplete;
+        row.can_undo = usable && (it->undone_by.empty() || !it->pending().empty());
         rows.push_back(std::move(row));
     }
     return rows;

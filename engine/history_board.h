@@ -15,9 +15,11 @@ struct HistoryRow {
     std::string what; // "latency", "deploy", "undo", ...
     int undoable = 0;
     int cannot = 0;
-    // "" for a run that can be undone; "undone", "damaged", "not whole", "moved" (from the
-    // user's folder: can be viewed, not undone) or "refused" (not the program's own changes)
+    // "" for a run no undo has reached; "undone", "partly undone (12 of 17)", "damaged", "not
+    // whole", "moved" (from the user's folder: can be viewed, not undone) or "refused" (not the
+    // program's own changes)
     std::string state;
+    bool can_undo = false; // some of its records are still to be put back
 };
 
 struct HistoryBoard {

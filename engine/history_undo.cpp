@@ -13,7 +13,7 @@ namespace tavrine {
 
 namespace {
 
-enum class Step : std::uint8_t { Restored, ChangedSince, Failed };
+enum class Step : std::uint8_t { Restored, ChangedSince, Failed, Cannot };
 
 ValueState current_value(Machine& machine, const RegistryRecord& record) {
     const RegistryKeyPtr key = machine.registry().open_key(record.hive, record.sub_key, KeyAccess::Read);
@@ -200,53 +200,80 @@ std::string counted(int count, const char* one, const char* many) {
 
 } // namespace
 
-UndoOutcome undo_records(const HistoryFile& file) {
+UndoOutcome undo_records(const HistoryFile& file, const std::vector<std::size_t>& records,
+                         const std::function<void(const RecordOutcome&)>& done, bool stoppable) {
     UndoOutcome outcome;
-    for (auto it = file.records.rbegin(); it != file.records.rend(); ++it) {
+    outcome.offered = static_cast<int>(records.size());
+    for (auto index = records.rbegin(); index != records.rend(); ++index) {
+        // Between two records, never inside one: what the entry says it did, it did.
+        if (stoppable && worker_stop_requested()) {
+            outcome.stopped = true;
+            break;
+        }
+        if (*index >= file.records.size()) {
+            continue;
+        }
+        const JournalRecord& record = file.records[*index];
         Machine& machine = current_machine();
+        RecordFate fate = RecordFate::Cannot;
         Step step = Step::Restored;
-        if (const auto* registry = std::get_if<RegistryRecord>(&*it)) {
+        if (const auto* registry = std::get_if<RegistryRecord>(&record)) {
             step = undo_registry(machine, *registry);
-        } else if (const auto* key = std::get_if<KeyRecord>(&*it)) {
+        } else if (const auto* key = std::get_if<KeyRecord>(&record)) {
             step = undo_key(machine, *key);
-        } else if (const auto* service = std::get_if<ServiceRecord>(&*it)) {
+        } else if (const auto* service = std::get_if<ServiceRecord>(&record)) {
             step = undo_service(machine, *service);
-        } else if (const auto* spi = std::get_if<SpiRecord>(&*it)) {
+        } else if (const auto* spi = std::get_if<SpiRecord>(&record)) {
             step = undo_spi(machine, *spi);
-        } else if (const auto* scheme = std::get_if<PowerSchemeRecord>(&*it)) {
+        } else if (const auto* scheme = std::get_if<PowerSchemeRecord>(&record)) {
             step = undo_power_scheme(machine, *scheme);
-        } else if (const auto* index = std::get_if<PowerIndexRecord>(&*it)) {
-            step = undo_power_index(machine, *index);
-        } else if (const auto* qos = std::get_if<QosRecord>(&*it)) {
+        } else if (const auto* index_record = std::get_if<PowerIndexRecord>(&record)) {
+            step = undo_power_index(machine, *index_record);
+        } else if (const auto* qos = std::get_if<QosRecord>(&record)) {
             step = undo_qos(*qos);
-        } else if (const auto* written = std::get_if<FileRecord>(&*it)) {
+        } else if (const auto* written = std::get_if<FileRecord>(&record)) {
             step = undo_file(machine, file, *written);
-        } else if (const auto* task = std::get_if<TaskRecord>(&*it)) {
+        } else if (const auto* task = std::get_if<TaskRecord>(&record)) {
             step = undo_task(machine, *task);
         } else {
-            machine.note("cannot be undone: " + std::get<CannotRecord>(*it).text);
-            ++outcome.cannot;
-            continue;
+            machine.note("cannot be undone: " + std::get<CannotRecord>(record).text);
+            step = Step::Cannot;
         }
         switch (step) {
         case Step::Restored:
             ++outcome.restored;
+            fate = RecordFate::Restored;
             break;
         case Step::ChangedSince:
             ++outcome.changed_since;
+            fate = RecordFate::ChangedSince;
             break;
         case Step::Failed:
             ++outcome.failed;
+            fate = RecordFate::Refused;
             break;
+        case Step::Cannot:
+            ++outcome.cannot;
+            fate = RecordFate::Cannot;
+            break;
+        }
+        ++outcome.reached;
+        if (done) {
+            done(RecordOutcome{static_cast<std::uint32_t>(*index + 1), fate});
         }
     }
     return outcome;
 }
 
 std::string undo_summary(const UndoOutcome& outcome) {
-    std::string text = counted(outcome.restored, "change restored", "changes restored") + " · " +
-                       std::to_string(outcome.changed_since) + " changed since, left alone · " +
-                       std::to_string(outcome.cannot) + " cannot be undone";
+    std::string text;
+    if (outcome.stopped) {
+        text = "Stopped after " + std::to_string(outcome.reached) + " of " + std::to_string(outcome.offered) +
+               " records (undo again for the rest): ";
+    }
+    text += counted(outcome.restored, "change restored", "changes restored") + " · " +
+            std::to_string(outcome.changed_since) + " changed since, left alone · " +
+            std::to_string(outcome.cannot) + " cannot be undone";
     if (outcome.failed > 0) {
         text += " · " + std::to_string(outcome.failed) + " refused by the system";
     }
@@ -265,7 +292,7 @@ UndoTarget find_undo_target(const std::optional<std::string>& id) {
             if (it->id == *id && (chosen == nullptr || chosen->moved)) {
                 chosen = &*it;
             }
-        } else if (!it->moved && it->undone_by.empty() && !(it->file && !it->file->header.undoes.empty())) {
+        } else if (!it->moved && !it->undo_finished() && !(it->file && !it->file->header.undoes.empty())) {
             chosen = &*it; // a damaged or refused newest run is chosen too, and refused below
             break;
         }
@@ -301,7 +328,7 @@ UndoTarget find_undo_target(const std::optional<std::string>& id) {
                 "the history of " + chosen->id +
                     " is not whole (a line could not be written during the run), so it cannot be undone"};
     }
-    if (!chosen->undone_by.empty()) {
+    if (!chosen->undone_by.empty() && chosen->pending().empty()) {
         return {std::nullopt, chosen->id + " was already undone by " + chosen->undone_by};
     }
     return {*chosen, {}};
@@ -329,8 +356,14 @@ UndoRun apply_undo_admitted(const std::optional<std::string>& id) {
     run.undone_id = target.entry->id;
     HistoryRun history("undo", run.undone_id);
     run.history_id = history.id();
-    run.outcome = undo_records(*target.entry->file);
-    if (!history.finish()) {
+    const std::vector<std::size_t> pending = target.entry->pending();
+    run.outcome = undo_records(
+        *target.entry->file, pending,
+        [&history](const RecordOutcome& outcome) { history.record_outcome(outcome); }, true);
+    const bool written = run.outcome.stopped
+                             ? history.finish_stopped(run.outcome.reached, run.outcome.offered)
+                             : history.finish();
+    if (!written) {
         run.history_id.clear();
     }
     return run;

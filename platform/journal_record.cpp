@@ -767,6 +767,48 @@ std::optional<JournalHeader> parse_header(std::string_view line) {
     return header;
 }
 
+namespace {
+
+constexpr std::string_view kOutcomeVerb = "UNDID";
+constexpr std::pair<RecordFate, std::string_view> kFateWords[] = {
+    {RecordFate::Restored, "restored"},
+    {RecordFate::ChangedSince, "changed since"},
+    {RecordFate::Cannot, "cannot"},
+    {RecordFate::Refused, "refused"},
+};
+
+} // namespace
+
+std::string format_outcome(const RecordOutcome& outcome) {
+    std::string line(kOutcomeVerb);
+    line += '\t';
+    append_number(line, outcome.record);
+    line += '\t';
+    for (const auto& [fate, word] : kFateWords) {
+        if (fate == outcome.fate) {
+            line += word;
+        }
+    }
+    return line;
+}
+
+std::optional<RecordOutcome> parse_outcome(std::string_view line) {
+    const std::vector<std::string_view> fields = split_tabs(line);
+    if (fields.size() != 3 || fields[0] != kOutcomeVerb || fields[1].starts_with('0')) {
+        return std::nullopt;
+    }
+    const std::optional<std::uint32_t> record = parse_u32(fields[1]);
+    if (!record) {
+        return std::nullopt;
+    }
+    for (const auto& [fate, word] : kFateWords) {
+        if (fields[2] == word) {
+            return RecordOutcome{*record, fate};
+        }
+    }
+    return std::nullopt;
+}
+
 std::string stopped_note(int completed_steps, int total_steps) {
     return "stopped after step " + std::to_string(completed_steps) + " of " + std::to_string(total_steps);
 }
@@ -779,7 +821,8 @@ std::optional<std::string> parse_stopped_end(std::string_view line) {
     std::string_view rest = line.substr(kPrefix.size());
     const std::size_t of = rest.find(" of ");
     const auto number = [](std::string_view digits) -> std::optional<int> {
-        if (digits.empty() || digits.size() > 4 ||
+        // A step of an undo is one record: an entry may hold many thousands.
+        if (digits.empty() || digits.size() > 7 ||
             digits.find_first_not_of("0123456789") != std::string_view::npos) {
             return std::nullopt;
         }

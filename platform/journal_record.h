@@ -16,6 +16,8 @@
 //   FILE      <tab> C:\...\Engine.ini <tab> 1.bin <tab> left 2048:0123456789abcdef
 //   TASK      <tab> TavrineOptimiser <tab> absent <tab> left present
 //   CANNOT    <tab> RUN bcdedit /set disabledynamictick yes
+//   UNDID     <tab> 17 <tab> restored        (an undo's own entry: what became of record 17 of
+//                                              the run it takes back, written once it is known)
 //
 // Fields are separated by tabs; texts escape '%', tabs, line breaks and other control bytes
 // as %XX, so no field can break a line. History files are read back as untrusted input: the
@@ -140,6 +142,22 @@ struct RecordParse {
     std::string error; // why the line was refused
 };
 RecordParse parse_record(std::string_view line);
+
+// What an undo made of one record of the run it takes back. Written to the undo's own entry
+// as each record is done, so an undo cut short still says which records it reached.
+enum class RecordFate : std::uint8_t {
+    Restored,     // put back, or already as it was before the run
+    ChangedSince, // somebody changed it since the run (or it could not be read): left alone
+    Cannot,       // the run could not record it for undo
+    Refused,      // the system refused the put-back
+};
+struct RecordOutcome {
+    std::uint32_t record = 0; // 1-based, in the order of the run's records
+    RecordFate fate = RecordFate::Restored;
+};
+// "UNDID<TAB>17<TAB>restored"; nullopt for any other line, or one out of shape.
+std::string format_outcome(const RecordOutcome& outcome);
+std::optional<RecordOutcome> parse_outcome(std::string_view line);
 
 // The first line of every history file.
 struct JournalHeader {

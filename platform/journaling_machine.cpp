@@ -188,6 +188,13 @@ void JournalingMachine::record_cannot(std::string text) {
     append_locked(CannotRecord{std::move(text)});
 }
 
+void JournalingMachine::record_outcome(const RecordOutcome& outcome) {
+    const Lock lock(journal_mutex_);
+    flush_deletions_locked(); // the changes of the record come before the word on it
+    line_ = format_outcome(outcome);
+    write_line_locked();
+}
+
 void JournalingMachine::count_file_deletion() {
     const Lock lock(journal_mutex_);
     ++deleted_files_;

@@ -156,6 +156,9 @@ public:
     // put back.
     void journal_file_write(std::string_view path, std::string_view bytes);
 
+    // An undo's word on one record of the run it takes back, written once the record is done.
+    void record_outcome(const RecordOutcome& outcome);
+
     // Closes the history: the deletions still counted, then "END" (or, when a line could not
     // be written, "INCOMPLETE", so the entry is never taken for a whole one).
     // Writes the end line: "END", or "END<TAB>stopped after step N of M" when `stopped` is set.

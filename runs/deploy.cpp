@@ -73,7 +73,11 @@ bool any_armed(std::span<const Module> modules) {
     return false;
 }
 
-void begin_stage(std::int32_t stage, const DeployStageHook& on_stage) {
+// False, with nothing published, when a quit asks the deploy to stop before this stage.
+bool begin_stage(std::int32_t stage, const DeployStageHook& on_stage, bool stoppable) {
+    if (stoppable && worker_stop_requested()) {
+        return false;
+    }
     DeployStatus& deploy = deploy_status();
     const char* label = kStageLabels[stage - 1];
     deploy.stage.store(stage);
@@ -83,14 +87,19 @@ void begin_stage(std::int32_t stage, const DeployStageHook& on_stage) {
     if (on_stage) {
         on_stage(stage, label);
     }
+    return true;
 }
 
-void finish_deploy() {
+void finish_deploy(std::int32_t finished) {
     RunStatus& status = run_status();
-    status.completed_steps.exchange(kDeployStageCount);
+    status.completed_steps.exchange(finished);
     status.deploy_in_progress.store(false);
     status.run_in_progress.store(false);
-    status.result_veil_shown.store(true);
+    // A deploy stopped by a quit shows no result: the program is on its way out.
+    status.result_veil_shown.store(finished == kDeployStageCount);
+    if (finished != kDeployStageCount) {
+        status.current_label.exchange("Stopped");
+    }
 }
 
 } // namespace
@@ -118,14 +127,16 @@ void pick_title(std::int32_t index) {
     target_exe().set(title->exe != nullptr ? title->exe : "");
 }
 
-void run_deploy(std::int32_t index, const DeployStageHook& on_stage) {
+std::int32_t run_deploy(std::int32_t index, const DeployStageHook& on_stage, bool stoppable) {
     const GameTitle* title = title_at(index);
     if (title == nullptr) {
-        return;
+        return 0;
     }
     const std::string exe = title->exe != nullptr ? title->exe : "";
 
-    begin_stage(1, on_stage);
+    if (!begin_stage(1, on_stage, stoppable)) {
+        return 0;
+    }
     restore_sane_defaults();
     arm_title_preset(index);
     if (!exe.empty()) {
@@ -136,24 +147,34 @@ void run_deploy(std::int32_t index, const DeployStageHook& on_stage) {
         }
     }
 
-    begin_stage(2, on_stage);
+    if (!begin_stage(2, on_stage, stoppable)) {
+        return 1;
+    }
     run_armed(kInputAndPower);
 
-    begin_stage(3, on_stage);
+    if (!begin_stage(3, on_stage, stoppable)) {
+        return 2;
+    }
     if (index == kFortnite) {
         apply_fortnite_performance_config();
     }
     run_armed(kFramesAndGpu);
 
-    begin_stage(4, on_stage);
+    if (!begin_stage(4, on_stage, stoppable)) {
+        return 3;
+    }
     run_armed(kNetcode);
 
-    begin_stage(5, on_stage);
+    if (!begin_stage(5, on_stage, stoppable)) {
+        return 4;
+    }
     if (any_armed(kCullTriggers)) {
         run_cpu_cull(read_cull_options());
     }
 
-    begin_stage(6, on_stage);
+    if (!begin_stage(6, on_stage, stoppable)) {
+        return 5;
+    }
     if (!exe.empty() && module_arms().armed(PrioritizeExe)) {
         prioritize_exe(exe);
     }
@@ -162,7 +183,9 @@ void run_deploy(std::int32_t index, const DeployStageHook& on_stage) {
         demote_process(name);
     }
 
-    begin_stage(7, on_stage);
+    if (!begin_stage(7, on_stage, stoppable)) {
+        return 6;
+    }
     if (index == kFortnite) {
         deploy_status().status_text.set(kFortniteDeployedMessage);
     } else {
@@ -170,6 +193,7 @@ void run_deploy(std::int32_t index, const DeployStageHook& on_stage) {
         std::snprintf(text, sizeof text, "%s optimised \xE2\x80\x94 launch the game", title->name);
         deploy_status().status_text.set(text);
     }
+    return kDeployStageCount;
 }
 
 void apply_every_title_setting() {
@@ -210,11 +234,15 @@ bool start_deploy(std::int32_t index) {
     deploy.stage_count.store(kDeployStageCount);
 
     if (!start_worker(std::move(ticket), [index] {
+            std::int32_t finished = 0;
             {
                 HistoryRun history("deploy");
-                run_deploy(index);
+                finished = run_deploy(index, {}, true);
+                if (finished != kDeployStageCount) {
+                    history.finish_stopped(finished, kDeployStageCount);
+                }
             } // the history is closed before the deploy shows as done
-            finish_deploy();
+            finish_deploy(finished);
         })) {
         // No thread: nothing ran, so nothing is shown; the status text keeps what it said.
         status.deploy_in_progress.store(false);

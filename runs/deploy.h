@@ -44,8 +44,10 @@ bool start_deploy(std::int32_t index);
 using DeployStageHook = std::function<void(std::int32_t stage, const char* label)>;
 
 // The deploy thread's body: the seven stages. The caller publishes the end (start_deploy's
-// thread does; the plan preview runs it on its own thread and prints each stage).
-void run_deploy(std::int32_t index, const DeployStageHook& on_stage = {});
+// thread does; the plan preview runs it on its own thread and prints each stage). With
+// `stoppable`, a requested worker stop ends it between two stages. Returns the stages it
+// finished: kDeployStageCount, or fewer when it was stopped.
+std::int32_t run_deploy(std::int32_t index, const DeployStageHook& on_stage = {}, bool stoppable = false);
 // Every lasting setting a deploy of any title writes besides its modules' routines (the
 // compatibility layers either way, the Fortnite configuration, each executable's priority),
 // with no stage state, hold or cull: what the census of undo's scope runs.

@@ -50,6 +50,7 @@ history_seeds() {
     printf 'KEY CREATED\tHKCU\\Control Panel\\Accessibility\\StickyKeys\r\nSERVICE\tSysMain\tautomatic+running\tleft disabled+stopped\r\n' >"$1/seed-key-service"
     printf 'SPI\t0x71\tparam 0\tpv 10\tflags 3\tleft {10}\r\nQOS\tTavrineQoS\r\nTASK\tTavrineOptimiser\tabsent\tleft present\r\n' >"$1/seed-other"
     printf 'FILE\tC:\\Games\\Engine.ini\t1.bin\tleft 2048:0123456789abcdef\r\nCANNOT\tRUN bcdedit\r\n' >"$1/seed-file"
+    printf 'UNDID\t17\trestored\r\nUNDID\t16\tchanged since\r\nEND\tstopped after step 2 of 17\r\n' >"$1/seed-undo"
 }
 
 run_target config_text_fuzz "config text" config_seeds tests/fuzz/config_text_fuzz.cpp games/config_encoding.cpp \

@@ -130,7 +130,14 @@ for script in tests/wine/*.sh; do
     start=$SECONDS
     script_log="$TAVRINE_LOGS/wine-${name%.sh}.log"
     mkdir -p "$TAVRINE_LOGS"
-    if bash "$script" 2>&1 | tee "$script_log"; then
+    status=0
+    bash "$script" 2>&1 | tee "$script_log" || status=$?
+    # A key pressed again because the foreground moved under it ("  RETRY  reason") is a retry.
+    while IFS= read -r retry; do
+        reruns=$((reruns + 1))
+        rerun_names+=("$name: ${retry#  RETRY  }")
+    done < <(grep '^  RETRY  ' "$script_log" || true)
+    if ((status == 0)); then
         # A check a script could not make ("  SKIP  reason") makes the script skipped, not passed.
         if grep -q '^  SKIP  ' "$script_log"; then
             skipped=$((skipped + 1))
@@ -146,6 +153,15 @@ for script in tests/wine/*.sh; do
         echo "   FAILED ($((SECONDS - start)) s)"
     fi
 done
+
+# A program that crashed anywhere in the stage fails it, whatever its checks said.
+if [[ -s "$TAVRINE_BIN/crashes.txt" ]]; then
+    echo "== a program crashed under Wine (the whole report: $TAVRINE_LOGS/wine-crashes.txt)"
+    tr -d '\r' <"$TAVRINE_BIN/crashes.txt" >"$TAVRINE_LOGS/wine-crashes.txt"
+    grep -E '^Unhandled exception|^=>|^  [0-9]+ 0x|<==' "$TAVRINE_LOGS/wine-crashes.txt" | head -n 40 | sed 's/^/   | /'
+    failed=$((failed + 1))
+    failed_names+=("a program crashed under Wine")
+fi
 
 if ((${#failed_names[@]} > 0)); then
     echo "failures: ${failed_names[*]}"

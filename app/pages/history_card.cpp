@@ -68,7 +68,7 @@ void draw_history_card() {
         ImGui::TextUnformatted(line.c_str());
         ImGui::SameLine(width - kButtonWidth);
         ImGui::SetCursorPosY(row_top);
-        if (row.state.empty()) {
+        if (row.can_undo) {
             // A click while another worker runs is refused by the gate; the row simply stays.
             if (ghost_button("Undo", ImVec2(kButtonWidth, kRowHeight)) && !busy) {
                 start_history_undo(row.id);

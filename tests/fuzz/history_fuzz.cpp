@@ -1,7 +1,8 @@
 // libFuzzer target for what undo reads: history lines of any bytes (a file another program
 // wrote, a disk that broke) and the rule that decides whether a line may be undone. Checks
 // beyond "no crash, no sanitizer report":
-//  - a line the parser accepts formats back to a line it parses to the same text;
+//  - a line the parser accepts formats back to a line it parses to the same text; an undo's
+//    word on a record formats back to the very line, and is never a change to put back;
 //  - an empty scope allows nothing that changes anything;
 //  - a scope that learnt a line allows it, whatever the letter case of its key or name, and a
 //    scope that learnt only the program's sample lines allows no line the fuzzer made up
@@ -82,6 +83,11 @@ JournalRecord upper_cased(JournalRecord record) {
 
 void check_line(std::string_view line) {
     (void)parse_header(line);
+    (void)parse_stopped_end(line);
+    if (const std::optional<RecordOutcome> outcome = parse_outcome(line)) {
+        check(format_outcome(*outcome) == line, "an undo's line formats back to itself");
+        check(!parse_record(line).record, "an undo's line is no change to put back");
+    }
     const RecordParse parsed = parse_record(line);
     if (!parsed.record) {
         return;

@@ -1,6 +1,8 @@
 // Title presets, the seven-stage deploy and the compatibility layers on the fake machine.
 
+#include "engine/history.h"
 #include "engine/target_exe.h"
+#include "engine/worker_gate.h"
 #include "games/compat_layers.h"
 #include "games/title_catalogue.h"
 #include "runs/deploy.h"
@@ -12,6 +14,7 @@
 
 #include <algorithm>
 #include <array>
+#include <chrono>
 #include <string>
 #include <vector>
 
@@ -216,6 +219,29 @@ TEST_F(Deploy, cleanup_modules_armed_by_hand_are_never_applied) {
     deploy(kLeague);
     EXPECT_FALSE(module_arms().armed(BloatApps));
     EXPECT_EQ(stage_of("Remove-AppxPackage"), 0);
+}
+
+// A quit during a deploy lets the stage under way finish, starts no other, shows no result, and
+// the deploy's history says where it stopped.
+TEST_F(Deploy, a_quit_mid_deploy_stops_after_the_stage_under_way_and_the_history_says_so) {
+    set_history_enabled(true);
+    test::ObservedMachine observed(fake, [](const char*) { request_worker_stop(); });
+    {
+        const ScopedMachine scope(observed);
+        ASSERT_TRUE(start_deploy(kCounterStrike));
+        ASSERT_TRUE(join_worker(std::chrono::seconds(30)));
+    }
+    set_history_enabled(false);
+    EXPECT_EQ(run_status().completed_steps.load(), 1);
+    EXPECT_FALSE(run_status().result_veil_shown.load());
+    EXPECT_FALSE(run_status().deploy_in_progress.load());
+    for (const std::string& line : fake.journal()) {
+        EXPECT_EQ(line.find("powercfg"), std::string::npos) << "stage 2 ran: " << line;
+    }
+    const std::vector<HistoryEntry> entries = list_history();
+    ASSERT_EQ(entries.size(), 1u);
+    ASSERT_TRUE(entries[0].file.has_value()) << entries[0].error;
+    EXPECT_EQ(entries[0].file->stopped, "stopped after step 1 of 7");
 }
 
 TEST_F(Deploy, an_index_outside_the_catalogue_runs_no_stage) {

@@ -7,6 +7,7 @@
 #include "engine/history_undo.h"
 #include "engine/path_table.h"
 #include "engine/start_with_windows.h"
+#include "engine/worker_gate.h"
 #include "gpu/gpu_setup.h"
 #include "platform/change_text.h"
 #include "platform/journal_record.h"
@@ -459,6 +460,98 @@ TEST_F(History, the_history_card_lists_runs_newest_first_and_undoes_one_on_a_wor
     EXPECT_EQ(board->rows[1].state, "undone");
 }
 
+// [SECTION] An undo counts what it did --------------------------------------------------------
+
+constexpr const char* kMouse = "HKCU\\Control Panel\\Mouse";
+constexpr const char* kPriority = "HKLM\\SYSTEM\\CurrentControlSet\\Control\\PriorityControl";
+
+// A quit during an undo stops it between two records; its entry says how far it got, the run
+// shows as partly undone, and the next undo offers exactly the records the first did not reach.
+TEST_F(History, an_undo_stopped_half_way_leaves_exactly_the_rest_to_a_second_undo) {
+    fake.registry().put_string(kMouse, "MouseSpeed", "1");
+    fake.registry().put_dword(kPriority, "Win32PrioritySeparation", 0x26);
+    run_path(PathKind::Latency);
+    UndoRun first;
+    {
+        // The quit comes once MouseSpeed (written late in the run, so put back early) is back;
+        // Win32PrioritySeparation, written early, is not reached.
+        test::ObservedMachine observed(fake, [this](const char*) {
+            if (fake.registry().text(kMouse, "MouseSpeed") == "1") {
+                request_worker_stop();
+            }
+        });
+        const ScopedMachine scope(observed);
+        first = apply_undo(std::nullopt);
+    }
+    ASSERT_TRUE(first.error.empty()) << first.error;
+    ASSERT_TRUE(first.outcome.stopped);
+    EXPECT_EQ(fake.registry().text(kMouse, "MouseSpeed"), "1");
+    EXPECT_EQ(fake.registry().dword(kPriority, "Win32PrioritySeparation"), 2u);
+    std::vector<HistoryEntry> entries = list_history();
+    ASSERT_EQ(entries.size(), 2u);
+    ASSERT_TRUE(entries[1].file.has_value()) << entries[1].error;
+    EXPECT_EQ(entries[1].file->stopped, "stopped after step " + std::to_string(first.outcome.reached) +
+                                            " of " + std::to_string(first.outcome.offered));
+    const std::string partly = "partly undone (" + std::to_string(first.outcome.restored) + " of " +
+                               std::to_string(entries[0].undoable()) + ")";
+    std::ostringstream listing;
+    std::ostringstream err;
+    ASSERT_EQ(run_cli({"history"}, listing, err), 0);
+    EXPECT_NE(listing.str().find(partly + " by " + first.history_id), std::string::npos) << listing.str();
+
+    fake.registry().put_string(kMouse, "MouseSpeed", "7"); // the user's own, after the first undo
+    const UndoRun second = apply_undo(std::nullopt);
+    ASSERT_TRUE(second.error.empty()) << second.error;
+    EXPECT_EQ(second.undone_id, entries[0].id);
+    EXPECT_FALSE(second.outcome.stopped);
+    EXPECT_EQ(second.outcome.offered, first.outcome.offered - first.outcome.reached);
+    EXPECT_EQ(second.outcome.changed_since, 0) << "a record the first undo restored is offered again";
+    EXPECT_EQ(fake.registry().text(kMouse, "MouseSpeed"), "7");
+    EXPECT_EQ(fake.registry().dword(kPriority, "Win32PrioritySeparation"), 0x26u);
+    entries = list_history();
+    EXPECT_EQ(entries[0].undo_state(), "undone");
+    EXPECT_FALSE(apply_undo(std::nullopt).error.empty()) << "nothing is left to undo";
+}
+
+// An undo cut short (the program ended mid-way, no end line) took back only the records it
+// wrote a word on; an entry from before those words keeps its meaning: the whole run when it
+// ended, nothing when it did not.
+TEST_F(History, a_run_counts_as_undone_only_as_far_as_an_undo_is_known_to_have_reached) {
+    fake.registry().put_string(kMouse, "MouseSpeed", "1");
+    run_path(PathKind::Latency);
+    const UndoRun undo = apply_undo(std::nullopt);
+    ASSERT_TRUE(undo.error.empty()) << undo.error;
+    const std::string path = std::string(kHistoryFolder) + "\\" + undo.history_id + ".txt";
+    const std::string whole = fake.files().entry(path)->content;
+    std::string cut_short;
+    std::string old_style;
+    int words = 0;
+    for (std::size_t at = 0, end = 0; at < whole.size(); at = end + 1) {
+        end = whole.find('\n', at);
+        const std::string line = whole.substr(at, end + 1 - at);
+        const bool word = line.rfind("UNDID\t", 0) == 0;
+        cut_short += words < 3 ? line : "";
+        words += word ? 1 : 0;
+        old_style += word ? "" : line;
+    }
+    const auto state_with = [&](const std::string& text) {
+        fake.files().add_text_file(path, text);
+        return list_history()[0];
+    };
+    const HistoryEntry reached_three = state_with(cut_short);
+    EXPECT_EQ(reached_three.pending().size(), static_cast<std::size_t>(undo.outcome.offered - 3));
+    EXPECT_EQ(reached_three.undo_state().rfind("partly undone (", 0), 0u) << reached_three.undo_state();
+    EXPECT_EQ(state_with(old_style).undo_state(), "undone");
+    const std::string old_unended = old_style.substr(0, old_style.rfind("END"));
+    EXPECT_EQ(state_with(old_unended).undo_state(), "");
+
+    // What that undo never reached is as the run left it; the run can be undone again.
+    fake.registry().put_string(kMouse, "MouseSpeed", "0");
+    const UndoRun again = apply_undo(std::nullopt);
+    ASSERT_TRUE(again.error.empty()) << again.error;
+    EXPECT_EQ(fake.registry().text(kMouse, "MouseSpeed"), "1");
+}
+
 // [SECTION] Write-ahead ------------------------------------------------------------------------
 
 TEST_F(History, each_change_is_on_disk_in_the_history_before_it_is_made) {
@@ -527,6 +620,8 @@ TEST_F(History, a_damaged_or_foreign_history_file_is_refused_and_changes_nothing
         good.substr(0, cut) + "FILE\tC:\\Games\\..\\Windows\\win.ini\t1.bin\tleft 1:00\r\n" +
             good.substr(cut),
         good.substr(0, cut) + "FILE\tC:\\Games\\a.ini\t..\\..\\x.bin\tleft 1:00\r\n" + good.substr(cut),
+        // What an undo made of a record belongs in an undo's entry only.
+        good.substr(0, cut) + "UNDID\t3\trestored\r\n" + good.substr(cut),
     };
     for (const std::string& text : damaged) {
         fake.files().add_text_file(files[0], text);

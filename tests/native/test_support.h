@@ -124,6 +124,18 @@ public:
     std::optional<std::string> active_power_scheme() override {
         return inner_.system_settings().active_power_scheme();
     }
+    bool activate_power_scheme(std::string_view guid) override {
+        return inner_.system_settings().activate_power_scheme(guid);
+    }
+    std::optional<std::uint32_t> read_power_index(const PowerSetting& setting) override {
+        return inner_.system_settings().read_power_index(setting);
+    }
+    bool write_power_index(const PowerSetting& setting, std::uint32_t value) override {
+        return inner_.system_settings().write_power_index(setting, value);
+    }
+    bool set_start_type_and_start(std::string_view name, std::uint32_t start_type) override {
+        return inner_.services().set_start_type_and_start(name, start_type);
+    }
     CommandOutcome run_hidden(std::string_view command, std::uint32_t wait_ms) override;
     bool system_parameters(std::uint32_t action, std::uint32_t param, const SpiArgument& argument,
                            std::uint32_t flags) override;

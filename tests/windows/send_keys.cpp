@@ -9,7 +9,10 @@
 //   away            give the foreground to a window of this helper's own (kept until it exits)
 //   wait MS         wait, still holding whatever window it made
 //
-// Exit code 0 when every command did what it says, 1 when one failed, 2 on bad arguments.
+// Exit code 0 when every command did what it says, 1 when one failed, 2 on bad arguments, 3 when
+// a key meant for the main window found the foreground with another program (or none) by the
+// time it was released: Wine without a window manager moves focus on its own, and the caller may
+// press once more, counted as a retry. Focus taken by a window of the program itself is a 1.
 #include <windows.h>
 
 #include <cstdio>
@@ -81,6 +84,24 @@ WORD key_named(const char* name) {
     return 0;
 }
 
+// Where the foreground is, when it is not the main window: "none", or whose window it is.
+std::string foreground_owner(HWND main) {
+    HWND now = GetForegroundWindow();
+    if (now == nullptr) {
+        return "none";
+    }
+    DWORD now_pid = 0;
+    DWORD main_pid = 0;
+    GetWindowThreadProcessId(now, &now_pid);
+    GetWindowThreadProcessId(main, &main_pid);
+    wchar_t name[64] = {};
+    GetClassNameW(now, name, 64);
+    char narrow[64] = {};
+    WideCharToMultiByte(CP_UTF8, 0, name, -1, narrow, sizeof narrow, nullptr, nullptr);
+    return std::string(now_pid == main_pid ? "the program's own window " : "another program's window ") +
+           narrow;
+}
+
 // A plain visible window of this process takes the foreground from the program.
 bool take_foreground_away(HWND target) {
     HWND away = CreateWindowExW(WS_EX_TOPMOST, L"STATIC", L"Another program", WS_POPUP | WS_VISIBLE, 0, 0,
@@ -105,6 +126,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "send-keys: no main window\n");
         return 1;
     }
+    bool focused = false; // keys from here on are meant for the main window
     for (int i = 1; i < argc; ++i) {
         const std::string command = argv[i];
         if (command == "focus") {
@@ -112,14 +134,27 @@ int main(int argc, char** argv) {
                 std::fprintf(stderr, "send-keys: the main window did not come to the foreground\n");
                 return 1;
             }
+            focused = true;
         } else if (command == "key" && i + 1 < argc) {
             const WORD key = key_named(argv[++i]);
             if (key == 0) {
                 return 2;
             }
+            std::string moved_to = focused && !foreground_is(window) ? foreground_owner(window) : "";
             if (!press(key)) {
                 std::fprintf(stderr, "send-keys: SendInput refused %s\n", argv[i]);
                 return 1;
+            }
+            // Once the window is gone or hidden (Delete) there is nothing left to miss the key.
+            if (moved_to.empty() && focused && IsWindow(window) && IsWindowVisible(window) &&
+                !foreground_is(window)) {
+                moved_to = foreground_owner(window);
+            }
+            // F7 and F8 act whatever window is in front: a moved foreground costs them nothing.
+            if (!moved_to.empty() && key != VK_F7 && key != VK_F8) {
+                std::fprintf(stderr, "send-keys: %s found the foreground with %s\n", argv[i],
+                             moved_to.c_str());
+                return moved_to.rfind("the program", 0) == 0 ? 1 : 3;
             }
         } else if (command == "text" && i + 1 < argc) {
             for (const char* c = argv[++i]; *c != '\0'; ++c) {
