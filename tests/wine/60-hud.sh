@@ -2,8 +2,10 @@
 # The hardware HUD and Start with Windows end to end in the sandbox:
 #   1. F7 shows the panel in the top-right corner (OCR reads its title and footer), "hud.cfg"
 #      holds eleven lines with the HUD on; F7 again hides the panel and saves it off.
-#   2. "Start with Windows" on the Settings page copies the program (started from C:\tavrine,
-#      which its user may write) to C:\Program Files\Tavrine Optimiser\, registers the logon task
+#   2. "Start with Windows" on the Settings page registers the logon task for the program in
+#      place: Wine keeps no owner or access list on files, so C:\tavrine reads as a folder only
+#      administrators can write and no copy under Program Files is made (the copy for a folder
+#      the user can write is checked in tests/native/start_with_windows_test.cpp). It registers the task
 #      through the Task Scheduler's interface (Wine keeps it as
 #      C:\windows\system32\tasks\TavrineOptimiser) with no definition file left in the Windows or
 #      the user's temporary folder, and removes a planted "DunmarrowOptimiser" Run value; the next
@@ -31,7 +33,7 @@ copy="$WINEPREFIX/drive_c/Program Files/Tavrine Optimiser/TavrineOptimiser.exe"
 # Task definitions in the temporary folders (the Windows one and the user's), one per line.
 temp_definitions() {
     find "$WINEPREFIX/drive_c/windows/temp" "$(dirname "$roaming")/Local/Temp" "$(dirname "$(dirname "$roaming")")/Temp" \
-        -maxdepth 1 -iname '*.xml*' 2>/dev/null | sort
+        -maxdepth 1 -iname '*.xml*' 2>/dev/null | sort || true # a folder Wine never made is fine
 }
 run_key='HKCU\Software\Microsoft\Windows\CurrentVersion\Run'
 win_cmd schtasks /delete /tn TavrineOptimiser /f >/dev/null 2>&1 || true
@@ -140,11 +142,11 @@ else
     expect_eq "the planted DunmarrowOptimiser Run value is gone" "" \
         "$(win_reg_value "$run_key" DunmarrowOptimiser || true)"
     expect_eq "no task definition file in a temporary folder" "$definitions_before" "$(temp_definitions)"
-    if [[ -f "$copy" ]] && cmp -s "$copy" "$TAVRINE_BIN/TavrineOptimiser.exe"; then
-        echo "  ok    the task's file is a copy under C:\Program Files\Tavrine Optimiser"
-    else
-        echo "  FAIL  no copy of the program at C:\Program Files\Tavrine Optimiser\TavrineOptimiser.exe"
+    if [[ -e "$copy" ]]; then
+        echo "  FAIL  a copy was made under Program Files for a program in an administrators-only folder"
         _tw_failures=$((_tw_failures + 1))
+    else
+        echo "  ok    the program starts in place: no copy under C:\Program Files\Tavrine Optimiser"
     fi
     shot "$TAVRINE_ARTIFACTS/hud-start-on.png"
 fi
