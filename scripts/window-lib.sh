@@ -24,7 +24,8 @@ window_check_setup() {
     mkdir -p "$work"
 }
 
-# Starts the program; its exit code lands in a file when it ends.
+# Starts the program; its exit code lands in a file when it ends. The background part holds none
+# of the script's output, so a script that ends early does not keep its log open behind it.
 window_start() {
     _window_code_file="$TAVRINE_WINE_ROOT/window-exit-code"
     rm -f "$_window_code_file"
@@ -33,7 +34,7 @@ window_start() {
         set +e
         timeout -k 5 "${TAVRINE_WIN_TIMEOUT:-600}" wine 'C:\tavrine\TavrineOptimiser.exe' >/dev/null 2>&1
         echo $? >"$_window_code_file"
-    ) &
+    ) </dev/null >/dev/null 2>&1 &
     _window_pid=$!
 }
 
