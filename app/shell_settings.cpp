@@ -13,6 +13,7 @@ void load_saved_settings() {
     load_hud_settings();
     load_remembered_vendor();
     shell_state().start_with_windows = startup_entry_exists();
+    shell_state().start_with_windows_tip = start_with_windows_tip();
 }
 
 void save_and_close_overlays() {

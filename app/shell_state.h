@@ -60,7 +60,8 @@ struct ShellState {
     bool deep_idle = false;
     bool eco_renderer = false;
     int surface_opacity = 94;
-    bool start_with_windows = false; // read from the system at start-up
+    bool start_with_windows = false;    // read from the system at start-up
+    std::string start_with_windows_tip; // names the file the logon task starts
 
     // Pages
     int page = kOverviewPage;

@@ -25,5 +25,10 @@ if(WIN32)
         ${TAVRINE_IMGUI_DIR}/backends/imgui_impl_dx11.cpp
     )
     target_include_directories(imgui_win32_dx11 SYSTEM PUBLIC ${TAVRINE_IMGUI_DIR}/backends)
-    target_link_libraries(imgui_win32_dx11 PUBLIC imgui d3d11 d3dcompiler dxgi dwmapi gdi32 user32 imm32)
+    target_link_libraries(imgui_win32_dx11 PUBLIC imgui tavrine::delay_d3d11 tavrine::delay_d3dcompiler_47
+                          tavrine::delay_dxgi tavrine::delay_dwmapi gdi32 user32 imm32)
+    # No gamepad navigation: the backend would load XInput, and Wine's XInput keeps a thread of
+    # its own running in the library after the backend's shutdown unloads it, which crashed the
+    # program on the way out.
+    target_compile_definitions(imgui_win32_dx11 PRIVATE IMGUI_IMPL_WIN32_DISABLE_GAMEPAD)
 endif()

@@ -7,6 +7,7 @@
 #include "platform/files.h"
 #include "platform/machine.h"
 #include "platform/read_back.h"
+#include "platform/tasks.h"
 
 namespace tavrine {
 
@@ -179,7 +180,7 @@ Step undo_file(Machine& machine, const HistoryFile& file, const FileRecord& reco
 }
 
 Step undo_task(Machine& machine, const TaskRecord& record) {
-    const bool present = logon_task_exists(machine.files());
+    const bool present = machine.tasks().task_exists(record.name);
     if (present == record.put_back_present) {
         return Step::Restored;
     }
@@ -187,11 +188,10 @@ Step undo_task(Machine& machine, const TaskRecord& record) {
         machine.note("changed since the run, left alone: the logon task");
         return Step::ChangedSince;
     }
-    if (record.put_back_present) {
-        return register_startup_task() ? Step::Restored : Step::Failed;
-    }
-    const std::string command = "schtasks /delete /tn " + record.name + " /f";
-    return run_hidden_exit_code(command.c_str()) == 0 ? Step::Restored : Step::Failed;
+    // The task and its protected copy go together: the copy is made again before the task is
+    // registered again, and removed with it.
+    const bool done = record.put_back_present ? enable_startup_task() : disable_startup_task();
+    return done ? Step::Restored : Step::Failed;
 }
 
 std::string counted(int count, const char* one, const char* many) {

@@ -2,17 +2,17 @@
 
 #include "engine/history.h"
 #include "engine/primitives.h"
+#include "platform/ascii.h"
 #include "platform/files.h"
 #include "platform/machine.h"
 #include "platform/processes.h"
-#include "platform/read_back.h"
+#include "platform/tasks.h"
 
 namespace tavrine {
 
 namespace {
 
 constexpr char kLegacyRunValue[] = "DunmarrowOptimiser";
-constexpr char kTaskFileName[] = "TavrineOptimiser-logon-task.xml";
 
 bool path_fits_task(std::string_view path) {
     if (path.empty() || path.size() >= kMaxPath) {
@@ -43,6 +43,9 @@ std::string xml_escaped(std::string_view text) {
         case '\'':
             out += "&apos;";
             break;
+        case '"':
+            out += "&quot;";
+            break;
         default:
             out += c;
         }
@@ -50,57 +53,79 @@ std::string xml_escaped(std::string_view text) {
     return out;
 }
 
-// The task scheduler reads the definition as UTF-16; the text is ASCII by then.
-std::string utf16_with_bom(std::string_view ascii) {
-    std::string bytes = "\xFF\xFE";
-    for (const char c : ascii) {
-        bytes += c;
-        bytes += '\0';
-    }
-    return bytes;
-}
-
-// The system's temporary folder first: an ordinary user may create files there but cannot
-// change or replace one the administrator wrote, so the definition cannot be swapped between
-// writing it and schtasks reading it (in the user's %TEMP% any program of that user could).
-std::optional<std::string> task_file_path() {
-    Files& files = current_machine().files();
-    std::optional<std::string> folder = files.known_folder(KnownFolder::Windows);
-    if (folder) {
-        *folder += "\\Temp";
-    }
-    const std::optional<std::uint32_t> attributes = folder ? files.attributes(*folder) : std::nullopt;
-    if (!attributes || (*attributes & kFileAttributeDirectory) == 0) {
-        folder = files.temp_folder();
-    }
-    if (!folder || folder->empty() || !path_fits_task(*folder)) {
-        return std::nullopt;
-    }
-    if (folder->back() != '\\') {
-        *folder += '\\';
-    }
-    return *folder + kTaskFileName;
-}
-
 std::optional<std::string> own_executable() {
     Processes& processes = current_machine().processes();
     return processes.image_path(processes.current_process_id());
 }
 
-bool register_task(std::string_view executable) {
-    const std::optional<std::string> xml = startup_task_xml(executable);
-    const std::optional<std::string> file = task_file_path();
-    if (!xml || !file) {
-        return false;
+std::string_view folder_of(std::string_view path) {
+    const std::size_t slash = path.find_last_of('\\');
+    return slash == std::string_view::npos ? std::string_view() : path.substr(0, slash);
+}
+
+// Where the protected copy lives; nullopt when the system names no Program Files folder.
+std::optional<std::string> copy_folder(Files& files) {
+    const std::optional<std::string> program_files = files.known_folder(KnownFolder::ProgramFiles);
+    if (!program_files) {
+        return std::nullopt;
+    }
+    return *program_files + "\\" + kStartupCopyFolder;
+}
+
+std::optional<std::string> copy_path(Files& files) {
+    const std::optional<std::string> folder = copy_folder(files);
+    return folder ? std::optional<std::string>(*folder + "\\" + kStartupCopyName) : std::nullopt;
+}
+
+bool runs_in_place(Files& files, std::string_view executable) {
+    const std::string_view folder = folder_of(executable);
+    return !folder.empty() && files.is_admin_only_folder(folder);
+}
+
+// Makes the file the task will start: this executable where it is when its folder is
+// admin-only, else a fresh copy of it in the protected folder, written whole through a
+// temporary file beside it. The copy needs nothing else beside it: fonts and libraries are
+// inside the executable or loaded from System32.
+std::optional<std::string> make_protected_file() {
+    const std::optional<std::string> executable = own_executable();
+    if (!executable) {
+        return std::nullopt;
     }
     Files& files = current_machine().files();
-    if (!files.write_file_whole(*file, utf16_with_bom(*xml))) {
-        return false;
+    if (runs_in_place(files, *executable)) {
+        return executable;
     }
-    const std::string command = "schtasks /create /xml \"" + *file + "\" /tn " + kStartupTaskName + " /f";
-    const bool created = run_hidden_exit_code(command.c_str()) == 0;
-    files.delete_file(*file);
-    return created;
+    const std::optional<std::string> folder = copy_folder(files);
+    const std::optional<std::string> target = copy_path(files);
+    // The folder gets a protected access list and is checked after it is made: one a user
+    // could write (made by someone else first, or opened up since) would let them swap the
+    // file the task elevates.
+    if (!folder || !target || !files.create_admin_only_folder(*folder) ||
+        !files.is_admin_only_folder(*folder)) {
+        return std::nullopt;
+    }
+    const std::optional<std::string> bytes = files.read_file(*executable);
+    if (!bytes || bytes->empty() || !files.write_file_whole(*target, *bytes)) {
+        return std::nullopt;
+    }
+    return target;
+}
+
+// The copy goes, unless the task now starts it or it is the program running now (started by
+// the task from there).
+void remove_copy_unless(std::string_view started_file) {
+    Files& files = current_machine().files();
+    const std::optional<std::string> copy = copy_path(files);
+    const std::optional<std::string> executable = own_executable();
+    if (copy && !iequals(*copy, started_file) && !(executable && iequals(*executable, *copy)) &&
+        files.attributes(*copy)) {
+        files.delete_file(*copy);
+    }
+}
+
+bool register_for(std::string_view executable) {
+    const std::optional<std::string> xml = startup_task_xml(executable);
+    return xml && current_machine().tasks().register_task_xml(kStartupTaskName, *xml);
 }
 
 } // namespace
@@ -152,26 +177,73 @@ bool startup_entry_exists() {
             return true;
         }
     }
-    return logon_task_exists(machine.files());
+    return machine.tasks().task_exists(kStartupTaskName);
 }
 
-bool register_startup_task() {
+std::optional<std::string> startup_executable() {
     const std::optional<std::string> executable = own_executable();
-    return executable && register_task(*executable);
+    if (!executable) {
+        return std::nullopt;
+    }
+    Files& files = current_machine().files();
+    return runs_in_place(files, *executable) ? executable : copy_path(files);
+}
+
+std::string start_with_windows_tip() {
+    const std::optional<std::string> executable = own_executable();
+    const std::optional<std::string> file = startup_executable();
+    if (!file) {
+        return "Logon task \xE2\x80\x94 unavailable: no folder only administrators can write was found.";
+    }
+    if (executable && iequals(*executable, *file)) {
+        return "Logon task \xE2\x80\x94 starts " + *file +
+               " at logon, where only administrators can change it.";
+    }
+    return "Logon task \xE2\x80\x94 starts " + *file +
+           " at logon: a copy of this program where only administrators can change it (made when "
+           "switched on, removed when switched off).";
+}
+
+bool enable_startup_task() {
+    const std::optional<std::string> file = make_protected_file();
+    if (!file || !register_for(*file)) {
+        return false;
+    }
+    // Registered in place elsewhere: a copy left from before starts nothing any more.
+    remove_copy_unless(*file);
+    return true;
+}
+
+bool disable_startup_task() {
+    Tasks& tasks = current_machine().tasks();
+    if (tasks.task_exists(kStartupTaskName)) {
+        tasks.delete_task(kStartupTaskName);
+    }
+    remove_copy_unless({});
+    return !tasks.task_exists(kStartupTaskName);
 }
 
 bool set_start_with_windows(bool on) {
-    // A change of the user's start-up is a run of its own in the history, so it can be undone.
-    HistoryRun history("startup");
-    // Neither Run value can ever start this program; both go whichever way the setting goes.
-    delete_value(RegistryPath(kRunKeyPath), kLegacyRunValue);
-    delete_value(RegistryPath(kRunKeyPath), kStartupTaskName);
-    if (!on) {
-        const std::string command = std::string("schtasks /delete /tn ") + kStartupTaskName + " /f";
-        run_hidden_exit_code(command.c_str());
-        return false;
+    // The copy is the program's own file, not a setting of the user's: it is made before the
+    // history run and removed after it, so the history holds the task and the Run values only.
+    std::optional<std::string> file = on ? make_protected_file() : std::nullopt;
+    bool started = false;
+    {
+        // A change of the user's start-up is a run of its own in the history, so it can be undone.
+        HistoryRun history("startup");
+        // Neither Run value can ever start this program; both go whichever way the setting goes.
+        delete_value(RegistryPath(kRunKeyPath), kLegacyRunValue);
+        delete_value(RegistryPath(kRunKeyPath), kStartupTaskName);
+        Tasks& tasks = current_machine().tasks();
+        if (!on && tasks.task_exists(kStartupTaskName)) {
+            tasks.delete_task(kStartupTaskName);
+        }
+        started = file && register_for(*file);
     }
-    return register_startup_task();
+    if (!on || started) {
+        remove_copy_unless(started ? *file : std::string());
+    }
+    return started;
 }
 
 } // namespace tavrine

@@ -3,6 +3,11 @@
 // run level. A Run value would never start it: Windows skips, without a word, a program that
 // needs elevation when it starts from the Run key at logon. The Run values of this and the
 // earlier product are removed whichever way the setting goes.
+//
+// The task elevates at every logon without asking, so the file it starts must be one only an
+// administrator can replace. A program started from a folder its user can write (Downloads,
+// the desktop) is copied into "Program Files\Tavrine Optimiser" and the task starts that copy;
+// a program that already lives in a folder only administrators can write starts in place.
 
 #include <optional>
 #include <string>
@@ -12,17 +17,31 @@ namespace tavrine {
 
 inline constexpr char kStartupTaskName[] = "TavrineOptimiser";
 inline constexpr char kRunKeyPath[] = "HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+// The protected copy: this folder under the system's Program Files folder, this file in it.
+inline constexpr char kStartupCopyFolder[] = "Tavrine Optimiser";
+inline constexpr char kStartupCopyName[] = "TavrineOptimiser.exe";
 
 // True when the logon task or either Run value exists.
 bool startup_entry_exists();
 
-// Registers (on) or removes (off) the logon task, after deleting both Run values. Returns
-// whether the program now starts at logon as asked: false for on when the executable path
-// cannot be held by the task or the task was not registered.
+// The file the logon task starts (or would start): this executable when its folder is
+// admin-only, else the protected copy. nullopt when neither can be named.
+std::optional<std::string> startup_executable();
+
+// What the Settings toggle's tooltip says: which file starts with Windows.
+std::string start_with_windows_tip();
+
+// On: refreshes the protected copy (when one is needed) and registers the logon task for it;
+// off: removes the task and the copy. Both Run values go first, in a history run of their
+// own. Returns whether the program now starts at logon as asked: false for on when no
+// protected file could be made, its path cannot be held by the task or the task was not
+// registered.
 bool set_start_with_windows(bool on);
 
-// Registers the logon task for this executable (how an undo puts back a task a run removed).
-bool register_startup_task();
+// The same without a history run of its own and without touching the Run values: how an
+// undo puts back, or takes away, what a run changed.
+bool enable_startup_task();
+bool disable_startup_task();
 
 // The task definition for `executable` (its quoted path is the action), or nullopt for a path
 // the task cannot hold: empty, as long as the path buffer, with a quote, a percent sign (the

@@ -167,6 +167,14 @@ std::string describe_create_folders(std::string_view folder) {
     return "CREATE FOLDER " + std::string(folder);
 }
 
+std::string describe_register_task(std::string_view name) {
+    return "TASK REGISTER " + std::string(name);
+}
+
+std::string describe_delete_task(std::string_view name) {
+    return "TASK DELETE " + std::string(name);
+}
+
 std::string describe_create_admin_only_folder(std::string_view folder) {
     return "CREATE FOLDER " + std::string(folder) + " (administrators only)";
 }

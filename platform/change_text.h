@@ -34,6 +34,9 @@ std::string describe_write_file(std::string_view path, std::size_t bytes);
 std::string describe_append_file(std::string_view path, std::size_t bytes);
 std::string describe_copy_file(std::string_view from, std::string_view to);
 std::string describe_create_folders(std::string_view folder);
+// "TASK REGISTER <name>" and "TASK DELETE <name>": a scheduled task in the root folder.
+std::string describe_register_task(std::string_view name);
+std::string describe_delete_task(std::string_view name);
 std::string describe_create_admin_only_folder(std::string_view folder);
 
 } // namespace tavrine

@@ -10,6 +10,7 @@
 #include "platform/fake_processes.h"
 #include "platform/fake_sensors.h"
 #include "platform/fake_system_state.h"
+#include "platform/fake_tasks.h"
 #include "platform/machine.h"
 
 #include <array>
@@ -191,6 +192,7 @@ public:
     FakeFiles& files() override { return files_; }
     FakeSystemState& system_state() override { return system_state_; }
     FakeSensors& sensors() override { return sensors_; }
+    FakeTasks& tasks() override { return tasks_; }
 
     // Every effect in order, one line each, in the same words as the preview.
     std::vector<std::string> journal() const { return journal_.lines(); }
@@ -206,6 +208,7 @@ private:
     FakeCommands commands_{journal_, processes_, settings_, files_};
     FakeSystemState system_state_{journal_, security_};
     FakeSensors sensors_{journal_};
+    FakeTasks tasks_{journal_};
 };
 
 } // namespace tavrine

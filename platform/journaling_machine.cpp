@@ -1,5 +1,6 @@
 #include "platform/journaling_machine.h"
 
+#include "platform/ascii.h"
 #include "platform/change_text.h"
 #include "platform/process_change_text.h"
 #include "platform/read_back.h"
@@ -396,9 +397,6 @@ std::optional<JournalRecord> JournalingMachine::command_record(std::string_view 
     if (creates_qos_policy(command)) {
         return QosRecord{std::string(kQosPolicyName)};
     }
-    if (const std::optional<bool> creates = logon_task_change_by(command)) {
-        return TaskRecord{std::string(kLogonTaskName), logon_task_exists(inner_.files()), *creates};
-    }
     return std::nullopt;
 }
 
@@ -407,7 +405,7 @@ CommandOutcome JournalingMachine::run_hidden(std::string_view command, std::uint
     if (!reapplies_power_scheme(command)) {
         const Lock lock(journal_mutex_);
         // The commands whose effect can be read back (power schemes and indices) or taken back
-        // (the program's QoS policy and logon task) get their line; any other command is listed
+        // (the program's QoS policy) get their line; any other command is listed
         // as one that cannot be undone, before it runs.
         std::optional<JournalRecord> record = command_record(command);
         append_locked(record ? *record : JournalRecord(CannotRecord{describe_run(command, wait_ms)}));
@@ -429,6 +427,29 @@ bool JournalingMachine::write_power_index(const PowerSetting& setting, std::uint
     append_locked(previous ? JournalRecord(PowerIndexRecord{setting, *previous, value})
                            : JournalRecord(CannotRecord{describe_power_index(setting, value)}));
     return inner_.system_settings().write_power_index(setting, value);
+}
+
+namespace {
+
+JournalRecord task_record(Tasks& tasks, std::string_view name, bool left_present, std::string plan_text) {
+    if (!iequals(name, kLogonTaskName)) {
+        return CannotRecord{std::move(plan_text)};
+    }
+    return TaskRecord{std::string(kLogonTaskName), tasks.task_exists(name), left_present};
+}
+
+} // namespace
+
+bool JournalingMachine::register_task_xml(std::string_view name, std::string_view xml) {
+    const Lock lock(journal_mutex_);
+    append_locked(task_record(inner_.tasks(), name, true, describe_register_task(name)));
+    return inner_.tasks().register_task_xml(name, xml);
+}
+
+bool JournalingMachine::delete_task(std::string_view name) {
+    const Lock lock(journal_mutex_);
+    append_locked(task_record(inner_.tasks(), name, false, describe_delete_task(name)));
+    return inner_.tasks().delete_task(name);
 }
 
 bool JournalingMachine::system_parameters(std::uint32_t action, std::uint32_t param,

@@ -10,6 +10,7 @@
 #include "platform/journal_record.h"
 #include "platform/machine.h"
 #include "platform/processes.h"
+#include "platform/tasks.h"
 
 #include <mutex>
 #include <string>
@@ -86,7 +87,7 @@ private:
     Files& inner_;
 };
 
-class JournalingMachine final : public Machine, Registry, Services, Commands, SystemSettings {
+class JournalingMachine final : public Machine, Registry, Services, Commands, SystemSettings, Tasks {
 public:
     // `history_path` is the run's history file, its header already written.
     JournalingMachine(Machine& inner, std::string history_path);
@@ -103,6 +104,7 @@ public:
     Files& files() override { return files_; }
     SystemState& system_state() override { return inner_.system_state(); }
     Sensors& sensors() override { return inner_.sensors(); }
+    Tasks& tasks() override { return *this; }
     void note(std::string_view text) override { inner_.note(text); }
 
     // Registry
@@ -133,6 +135,11 @@ public:
         return inner_.system_settings().read_power_index(setting);
     }
     bool write_power_index(const PowerSetting& setting, std::uint32_t value) override;
+    // Tasks: the program's logon task gets a line that puts it back; any other task is listed
+    // as a change that cannot be undone.
+    bool register_task_xml(std::string_view name, std::string_view xml) override;
+    bool delete_task(std::string_view name) override;
+    bool task_exists(std::string_view name) override { return inner_.tasks().task_exists(name); }
 
     // For the keys and the other concerns of this journal.
     // `reader` reads what the value is now (null when the key cannot be read).

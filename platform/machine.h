@@ -11,6 +11,7 @@
 //   [SECTION] System settings
 //   [SECTION] Security and optional entry points
 //   (processes and threads: platform/processes.h; files and volumes: platform/files.h;
+//    scheduled tasks: platform/tasks.h;
 //    timer, execution state, memory lists and other process-wide requests: platform/system_state.h;
 //    hardware sensors behind the HUD: platform/sensors.h)
 //   [SECTION] Machine and the current backend
@@ -188,6 +189,7 @@ class Processes;   // platform/processes.h
 class Files;       // platform/files.h
 class SystemState; // platform/system_state.h
 class Sensors;     // platform/sensors.h
+class Tasks;       // platform/tasks.h
 
 class Machine {
 public:
@@ -201,6 +203,7 @@ public:
     virtual Files& files() = 0;
     virtual SystemState& system_state() = 0;
     virtual Sensors& sensors() = 0;
+    virtual Tasks& tasks() = 0;
     // A remark for a person reading a preview; real backends ignore it.
     virtual void note(std::string_view /*text*/) {}
 };

@@ -243,30 +243,4 @@ bool creates_qos_policy(std::string_view command) {
     return command.find("New-NetQosPolicy -Name 'TavrineQoS'") != std::string_view::npos;
 }
 
-std::optional<bool> logon_task_change_by(std::string_view command) {
-    const std::vector<std::string_view> words = words_of(command);
-    if (words.size() < 4 || !iequals(words[0], "schtasks")) {
-        return std::nullopt;
-    }
-    const bool creates = iequals(words[1], "/create");
-    if (!creates && !iequals(words[1], "/delete")) {
-        return std::nullopt;
-    }
-    for (std::size_t i = 2; i + 1 < words.size(); ++i) {
-        if (iequals(words[i], "/tn")) {
-            return iequals(words[i + 1], kLogonTaskName) ? std::optional<bool>(creates) : std::nullopt;
-        }
-    }
-    return std::nullopt;
-}
-
-bool logon_task_exists(Files& files) {
-    const std::optional<std::string> system = files.known_folder(KnownFolder::System);
-    const std::optional<std::string> task_file =
-        system ? std::optional<std::string>(*system + "\\Tasks\\" + std::string(kLogonTaskName))
-               : std::nullopt;
-    const std::optional<std::uint32_t> attributes = task_file ? files.attributes(*task_file) : std::nullopt;
-    return attributes && (*attributes & kFileAttributeDirectory) == 0;
-}
-
 } // namespace tavrine

@@ -64,13 +64,6 @@ bool reapplies_power_scheme(std::string_view command);
 // The program's QoS policy when `command` is the script that creates it.
 bool creates_qos_policy(std::string_view command);
 
-// What a schtasks command does to the program's logon task: true creates it, false deletes it,
-// nullopt for anything else.
-std::optional<bool> logon_task_change_by(std::string_view command);
-
-// The program's logon task exists: its definition is in the system's task folder.
-bool logon_task_exists(Files& files);
-
 // True for a GUID written as 8-4-4-4-12 hex digits, without braces.
 bool is_guid(std::string_view text);
 

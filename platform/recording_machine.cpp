@@ -108,7 +108,7 @@ std::string shown_text(const PlanLine& line) {
 
 RecordingMachine::RecordingMachine(Machine& reads_from)
     : inner_(reads_from), processes_(*this, reads_from.processes()), files_(*this, reads_from.files()),
-      system_state_(*this, reads_from) {}
+      system_state_(*this, reads_from), tasks_(*this, reads_from.tasks()) {}
 
 // Callers hold mutex_.
 void RecordingMachine::flush_deletions() {

@@ -9,6 +9,7 @@
 #include "platform/recording_files.h"
 #include "platform/recording_processes.h"
 #include "platform/recording_system_state.h"
+#include "platform/recording_tasks.h"
 
 #include <cstdint>
 #include <memory>
@@ -62,6 +63,7 @@ public:
     SystemState& system_state() override { return system_state_; }
     // Sensors only read: they pass straight through.
     Sensors& sensors() override { return inner_.sensors(); }
+    Tasks& tasks() override { return tasks_; }
     void note(std::string_view text) override;
 
     // Every shown line so far as a plan prints it; a run of file deletions still open is
@@ -124,6 +126,7 @@ private:
     RecordingProcesses processes_;
     RecordingFiles files_;
     RecordingSystemState system_state_;
+    RecordingTasks tasks_;
 };
 
 } // namespace tavrine

@@ -3,6 +3,8 @@
 
 #include <windows.h>
 
+#include <oleauto.h>
+
 #include <utility>
 
 namespace tavrine::win32 {
@@ -77,6 +79,15 @@ struct MemoryDcTraits {
     static void close(HDC dc) { DeleteDC(dc); }
 };
 
+// COM: an interface pointer holds one reference (Release); a BSTR is freed with SysFreeString.
+template <typename Interface> struct ComTraits {
+    static Interface* invalid() { return nullptr; }
+    static void close(Interface* object) { object->Release(); }
+};
+struct BstrTraits {
+    static BSTR invalid() { return nullptr; }
+    static void close(BSTR text) { SysFreeString(text); }
+};
 // Memory the security functions hand out (GetSecurityInfo's descriptor), freed with LocalFree.
 struct LocalMemoryTraits {
     static HLOCAL invalid() { return nullptr; }
@@ -91,6 +102,8 @@ using UniqueFindHandle = UniqueHandle<HANDLE, FindTraits>;
 using UniqueFileHandle = UniqueHandle<HANDLE, FileTraits>;
 using UniqueGdiObject = UniqueHandle<HGDIOBJ, GdiObjectTraits>;
 using UniqueMemoryDc = UniqueHandle<HDC, MemoryDcTraits>;
+template <typename Interface> using UniqueCom = UniqueHandle<Interface*, ComTraits<Interface>>;
+using UniqueBstr = UniqueHandle<BSTR, BstrTraits>;
 using UniqueLocalMemory = UniqueHandle<HLOCAL, LocalMemoryTraits>;
 
 // The screen's device context (GetDC(NULL)), released with ReleaseDC.

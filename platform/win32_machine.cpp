@@ -9,6 +9,7 @@
 #include "platform/win32_processes.h"
 #include "platform/win32_sensors.h"
 #include "platform/win32_system_state.h"
+#include "platform/win32_tasks.h"
 #include "platform/win32_wide_text.h"
 
 #include <cstdio>
@@ -480,6 +481,7 @@ public:
     Files& files() override { return files_; }
     SystemState& system_state() override { return system_state_; }
     Sensors& sensors() override { return win32_sensors(); }
+    Tasks& tasks() override { return tasks_; }
 
 private:
     Win32Files files_; // before the commands, which ask it for the system's folders
@@ -490,6 +492,7 @@ private:
     Win32Security security_;
     Win32Processes processes_;
     Win32SystemState system_state_;
+    Win32Tasks tasks_;
 };
 
 } // namespace

@@ -42,6 +42,7 @@ public:
     Files& files() override { return inner_.files(); }
     SystemState& system_state() override { return inner_.system_state(); }
     Sensors& sensors() override { return inner_.sensors(); }
+    Tasks& tasks() override { return inner_.tasks(); }
     void note(std::string_view text) override { inner_.note(text); }
 
     RegistryKeyPtr create_key(Hive hive, std::string_view sub_key) override {

@@ -154,6 +154,15 @@ for script in tests/wine/*.sh; do
     fi
 done
 
+# A program that crashed anywhere in the stage fails it, whatever its checks said.
+if [[ -s "$TAVRINE_BIN/crashes.txt" ]]; then
+    echo "== a program crashed under Wine (the whole report: $TAVRINE_LOGS/wine-crashes.txt)"
+    tr -d '\r' <"$TAVRINE_BIN/crashes.txt" >"$TAVRINE_LOGS/wine-crashes.txt"
+    grep -E '^Unhandled exception|^=>|^  [0-9]+ 0x|<==' "$TAVRINE_LOGS/wine-crashes.txt" | head -n 40 | sed 's/^/   | /'
+    failed=$((failed + 1))
+    failed_names+=("a program crashed under Wine")
+fi
+
 if ((${#failed_names[@]} > 0)); then
     echo "failures: ${failed_names[*]}"
 fi

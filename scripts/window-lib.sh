@@ -24,8 +24,9 @@ window_check_setup() {
     mkdir -p "$work"
 }
 
-# Starts the program; its exit code lands in a file when it ends. Its output (Wine's own
-# messages, a crash's backtrace) goes to $TAVRINE_WINDOW_LOG when set.
+# Starts the program; its exit code lands in a file when it ends. The background part holds none
+# of the script's output, so a script that ends early does not keep its log open behind it. The
+# program's own output (Wine's messages, a crash's backtrace) goes to $TAVRINE_WINDOW_LOG when set.
 window_start() {
     _window_code_file="$TAVRINE_WINE_ROOT/window-exit-code"
     rm -f "$_window_code_file"
@@ -34,7 +35,7 @@ window_start() {
         set +e
         timeout -k 5 "${TAVRINE_WIN_TIMEOUT:-600}" wine 'C:\tavrine\TavrineOptimiser.exe' >"${TAVRINE_WINDOW_LOG:-/dev/null}" 2>&1
         echo $? >"$_window_code_file"
-    ) &
+    ) </dev/null >/dev/null 2>&1 &
     _window_pid=$!
 }
 

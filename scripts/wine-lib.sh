@@ -178,6 +178,19 @@ _tw_disable_ports() {
     rm -f "$WINEPREFIX/drive_c/no-ports.reg"
 }
 
+# A crash ends the program with its report in C:\tavrine\crashes.txt (test-wine.sh prints it and
+# fails the run) rather than waiting behind winedbg's crash dialog, which nobody closes here.
+_tw_report_crashes() {
+    local reg="$WINEPREFIX/drive_c/crash-reports.reg"
+    printf '%s\r\n' 'REGEDIT4' '' \
+        '[HKEY_LOCAL_MACHINE\Software\Microsoft\Windows NT\CurrentVersion\AeDebug]' \
+        '"Auto"="1"' \
+        '"Debugger"="C:\\windows\\system32\\cmd.exe /c C:\\windows\\system32\\winedbg.exe --auto %ld %ld >>C:\\tavrine\\crashes.txt 2>&1"' \
+        '' '[HKEY_CURRENT_USER\Software\Wine\WineDbg]' '"ShowCrashDialog"=dword:00000000' >"$reg"
+    wine regedit /S 'C:\crash-reports.reg' >/dev/null 2>&1 || _tw_die "could not set up crash reports"
+    rm -f "$reg"
+}
+
 # Removes every drive and device but C:, and turns every link that leaves the prefix (the user
 # folders point at $HOME) into an empty folder.
 _tw_cut_host_links() {
@@ -259,6 +272,7 @@ wine_sandbox_up() {
     wine wineboot -i >"$TAVRINE_WINE_ROOT/wineboot.log" 2>&1 || _tw_die "wineboot failed (see wineboot.log)"
     wineserver -w
     _tw_disable_ports
+    _tw_report_crashes
     wineserver -w
     # One server for the whole session instead of one per program. Its first program starts the
     # services, mountmgr among them, which links the ports the registry could not keep unused

@@ -69,8 +69,7 @@ void app_card(ShellState& state) {
     module_row("Deep idle", "Sleep render loop", state.deep_idle, "Sleeps render loop when idle.", width);
     gap_after_item(6);
     bool wanted = state.start_with_windows;
-    if (toggle_row("Start with Windows", wanted,
-                   "Logon task \xE2\x80\x94 launches the optimiser at logon.")) {
+    if (toggle_row("Start with Windows", wanted, state.start_with_windows_tip.c_str())) {
         // The toggle shows what the system now holds, so a refused path leaves it off.
         set_start_with_windows(wanted);
         state.start_with_windows = startup_entry_exists();

@@ -54,6 +54,7 @@ public:
     Files& files() override { return fake_.files(); }
     SystemState& system_state() override { return fake_.system_state(); }
     Sensors& sensors() override { return fake_.sensors(); }
+    Tasks& tasks() override { return fake_.tasks(); }
 
     RegistryKeyPtr create_key(Hive hive, std::string_view sub_key) override {
         return wrap(fake_.registry().create_key(hive, sub_key));
@@ -398,20 +399,25 @@ TEST_F(History, undo_deletes_the_keys_a_run_created_unless_somebody_filled_them_
     EXPECT_EQ(fake.registry().text(sticky, "Flags"), "506");
 }
 
-TEST_F(History, undoing_start_with_windows_removes_the_logon_task_and_puts_the_run_value_back) {
+TEST_F(History, undoing_start_with_windows_removes_the_task_and_copy_and_its_undo_puts_them_back) {
+    const char* copy = "C:\\Program Files\\Tavrine Optimiser\\TavrineOptimiser.exe";
+    fake.files().add_text_file("C:\\Tavrine\\TavrineOptimiser.exe", "MZ");
     fake.processes().add(FakeProcess{
         .pid = 4242, .exe_name = "TavrineOptimiser.exe", .image_path = "C:\\Tavrine\\TavrineOptimiser.exe"});
     fake.processes().set_current_process_id(4242);
-    fake.files().add_folder("C:\\Windows\\Temp");
     fake.registry().put_string(kRunKeyPath, "DunmarrowOptimiser", "C:\\Old\\Dunmarrow.exe");
     ASSERT_TRUE(set_start_with_windows(true));
-    fake.files().add_file("C:\\Windows\\System32\\Tasks\\TavrineOptimiser"); // what schtasks leaves
 
     const UndoRun undo = apply_undo(std::nullopt);
     ASSERT_TRUE(undo.error.empty()) << undo.error;
     EXPECT_EQ(undo.outcome.failed, 0);
-    EXPECT_EQ(fake.commands().texts().back(), "schtasks /delete /tn TavrineOptimiser /f");
+    EXPECT_FALSE(fake.tasks().task_exists(kStartupTaskName));
+    EXPECT_FALSE(fake.files().exists(copy));
     EXPECT_EQ(fake.registry().text(kRunKeyPath, "DunmarrowOptimiser"), "C:\\Old\\Dunmarrow.exe");
+
+    ASSERT_TRUE(apply_undo(undo.history_id).error.empty());
+    EXPECT_TRUE(fake.tasks().task_exists(kStartupTaskName));
+    EXPECT_EQ(fake.files().entry(copy).value_or(FakeFile{}).content, "MZ");
 }
 
 TEST_F(History, an_undo_is_a_run_of_its_own_and_can_be_undone) {

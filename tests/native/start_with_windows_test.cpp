@@ -1,5 +1,6 @@
-// Start with Windows on the fake machine: the logon task's definition and commands, the Run
-// values that go either way, and what the toggle reads back at start-up.
+// Start with Windows on the fake machine: which file the logon task starts (a protected copy,
+// or the program in place when only administrators can write its folder), the definition
+// handed to the scheduler, the Run values that go either way, and what the toggle reads back.
 
 #include "engine/start_with_windows.h"
 #include "tests/native/test_support.h"
@@ -9,85 +10,114 @@
 namespace tavrine {
 namespace {
 
-constexpr const char* kExe = "C:\\Games & Tools\\Tavrine\\TavrineOptimiser.exe";
-constexpr const char* kTaskXml = "C:\\Windows\\Temp\\TavrineOptimiser-logon-task.xml";
-constexpr const char* kCreate =
-    "schtasks /create /xml \"C:\\Windows\\Temp\\TavrineOptimiser-logon-task.xml\" "
-    "/tn TavrineOptimiser /f";
+constexpr const char* kExe = "C:\\Users\\Player\\Downloads\\Games & Tools\\TavrineOptimiser.exe";
+constexpr const char* kCopy = "C:\\Program Files\\Tavrine Optimiser\\TavrineOptimiser.exe";
+constexpr const char* kProgramBytes = "MZ this program";
 
 class StartWithWindows : public test::EngineTest {
 protected:
     StartWithWindows() {
-        fake.processes().add(
-            FakeProcess{.pid = 4242, .exe_name = "TavrineOptimiser.exe", .image_path = kExe});
-        fake.processes().set_current_process_id(4242);
+        run_from(kExe);
         fake.files().add_folder("C:\\Windows\\Temp");
         fake.registry().put_string(kRunKeyPath, "DunmarrowOptimiser", "C:\\Old\\Dunmarrow.exe");
         fake.registry().put_string(kRunKeyPath, "TavrineOptimiser", "C:\\Old\\TavrineOptimiser.exe");
     }
+    void run_from(const char* path) {
+        fake.files().add_text_file(path, kProgramBytes);
+        fake.processes().add(
+            FakeProcess{.pid = 4242, .exe_name = "TavrineOptimiser.exe", .image_path = path});
+        fake.processes().set_current_process_id(4242);
+    }
+    std::string task_command() {
+        const std::string xml = fake.tasks().definition(kStartupTaskName).value_or("");
+        const std::size_t start = xml.find("<Command>");
+        const std::size_t end = xml.find("</Command>");
+        return start == std::string::npos || end == std::string::npos
+                   ? ""
+                   : xml.substr(start + 9, end - start - 9);
+    }
 };
 
-TEST_F(StartWithWindows, on_registers_a_logon_task_for_the_quoted_escaped_path_and_removes_both_run_values) {
-    // The definition as schtasks finds it when it runs.
-    std::string written;
-    test::ObservedMachine observed(fake, [&](const char* /*what*/) {
-        if (const auto file = fake.files().entry(kTaskXml)) {
-            written = file->content;
-        }
-    });
-    {
-        ScopedMachine scope(observed);
-        EXPECT_TRUE(set_start_with_windows(true));
-    }
+TEST_F(StartWithWindows, on_registers_the_task_for_a_protected_copy_never_for_the_user_writable_file) {
+    EXPECT_TRUE(set_start_with_windows(true));
 
-    EXPECT_EQ(fake.commands().texts(), std::vector<std::string>{kCreate});
+    EXPECT_EQ(task_command(), "\"C:\\Program Files\\Tavrine Optimiser\\TavrineOptimiser.exe\"");
+    EXPECT_EQ(fake.files().entry(kCopy).value_or(FakeFile{}).content, kProgramBytes);
+    const std::string xml = fake.tasks().definition(kStartupTaskName).value_or("");
+    EXPECT_NE(xml.find("<RunLevel>HighestAvailable</RunLevel>"), std::string::npos);
+    EXPECT_NE(xml.find("<LogonTrigger>"), std::string::npos);
     EXPECT_FALSE(fake.registry().has_value(kRunKeyPath, "DunmarrowOptimiser"));
     EXPECT_FALSE(fake.registry().has_value(kRunKeyPath, "TavrineOptimiser"));
-    // UTF-16 with a byte-order mark; the temporary file is gone afterwards.
-    ASSERT_GE(written.size(), 2u);
-    EXPECT_EQ(written.substr(0, 2), "\xFF\xFE");
-    std::string ascii;
-    for (std::size_t i = 2; i < written.size(); i += 2) {
-        ascii += written[i];
+    EXPECT_EQ(startup_executable(), kCopy);
+    // The definition travels in memory: nothing is written in a temporary folder, even for a
+    // moment, and no command runs.
+    for (const std::string& line : fake.journal()) {
+        EXPECT_EQ(line.find("\\Temp\\"), std::string::npos) << line;
     }
-    EXPECT_NE(ascii.find("<Command>\"C:\\Games &amp; Tools\\Tavrine\\TavrineOptimiser.exe\"</Command>"),
-              std::string::npos);
-    EXPECT_NE(ascii.find("<RunLevel>HighestAvailable</RunLevel>"), std::string::npos);
-    EXPECT_NE(ascii.find("<LogonTrigger>"), std::string::npos);
-    EXPECT_FALSE(fake.files().exists(kTaskXml));
+    EXPECT_TRUE(fake.commands().texts().empty());
+}
+
+TEST_F(StartWithWindows, on_again_refreshes_the_copy_whole) {
+    fake.files().add_text_file(kCopy, "MZ an older build");
+    EXPECT_TRUE(set_start_with_windows(true));
+    EXPECT_EQ(fake.files().entry(kCopy).value_or(FakeFile{}).content, kProgramBytes);
+    fake.files().fail_writes(true);
+    fake.files().add_text_file(kExe, "MZ a newer build");
+    EXPECT_FALSE(set_start_with_windows(true));
+    EXPECT_EQ(fake.files().entry(kCopy).value_or(FakeFile{}).content, kProgramBytes);
+}
+
+TEST_F(StartWithWindows, a_program_in_an_admin_only_folder_registers_in_place_without_a_copy) {
+    const char* installed = "C:\\Program Files\\Games & Tools\\TavrineOptimiser.exe";
+    run_from(installed);
+    fake.files().set_security("C:\\Program Files\\Games & Tools", FakeOwner::TrustedInstaller, false);
+    EXPECT_TRUE(set_start_with_windows(true));
+    EXPECT_EQ(task_command(), "\"C:\\Program Files\\Games &amp; Tools\\TavrineOptimiser.exe\"");
+    EXPECT_FALSE(fake.files().exists(kCopy));
+    EXPECT_EQ(startup_executable(), installed);
+}
+
+TEST_F(StartWithWindows, a_copy_folder_another_account_can_write_is_refused) {
+    fake.files().add_folder("C:\\Program Files\\Tavrine Optimiser");
+    fake.files().set_security("C:\\Program Files\\Tavrine Optimiser", FakeOwner::User, true);
+    EXPECT_FALSE(set_start_with_windows(true));
+    EXPECT_FALSE(fake.tasks().task_exists(kStartupTaskName));
+    EXPECT_FALSE(fake.files().exists(kCopy));
+}
+
+TEST_F(StartWithWindows, off_removes_the_task_the_copy_and_both_run_values) {
+    ASSERT_TRUE(set_start_with_windows(true));
+    EXPECT_FALSE(set_start_with_windows(false));
+    EXPECT_FALSE(fake.tasks().task_exists(kStartupTaskName));
+    EXPECT_FALSE(fake.files().exists(kCopy));
+    EXPECT_FALSE(fake.registry().has_value(kRunKeyPath, "DunmarrowOptimiser"));
+    EXPECT_FALSE(fake.registry().has_value(kRunKeyPath, "TavrineOptimiser"));
+    EXPECT_TRUE(fake.files().exists(kExe));
 }
 
 TEST_F(StartWithWindows, a_path_the_task_cannot_hold_is_refused_without_registering_anything) {
     EXPECT_EQ(startup_task_xml("C:\\%USERNAME%\\Tavrine.exe"), std::nullopt);
     EXPECT_EQ(startup_task_xml("C:\\Spiele\\T\xC3\xA4vrine.exe"), std::nullopt);
     EXPECT_EQ(startup_task_xml(""), std::nullopt);
-    fake.processes().add(FakeProcess{.pid = 7, .exe_name = "T.exe", .image_path = "C:\\100%\\T.exe"});
-    fake.processes().set_current_process_id(7);
+    run_from("C:\\Program Files\\100%\\T.exe");
+    fake.files().set_security("C:\\Program Files\\100%", FakeOwner::Administrators, false);
     EXPECT_FALSE(set_start_with_windows(true));
-    EXPECT_TRUE(fake.commands().texts().empty());
+    EXPECT_FALSE(fake.tasks().task_exists(kStartupTaskName));
 }
 
 TEST_F(StartWithWindows, a_failed_registration_is_not_reported_as_on) {
-    fake.commands().script(kCreate, CommandScript{.exit_code = 1});
+    fake.tasks().refuse_registrations();
     EXPECT_FALSE(set_start_with_windows(true));
 }
 
-TEST_F(StartWithWindows, off_deletes_the_task_and_both_run_values) {
-    EXPECT_FALSE(set_start_with_windows(false));
-    EXPECT_EQ(fake.commands().texts(), std::vector<std::string>{"schtasks /delete /tn TavrineOptimiser /f"});
-    EXPECT_FALSE(fake.registry().has_value(kRunKeyPath, "DunmarrowOptimiser"));
-    EXPECT_FALSE(fake.registry().has_value(kRunKeyPath, "TavrineOptimiser"));
-}
-
-TEST_F(StartWithWindows, the_entry_exists_for_the_task_file_or_either_run_value) {
+TEST_F(StartWithWindows, the_entry_exists_for_the_task_or_either_run_value) {
     EXPECT_TRUE(startup_entry_exists()); // both Run values
-    fake.registry().put_string(kRunKeyPath, "TavrineOptimiser", "");
     set_start_with_windows(false);
     EXPECT_FALSE(startup_entry_exists());
     fake.registry().put_string(kRunKeyPath, "DunmarrowOptimiser", "C:\\Old\\Dunmarrow.exe");
     EXPECT_TRUE(startup_entry_exists());
     set_start_with_windows(false);
-    fake.files().add_file("C:\\Windows\\System32\\Tasks\\TavrineOptimiser");
+    fake.tasks().add(kStartupTaskName, "<Task/>");
     EXPECT_TRUE(startup_entry_exists());
 }
 

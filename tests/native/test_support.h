@@ -105,6 +105,7 @@ public:
     Files& files() override { return inner_.files(); }
     SystemState& system_state() override { return inner_.system_state(); }
     Sensors& sensors() override { return inner_.sensors(); }
+    Tasks& tasks() override { return inner_.tasks(); }
 
     RegistryKeyPtr create_key(Hive hive, std::string_view sub_key) override;
     RegistryKeyPtr open_key(Hive hive, std::string_view sub_key, KeyAccess access) override;

@@ -2,13 +2,18 @@
 # The hardware HUD and Start with Windows end to end in the sandbox:
 #   1. F7 shows the panel in the top-right corner (OCR reads its title and footer), "hud.cfg"
 #      holds eleven lines with the HUD on; F7 again hides the panel and saves it off.
-#   2. "Start with Windows" on the Settings page registers the logon task (Wine keeps it as
-#      C:\windows\system32\tasks\TavrineOptimiser) and removes a planted "DunmarrowOptimiser" Run
-#      value; the next start reads the toggle back on; off removes the task. Wine 8 stores a
+#   2. "Start with Windows" on the Settings page registers the logon task for the program in
+#      place: Wine keeps no owner or access list on files, so C:\tavrine reads as a folder only
+#      administrators can write and no copy under Program Files is made (the copy for a folder
+#      the user can write is checked in tests/native/start_with_windows_test.cpp). It registers the task
+#      through the Task Scheduler's interface (Wine keeps it as
+#      C:\windows\system32\tasks\TavrineOptimiser) with no definition file left in the Windows or
+#      the user's temporary folder, and removes a planted "DunmarrowOptimiser" Run value; the next
+#      start reads the toggle back on; off removes the task and the copy. Wine 8 stores a
 #      registered task without its command, run level or logon trigger (it writes those parts
 #      empty), so the quoted path and the highest run level are checked on the definition the
-#      program hands to schtasks, in tests/native/start_with_windows_test.cpp; here the stored
-#      task's description shows that definition was the one registered.
+#      program hands to the scheduler, in tests/native/start_with_windows_test.cpp; here the
+#      stored task's description shows that definition was the one registered.
 # Screenshots go to $TAVRINE_ARTIFACTS/hud-*.png.
 set -euo pipefail
 source "$(dirname "$0")/../../scripts/wine-lib.sh"
@@ -24,6 +29,12 @@ roaming="$(window_roaming_folder)" || {
 # No HUD file yet (window_launch seeds the gpu record, so the splash leads to the main screen).
 rm -f "$roaming/Tavrine/hud.cfg" "$roaming/Dunmarrow/hud.cfg"
 tasks="$WINEPREFIX/drive_c/windows/system32/tasks"
+copy="$WINEPREFIX/drive_c/Program Files/Tavrine Optimiser/TavrineOptimiser.exe"
+# Task definitions in the temporary folders (the Windows one and the user's), one per line.
+temp_definitions() {
+    find "$WINEPREFIX/drive_c/windows/temp" "$(dirname "$roaming")/Local/Temp" "$(dirname "$(dirname "$roaming")")/Temp" \
+        -maxdepth 1 -iname '*.xml*' 2>/dev/null | sort || true # a folder Wine never made is fine
+}
 run_key='HKCU\Software\Microsoft\Windows\CurrentVersion\Run'
 win_cmd schtasks /delete /tn TavrineOptimiser /f >/dev/null 2>&1 || true
 
@@ -104,6 +115,8 @@ switch_on() {
 }
 
 win_reg add "$run_key" /v DunmarrowOptimiser /t REG_SZ /d 'C:\Old\Dunmarrow.exe' /f >/dev/null
+rm -rf "$(dirname "$copy")"
+definitions_before="$(temp_definitions)"
 settings_bottom
 shot "$TAVRINE_ARTIFACTS/hud-settings-app.png"
 y="$(row_y "$TAVRINE_ARTIFACTS/hud-settings-app.png" Start)"
@@ -117,7 +130,7 @@ else
     fi
     click_at $((wx + 500)) "$y"
     pointer_to $((wx + 1210)) $((wy + 690))
-    sleep 3 # schtasks runs hidden
+    sleep 3
     if [[ -f "$tasks/TavrineOptimiser" ]]; then
         echo "  ok    the logon task exists"
         task="$(tr -d '\0' <"$tasks/TavrineOptimiser")" # UTF-8 or UTF-16, as the Wine version writes it
@@ -128,6 +141,13 @@ else
     fi
     expect_eq "the planted DunmarrowOptimiser Run value is gone" "" \
         "$(win_reg_value "$run_key" DunmarrowOptimiser || true)"
+    expect_eq "no task definition file in a temporary folder" "$definitions_before" "$(temp_definitions)"
+    if [[ -e "$copy" ]]; then
+        echo "  FAIL  a copy was made under Program Files for a program in an administrators-only folder"
+        _tw_failures=$((_tw_failures + 1))
+    else
+        echo "  ok    the program starts in place: no copy under C:\Program Files\Tavrine Optimiser"
+    fi
     shot "$TAVRINE_ARTIFACTS/hud-start-on.png"
 fi
 window_quit
@@ -147,6 +167,12 @@ if [[ -n "$y" ]] && switch_on "$TAVRINE_ARTIFACTS/hud-start-restart.png" "$y"; t
         _tw_failures=$((_tw_failures + 1))
     else
         echo "  ok    switching off removes the logon task"
+    fi
+    if [[ -e "$copy" ]]; then
+        echo "  FAIL  the copy under Program Files is still there after switching off"
+        _tw_failures=$((_tw_failures + 1))
+    else
+        echo "  ok    switching off removes the copy"
     fi
 else
     echo "  FAIL  \"Start with Windows\" does not read on at the next start (row y: ${y:-none})"
