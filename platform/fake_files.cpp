@@ -187,7 +187,15 @@ private:
 
 FolderPinPtr FakeFiles::pin_folder(std::string_view folder) {
     Lock lock(journal_.lock());
+    // The whole path, as the real backend checks it: a link above the folder leads the pin
+    // elsewhere as surely as one at the folder itself.
+    if (has_link_below_profile(folder)) {
+        return nullptr;
+    }
     std::string resolved = resolve(folder, false);
+    if (!iequals(resolved, meant(folder))) {
+        return nullptr;
+    }
     auto it = entries_.find(resolved);
     if (it == entries_.end() || (it->second.attributes & kFileAttributeDirectory) == 0 ||
         (it->second.attributes & kFileAttributeReparsePoint) != 0) {

@@ -125,26 +125,19 @@ std::optional<std::vector<FolderEntry>> Win32Files::list_folder(std::string_view
 }
 
 FolderPinPtr Win32Files::pin_folder(std::string_view folder) {
-    const std::string text(folder);
-    // FILE_LIST_DIRECTORY makes the open take part in sharing checks (an attributes-only
-    // handle would not); leaving out FILE_SHARE_DELETE is what refuses renames meanwhile.
-    win32::UniqueFileHandle handle(CreateFileA(
-        text.c_str(), FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-        OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    // The whole path is checked, not only its last name: a junction above the folder (the
+    // user's AppData\Local swapped for one) would lead a walk that empties it into a folder only
+    // administrators may change. Pinned without delete sharing, nothing above it can be renamed
+    // meanwhile, and the handle must have arrived at the path meant.
+    const std::optional<win32::PlainPath> planned =
+        win32::PlainPath::plan(folder, profile_folder().value_or(""));
+    win32::UniqueFileHandle handle = planned ? planned->pin_folder() : win32::UniqueFileHandle{};
     if (!handle) {
-        return nullptr;
-    }
-    BY_HANDLE_FILE_INFORMATION information{};
-    if (!GetFileInformationByHandle(handle.get(), &information)) {
-        return nullptr;
-    }
-    const DWORD attributes = information.dwFileAttributes;
-    if ((attributes & FILE_ATTRIBUTE_DIRECTORY) == 0 || (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
         return nullptr;
     }
     // The path asked as well: some file systems (and Wine, for a host symbolic link) open what
     // a link leads to even with FILE_FLAG_OPEN_REPARSE_POINT, and say so only here.
-    const DWORD path_attributes = GetFileAttributesA(text.c_str());
+    const DWORD path_attributes = GetFileAttributesW(planned->text().c_str());
     if (path_attributes == INVALID_FILE_ATTRIBUTES || (path_attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
         return nullptr;
     }

@@ -213,6 +213,15 @@ TEST_F(TreeDeletion, a_temp_folder_that_is_itself_a_link_is_left_alone) {
     clean_temp_files();
 
     EXPECT_TRUE(files().exists("C:\\Windows\\System32\\drivers\\disk.sys"));
+
+    // The same one level up: the folder holding %TEMP% swapped for a junction.
+    files().add_file("C:\\ProgramData\\Vendor\\Temp\\licence.dat");
+    files().set_temp_folder("C:\\Users\\ana\\AppData\\Local\\Temp");
+    files().add_link("C:\\Users\\ana\\AppData\\Local", "C:\\ProgramData\\Vendor");
+
+    clean_temp_files();
+
+    EXPECT_TRUE(files().exists("C:\\ProgramData\\Vendor\\Temp\\licence.dat"));
 }
 
 TEST_F(TreeDeletion, a_firefox_cache2_that_is_a_link_is_left_alone) {
