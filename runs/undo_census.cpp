@@ -5,6 +5,7 @@
 #include "platform/journaling_machine.h"
 #include "platform/recording_machine.h"
 #include "process/cull.h"
+#include "runs/census_files.h"
 #include "runs/deploy.h"
 #include "runs/modules.h"
 #include "tweaks/frames.h"
@@ -32,14 +33,14 @@ private:
 // routine makes, those that change nothing on this machine included.
 class CallSpy final : public Machine, Registry, Services {
 public:
-    CallSpy(Machine& inner, UndoScope& scope) : inner_(inner), scope_(scope) {}
+    CallSpy(Machine& inner, UndoScope& scope) : inner_(inner), scope_(scope), files_(inner.files()) {}
     Registry& registry() override { return *this; }
     Services& services() override { return *this; }
     Commands& commands() override { return inner_.commands(); }
     SystemSettings& system_settings() override { return inner_.system_settings(); }
     Security& security() override { return inner_.security(); }
     Processes& processes() override { return inner_.processes(); }
-    Files& files() override { return inner_.files(); }
+    Files& files() override { return files_; }
     SystemState& system_state() override { return inner_.system_state(); }
     Sensors& sensors() override { return inner_.sensors(); }
     Tasks& tasks() override { return inner_.tasks(); }
@@ -107,6 +108,7 @@ private:
 
     Machine& inner_;
     UndoScope& scope_;
+    CensusFiles files_; // every folder a routine looks for is there
 };
 
 // Routines that leave no setting behind: they hold a state while the program runs, act on

@@ -14,6 +14,7 @@
 #include "platform/read_back.h"
 #include "runs/deploy.h"
 #include "runs/pipeline.h"
+#include "runs/undo_census.h"
 #include "tests/native/test_support.h"
 
 #include <gtest/gtest.h>
@@ -715,6 +716,17 @@ TEST_F(History, a_forged_entry_or_line_is_refused_whole_and_changes_nothing) {
     std::ostringstream err;
     EXPECT_EQ(run_cli({"apply", "undo"}, out, err), 0) << err.str();
     EXPECT_EQ(fake.registry().text("HKCU\\Control Panel\\Mouse", "MouseSpeed"), "1");
+}
+
+// A run that edited a game's configuration stays undoable once the game is gone (or before the
+// platform folder it wrote in exists here): the census learns every file the routine can write.
+TEST_F(History, the_undo_scope_holds_every_game_configuration_file_without_the_game_installed) {
+    const UndoScope scope = census_undo_scope();
+    const std::string config = "C:\\Users\\Player\\AppData\\Local\\FortniteGame\\Saved\\Config\\";
+    for (const char* file : {"WindowsClient\\GameUserSettings.ini", "WindowsNoEditor\\Engine.ini"}) {
+        EXPECT_TRUE(scope.allows(FileRecord{config + file, "1.bin"})) << file;
+    }
+    EXPECT_FALSE(scope.allows(FileRecord{"C:\\Users\\Player\\AppData\\Local\\Other\\Engine.ini", "1.bin"}));
 }
 
 TEST_F(History, a_history_folder_others_may_write_is_neither_read_nor_written) {
