@@ -78,7 +78,11 @@ print_runner_stacks() {
     done | head -n 200
 }
 
-run_runner
+# The two host-link cases need a link made from the host: 30-cleanup.sh makes one and runs them
+# with it, so here they are left out rather than counted as skips.
+runner_args=()
+[[ -n "${GTEST_FILTER:-}" ]] || runner_args=(--gtest_filter='-RealFiles.a_link_made_from_the_host_is_*')
+run_runner "${runner_args[@]}"
 # One rerun, and only when Wine never started the runner (no GoogleTest banner at all): a cause
 # outside the program. A failed case, a hang or a worker that never ended is a result, not
 # rerun; the runner prints every thread's stack when a worker outlives its wait.
@@ -89,7 +93,7 @@ if ! grep -q '^\[==========\] Running' "$log"; then
     echo "   RERUN: starting it once more"
     reruns=$((reruns + 1))
     rerun_names+=("tavrine_win_tests.exe (Wine did not start it, exit code $runner_code)")
-    run_runner
+    run_runner "${runner_args[@]}"
 fi
 IFS="|" read -r gtest_passed gtest_failed gtest_skipped <<<"$(runner_summary)" || true
 grep -E '^\[==========\] [0-9]+ tests? from .* ran|^\[  (PASSED|FAILED|SKIPPED) +\] [0-9]+ test' "$log" || true

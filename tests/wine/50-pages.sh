@@ -17,8 +17,7 @@ mouse_key='HKCU\Control Panel\Mouse'
 win_reg add "$mouse_key" /v MouseSpeed /t REG_SZ /d 1 /f >/dev/null
 
 # No runs of earlier checks: the History card below lists only this check's run.
-roaming="$(window_roaming_folder)"
-rm -rf "$roaming/Tavrine/history"
+rm -rf "$WINEPREFIX/drive_c/ProgramData/Tavrine/history/"*
 
 # A finished first launch: this check is about the main screen (45-first-launch.sh covers the setup).
 window_launch
