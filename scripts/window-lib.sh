@@ -219,6 +219,11 @@ _window_send_keys() {
     fi
 }
 
+# window_focus: the main window to the foreground, nothing pressed.
+window_focus() {
+    _window_send_keys focus
+}
+
 # window_key KEY: the main window to the foreground, then KEY pressed and released.
 window_key() {
     _window_send_keys focus key "$1"

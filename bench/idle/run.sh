@@ -37,7 +37,7 @@ minimised() { win_run tavrine-test-window.exe iconic >/dev/null 2>&1; }
 echo "== process CPU over 10 s, % of one core"
 window_launch 4
 pid="$(window_process_pid)"
-window_focus || true # a click: the window is the foreground one
+window_focus || true # in front, as a user looking at it has it
 pointer_to $((wx + 1210)) $((wy + 690))
 sleep 2
 echo "   shown (main screen, in front):          $(cpu_share_over "$pid" 10)"
