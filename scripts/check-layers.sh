@@ -4,13 +4,18 @@
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
 
-# Lowest first. Folders on one line are one layer and may include each other.
+# Lowest first: each folder is its own layer.
 layers=(
     "platform"
     "engine"
-    "tweaks process games gpu overlays"
+    "process"
+    "gpu"
+    "games"
+    "tweaks"
+    "overlays"
     "runs"
-    "app cli"
+    "cli"
+    "app"
 )
 
 declare -A layer_of
