@@ -3,7 +3,8 @@
 #include "platform/machine.h"
 #include "runs/module_state.h"
 
-#include <cstdio>
+#include <nlohmann/json.hpp>
+
 #include <iomanip>
 #include <ostream>
 
@@ -11,36 +12,21 @@ namespace tavrine {
 
 namespace {
 
-// Labels and reports are the program's own texts, but a report may one day carry a name.
-std::string json_string(std::string_view text) {
-    std::string quoted = "\"";
-    for (const char c : text) {
-        if (c == '"' || c == '\\') {
-            quoted += '\\';
-            quoted += c;
-        } else if (static_cast<unsigned char>(c) < 0x20) {
-            char escaped[8];
-            std::snprintf(escaped, sizeof escaped, "\\u%04x", static_cast<unsigned>(c));
-            quoted += escaped;
-        } else {
-            quoted += c;
-        }
-    }
-    return quoted + "\"";
-}
-
 void print_json(const CliOptions& options, const std::vector<ModuleStateRow>& rows, std::ostream& out) {
-    out << "{\"path\":" << json_string(path_name(options.path)) << ",\"modules\":[";
-    for (std::size_t i = 0; i < rows.size(); ++i) {
-        const ModuleStateRow& row = rows[i];
+    nlohmann::ordered_json modules = nlohmann::ordered_json::array();
+    for (const ModuleStateRow& row : rows) {
         const ModuleState& state = row.state;
-        out << (i == 0 ? "" : ",") << "\n  {\"step\":" << json_string(row.step_label)
-            << ",\"row\":" << json_string(row.page_row)
-            << ",\"state\":" << json_string(state_word(state.kind))
-            << ",\"text\":" << json_string(state_text(state)) << ",\"in_place\":" << state.in_place
-            << ",\"checkable\":" << state.checkable << ",\"unchecked\":" << state.unchecked << "}";
+        modules.push_back({{"step", row.step_label},
+                           {"row", row.page_row},
+                           {"state", state_word(state.kind)},
+                           {"text", state_text(state)},
+                           {"in_place", state.in_place},
+                           {"checkable", state.checkable},
+                           {"unchecked", state.unchecked}});
     }
-    out << "\n]}\n";
+    const nlohmann::ordered_json document = {{"path", path_name(options.path)}, {"modules", modules}};
+    // A report may one day carry a name in a legacy code page: replaced, never a throw.
+    out << document.dump(1, ' ', false, nlohmann::ordered_json::error_handler_t::replace) << "\n";
 }
 
 } // namespace
