@@ -52,8 +52,9 @@ void print_json(const CliOptions& options, const Profile* profile, const std::ve
         document["drifted"] = drifted;
     }
     document["modules"] = modules;
-    // A report may one day carry a name in a legacy code page: replaced, never a throw.
-    out << document.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace) << "\n";
+    // One line, so a collector can keep one object per machine per line. A report may one day
+    // carry a name in a legacy code page: replaced, never a throw.
+    out << document.dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace) << "\n";
 }
 
 } // namespace

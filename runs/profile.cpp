@@ -4,6 +4,7 @@
 #include "gpu/vendor_record.h"
 
 #include <algorithm>
+#include <array>
 
 namespace tavrine {
 
@@ -64,11 +65,20 @@ Profile current_profile(std::string name) {
 }
 
 std::vector<std::string> apply_profile(const Profile& profile, PathKind run_path) {
-    // What each path's preset arms, to say where the profile goes beyond it.
+    // What each path's preset arms from a fresh start, to say where the profile goes beyond it.
+    // A module no preset touches keeps the value it had.
+    std::array<bool, kModuleCount> before{};
+    for (const ModuleInfo& info : module_table()) {
+        before[static_cast<std::size_t>(info.module)] = module_arms().armed(info.module);
+    }
     std::vector<std::vector<Module>> preset_arms;
     for (const ProfilePath& part : profile.paths) {
+        module_arms().reset_to_initial();
         apply_profile_preset(part.preset);
         preset_arms.push_back(armed_in_block(part.path));
+    }
+    for (const ModuleInfo& info : module_table()) {
+        module_arms().set(info.module, before[static_cast<std::size_t>(info.module)]);
     }
     apply_profile_preset(kept_preset(profile, run_path).value_or(profile_preset().load()));
 

@@ -9,6 +9,7 @@
 #include <nlohmann/json.hpp>
 
 #include <algorithm>
+#include <cctype>
 #include <iterator>
 #include <map>
 #include <set>
@@ -67,6 +68,7 @@ public:
             pending_key_ = parsed.get<std::string>();
             if (!keys_.emplace(child(pending_key_), string_start()).second && !duplicate_) {
                 duplicate_ = child(pending_key_);
+                duplicate_at_ = string_start();
             }
             break;
         case Event::object_start:
@@ -78,7 +80,7 @@ public:
             frames_.pop_back();
             break;
         case Event::value:
-            values_.emplace(next_child(), parsed.is_string() ? string_start() : offset());
+            values_.emplace(next_child(), parsed.is_string() ? string_start() : literal_start());
             break;
         }
         return true;
@@ -92,6 +94,7 @@ public:
         }
         return line_and_column(found == keys_.end() ? 0 : found->second);
     }
+    std::string where_duplicate() const { return line_and_column(duplicate_at_); }
     std::string where_key(const std::string& pointer) const {
         const auto found = keys_.find(pointer);
         return line_and_column(found == keys_.end() ? 0 : found->second);
@@ -130,6 +133,22 @@ private:
         }
         return 0;
     }
+    // The first byte of the number or literal read last. A number ends where the parser read one
+    // byte past it, a literal at its own last byte; either way the token's bytes are these.
+    std::size_t literal_start() const {
+        const auto in_token = [&](std::size_t at) {
+            const char c = text_[at];
+            return std::isalnum(static_cast<unsigned char>(c)) != 0 || c == '.' || c == '+' || c == '-';
+        };
+        std::size_t at = offset() - 1;
+        while (at > 0 && !in_token(at)) {
+            --at;
+        }
+        while (at > 0 && in_token(at - 1)) {
+            --at;
+        }
+        return at;
+    }
     std::string child(const std::string& name) const {
         return (frames_.empty() ? "" : frames_.back().pointer) + "/" + name;
     }
@@ -149,6 +168,7 @@ private:
     std::map<std::string, std::size_t> keys_;
     std::map<std::string, std::size_t> values_;
     std::optional<std::string> duplicate_;
+    std::size_t duplicate_at_ = 0;
 };
 
 // [SECTION] reading
@@ -404,7 +424,7 @@ ProfileParse parse_profile(std::string_view text) {
         return result;
     }
     if (positions.duplicate()) {
-        result.error = positions.where_key(*positions.duplicate()) + ": \"" +
+        result.error = positions.where_duplicate() + ": \"" +
                        positions.duplicate()->substr(positions.duplicate()->rfind('/') + 1) +
                        "\" is given twice";
         return result;
