@@ -152,6 +152,9 @@ public:
     virtual std::optional<std::string> roaming_folder() = 0;
     // GetTempPathW, without a trailing slash.
     virtual std::optional<std::string> temp_folder() = 0;
+    // GetFullPathNameW: `path` as a full path, made so against the current folder when it is
+    // relative (a file name the user typed); nullopt when it cannot be.
+    virtual std::optional<std::string> full_path(std::string_view path) = 0;
     // The folder as the system knows it (GetSystemWindowsDirectoryW, GetSystemDirectoryW,
     // SHGetKnownFolderPath), never from the environment, in UTF-8 and without a trailing
     // backslash; nullopt when unknown.

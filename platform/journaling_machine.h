@@ -6,7 +6,7 @@
 // Changes whose previous state cannot be read or put back (commands, ended processes, deleted
 // files) are written down as such, never left out.
 
-#include "platform/files.h"
+#include "platform/forwarding.h"
 #include "platform/journal_record.h"
 #include "platform/machine.h"
 #include "platform/processes.h"
@@ -43,48 +43,15 @@ private:
     Processes& inner_;
 };
 
-class JournalingFiles final : public Files {
+class JournalingFiles final : public ForwardingFiles {
 public:
-    JournalingFiles(JournalingMachine& journal, Files& inner) : journal_(journal), inner_(inner) {}
-    std::optional<std::uint32_t> attributes(std::string_view path) override {
-        return inner_.attributes(path);
-    }
-    bool set_attributes(std::string_view path, std::uint32_t attributes) override {
-        return inner_.set_attributes(path, attributes);
-    }
+    JournalingFiles(JournalingMachine& journal, Files& inner) : ForwardingFiles(inner), journal_(journal) {}
     bool delete_file(std::string_view path) override;
-    std::optional<std::vector<FolderEntry>> list_folder(std::string_view folder) override {
-        return inner_.list_folder(folder);
-    }
-    FolderPinPtr pin_folder(std::string_view folder) override { return inner_.pin_folder(folder); }
-    std::uint32_t logical_drives() override { return inner_.logical_drives(); }
-    DriveType drive_type(std::string_view root) override { return inner_.drive_type(root); }
-    SeekPenalty seek_penalty(char drive_letter) override { return inner_.seek_penalty(drive_letter); }
-    void shell_open(std::string_view path) override { inner_.shell_open(path); }
-    bool path_is_plain(std::string_view path) override { return inner_.path_is_plain(path); }
-    std::optional<std::string> read_file(std::string_view path) override { return inner_.read_file(path); }
-    std::optional<std::uint64_t> file_size(std::string_view path) override { return inner_.file_size(path); }
     bool write_file_whole(std::string_view path, std::string_view bytes) override;
-    bool append_file(std::string_view path, std::string_view bytes) override {
-        return inner_.append_file(path, bytes);
-    }
     bool copy_file(std::string_view from, std::string_view to, bool fail_if_exists) override;
-    bool create_folders(std::string_view folder) override { return inner_.create_folders(folder); }
-    bool create_admin_only_folder(std::string_view folder) override {
-        return inner_.create_admin_only_folder(folder);
-    }
-    bool is_admin_only_folder(std::string_view folder) override {
-        return inner_.is_admin_only_folder(folder);
-    }
-    std::optional<std::string> roaming_folder() override { return inner_.roaming_folder(); }
-    std::optional<std::string> temp_folder() override { return inner_.temp_folder(); }
-    std::optional<std::string> known_folder(KnownFolder folder) override {
-        return inner_.known_folder(folder);
-    }
 
 private:
     JournalingMachine& journal_;
-    Files& inner_;
 };
 
 class JournalingMachine final : public Machine, Registry, Services, Commands, SystemSettings, Tasks {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/files.h"
+#include "platform/forwarding.h"
 
 #include <cstdint>
 #include <map>
@@ -35,9 +35,9 @@ private:
 };
 
 // Reads through to the real files, records every change in the plan.
-class RecordingFiles final : public Files {
+class RecordingFiles final : public ForwardingFiles {
 public:
-    RecordingFiles(RecordingMachine& plan, Files& reads_from) : plan_(plan), inner_(reads_from) {}
+    RecordingFiles(RecordingMachine& plan, Files& reads_from) : ForwardingFiles(reads_from), plan_(plan) {}
 
     std::optional<std::uint32_t> attributes(std::string_view path) override;
     bool set_attributes(std::string_view path, std::uint32_t attributes) override;
@@ -46,27 +46,21 @@ public:
     // Opening a folder changes nothing: the real one is pinned, as a run would; its listings
     // are noted like list_folder's.
     FolderPinPtr pin_folder(std::string_view folder) override;
-    std::uint32_t logical_drives() override { return inner_.logical_drives(); }
-    DriveType drive_type(std::string_view root) override { return inner_.drive_type(root); }
-    SeekPenalty seek_penalty(char drive_letter) override { return inner_.seek_penalty(drive_letter); }
     void shell_open(std::string_view path) override;
-    // Reads through; the planned writes below are refused where a run would refuse them.
-    bool path_is_plain(std::string_view path) override { return inner_.path_is_plain(path); }
+    // path_is_plain reads through; the planned writes below are refused where a run would
+    // refuse them.
     std::optional<std::string> read_file(std::string_view path) override;
     std::optional<std::uint64_t> file_size(std::string_view path) override;
     // Recorded, not made; later reads in the same plan see the planned content.
     bool write_file_whole(std::string_view path, std::string_view bytes) override;
     bool append_file(std::string_view path, std::string_view bytes) override;
+    // Through append_file above, never to the file beneath.
+    AppendFilePtr open_append(std::string_view path) override { return Files::open_append(path); }
     bool copy_file(std::string_view from, std::string_view to, bool fail_if_exists) override;
     bool create_folders(std::string_view folder) override;
     // Recorded, not made; the plan's later checks see the folder as protected.
     bool create_admin_only_folder(std::string_view folder) override;
     bool is_admin_only_folder(std::string_view folder) override;
-    std::optional<std::string> roaming_folder() override { return inner_.roaming_folder(); }
-    std::optional<std::string> temp_folder() override { return inner_.temp_folder(); }
-    std::optional<std::string> known_folder(KnownFolder folder) override {
-        return inner_.known_folder(folder);
-    }
 
 private:
     friend class RecordingFolderPin;
@@ -74,7 +68,6 @@ private:
     std::vector<FolderEntry> note_listing(std::string_view folder, std::vector<FolderEntry> listing);
 
     RecordingMachine& plan_;
-    Files& inner_;
     // Files met in listings, by lower-cased path, with their sizes: what a deletion frees.
     std::mutex mutex_;
     std::map<std::string, std::uint64_t> listed_files_;

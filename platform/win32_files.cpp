@@ -458,6 +458,21 @@ std::optional<std::string> Win32Files::roaming_folder() {
     return known_folder(KnownFolder::RoamingAppData);
 }
 
+std::optional<std::string> Win32Files::full_path(std::string_view path) {
+    const std::wstring wide = win32::wide_from_utf8(path);
+    const DWORD needed = GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);
+    if (wide.empty() || needed == 0) {
+        return std::nullopt;
+    }
+    std::wstring full(needed, L'\0');
+    const DWORD length = GetFullPathNameW(wide.c_str(), needed, full.data(), nullptr);
+    if (length == 0 || length >= needed) {
+        return std::nullopt;
+    }
+    full.resize(length);
+    return win32::utf8_from_wide(full);
+}
+
 namespace {
 
 // SHGetKnownFolderPath's folder ids: the user's own come from the profile the system keeps for

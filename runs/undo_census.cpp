@@ -2,6 +2,7 @@
 
 #include "engine/history.h"
 #include "engine/start_with_windows.h"
+#include "platform/forwarding.h"
 #include "platform/journaling_machine.h"
 #include "platform/recording_machine.h"
 #include "process/cull.h"
@@ -74,33 +75,22 @@ public:
     }
 
 private:
-    class Key final : public RegistryKey {
+    class Key final : public ForwardingRegistryKey {
     public:
-        Key(UndoScope& scope, RegistryKeyPtr inner) : scope_(scope), inner_(std::move(inner)) {}
-        Hive hive() const override { return inner_->hive(); }
-        const std::string& sub_key() const override { return inner_->sub_key(); }
+        Key(UndoScope& scope, RegistryKeyPtr inner)
+            : ForwardingRegistryKey(std::move(inner)), scope_(scope) {}
         bool set_value(std::string_view name, std::uint32_t type, const std::uint8_t* data,
                        std::uint32_t size) override {
             scope_.add_value(hive(), sub_key(), name);
             return inner_->set_value(name, type, data, size);
         }
-        std::optional<RegistryValue> query_value(std::string_view name) override {
-            return inner_->query_value(name);
-        }
         bool delete_value(std::string_view name) override {
             scope_.add_value(hive(), sub_key(), name);
             return inner_->delete_value(name);
         }
-        std::optional<std::string> sub_key_name(std::uint32_t index) override {
-            return inner_->sub_key_name(index);
-        }
-        std::optional<std::string> value_name(std::uint32_t index) override {
-            return inner_->value_name(index);
-        }
 
     private:
         UndoScope& scope_;
-        RegistryKeyPtr inner_;
     };
     RegistryKeyPtr wrap(RegistryKeyPtr inner) {
         return inner ? std::make_unique<Key>(scope_, std::move(inner)) : nullptr;

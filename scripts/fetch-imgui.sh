@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Fetches Dear ImGui's source from Debian's `imgui` source package (trixie) into third_party/imgui.
+# Fetches Dear ImGui's source from Debian's `imgui` source package (trixie) into third_party/imgui,
+# from the Debian mirror the machine's apt configuration already uses.
 #
 # The system's apt configuration is never touched: a private sources list, state, cache and
 # download directory under build/apt-imgui are passed to apt-get through -o options. dpkg-source
@@ -27,7 +28,18 @@ fi
 
 WORK="$ROOT/build/apt-imgui"
 mkdir -p "$WORK/etc/sources.list.d" "$WORK/lists/partial" "$WORK/cache/archives/partial" "$WORK/src"
-echo "deb-src http://deb.debian.org/debian trixie main" > "$WORK/etc/sources.list"
+# The Debian archive this machine already uses (its own apt configuration names the mirror):
+# the one labelled Debian once its lists are fetched, else any whose path is the archive's.
+mirror="$(apt-get indextargets --format '$(REPO_URI)' 'Label: Debian' 'Identifier: Packages' 2>/dev/null | head -n1)"
+if [[ -z "$mirror" ]]; then
+    mirror="$(apt-get indextargets --format '$(REPO_URI)' 'Identifier: Packages' 2>/dev/null |
+        grep -E '/debian/$' | head -n1 || true)"
+fi
+if [[ -z "$mirror" ]]; then
+    echo "fetch-imgui: this machine's apt configuration names no Debian archive" >&2
+    exit 1
+fi
+echo "deb-src $mirror trixie main" > "$WORK/etc/sources.list"
 
 APT_OPTS=(
     -o "Dir::Etc::SourceList=$WORK/etc/sources.list"

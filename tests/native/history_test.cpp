@@ -10,6 +10,7 @@
 #include "engine/worker_gate.h"
 #include "gpu/gpu_setup.h"
 #include "platform/change_text.h"
+#include "platform/forwarding.h"
 #include "platform/journal_record.h"
 #include "platform/read_back.h"
 #include "runs/deploy.h"
@@ -73,33 +74,21 @@ public:
     std::set<std::string> service_names;
 
 private:
-    class Key final : public RegistryKey {
+    class Key final : public ForwardingRegistryKey {
     public:
-        Key(TouchSpy& spy, RegistryKeyPtr inner) : spy_(spy), inner_(std::move(inner)) {}
-        Hive hive() const override { return inner_->hive(); }
-        const std::string& sub_key() const override { return inner_->sub_key(); }
+        Key(TouchSpy& spy, RegistryKeyPtr inner) : ForwardingRegistryKey(std::move(inner)), spy_(spy) {}
         bool set_value(std::string_view name, std::uint32_t type, const std::uint8_t* data,
                        std::uint32_t size) override {
             spy_.values.emplace(hive(), sub_key(), std::string(name));
             return inner_->set_value(name, type, data, size);
         }
-        std::optional<RegistryValue> query_value(std::string_view name) override {
-            return inner_->query_value(name);
-        }
         bool delete_value(std::string_view name) override {
             spy_.values.emplace(hive(), sub_key(), std::string(name));
             return inner_->delete_value(name);
         }
-        std::optional<std::string> sub_key_name(std::uint32_t index) override {
-            return inner_->sub_key_name(index);
-        }
-        std::optional<std::string> value_name(std::uint32_t index) override {
-            return inner_->value_name(index);
-        }
 
     private:
         TouchSpy& spy_;
-        RegistryKeyPtr inner_;
     };
     RegistryKeyPtr wrap(RegistryKeyPtr inner) {
         return inner ? std::make_unique<Key>(*this, std::move(inner)) : nullptr;

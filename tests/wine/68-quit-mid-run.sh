@@ -18,9 +18,6 @@ history_dir="$WINEPREFIX/drive_c/ProgramData/Tavrine/history"
 all_runs() { find "$history_dir" -maxdepth 1 -name '*-all.txt' 2>/dev/null | sort || true; }
 runs_before="$(all_runs)"
 
-# A crash prints its backtrace into the program's output instead of waiting in a dialog.
-crash_dialog='HKCU\Software\Wine\WineDbg'
-win_reg add "$crash_dialog" /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null
 export TAVRINE_WINDOW_LOG="$work/window-output.txt"
 window_launch
 
@@ -79,6 +76,5 @@ set -e
 expect_eq "apply undo after the stopped run exits 0" 0 "$undo_code"
 expect_contains "apply undo takes back the stopped run" "Undid $(basename "$run_file" .txt)" "$undone"
 expect_eq "MouseSpeed is the user's own again" "REG_SZ 1" "$(win_reg_value "$mouse_key" MouseSpeed || true)"
-win_reg delete "$crash_dialog" /v ShowCrashDialog /f >/dev/null 2>&1 || true
 
 wine_test_done
