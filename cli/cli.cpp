@@ -1,8 +1,10 @@
 #include "cli/cli.h"
 
+#include "cli/build_info.h"
 #include "cli/cli_deploy.h"
 #include "cli/cli_gpu.h"
 #include "cli/cli_options.h"
+#include "cli/cli_profile.h"
 #include "cli/cli_status.h"
 #include "cli/history_command.h"
 #include "engine/run_status.h"
@@ -12,6 +14,7 @@
 #include "process/cull.h"
 #include "runs/pipeline.h"
 
+#include <algorithm>
 #include <chrono>
 #include <iomanip>
 #include <ostream>
@@ -21,24 +24,37 @@ namespace tavrine {
 
 namespace {
 
-void print_usage(std::ostream& err) {
-    err << "usage: tavrine-cli plan|apply <all|latency|frames|netcode|cleanup|cpu>\n"
-           "                  [--preset casual|competitive|streamer] [--arm LABEL]... [--disarm LABEL]...\n"
-           "                  [--everything] [--target GAME.exe]\n"
-           "       tavrine-cli status [PATH] [--json] [options as above]\n"
-           "       tavrine-cli plan|apply gpu [--vendor auto|nvidia|amd|intel]\n"
-           "  plan   print every change a run would make, in order, without changing anything;\n"
-           "         a change already in place is marked (already)\n"
-           "  apply  make the changes (needs administrator rights)\n"
-           "  status say per module whether it is applied on this machine (every path by default)\n"
-           "  --target names the game executable \"Prioritize exe\" and the game clamp act on\n"
-           "       tavrine-cli titles | plan deploy <title> | apply deploy <title>\n"
-           "  a title's stack and its seven deploy stages; a title is its name (any case) or index\n"
-           "       tavrine-cli history | plan undo [ID] | apply undo [ID]\n"
-           "  history     list past runs and how many of their changes can be undone\n"
-           "  undo        put back what a run changed (default: the last run not yet undone)\n"
-           "  gpu    the GPU vendor profile, the MSI walk and hardware GPU scheduling (auto: the\n"
-           "         remembered vendor, else every vendor present)\n";
+void print_usage(std::ostream& to) {
+    to << "usage: tavrine-cli plan|apply <all|latency|frames|netcode|cleanup|cpu>\n"
+          "                  [--preset casual|competitive|streamer] [--arm LABEL]... [--disarm LABEL]...\n"
+          "                  [--everything] [--target GAME.exe] [--profile FILE]\n"
+          "       tavrine-cli status [PATH] [--json] [--profile FILE] [options as above]\n"
+          "       tavrine-cli profile export [FILE] [options as above]\n"
+          "       tavrine-cli plan|apply gpu [--vendor auto|nvidia|amd|intel]\n"
+          "       tavrine-cli --help | --version\n"
+          "  plan   print every change a run would make, in order, without changing anything;\n"
+          "         a change already in place is marked (already)\n"
+          "  apply  make the changes (needs administrator rights)\n"
+          "  status say per module whether it is applied on this machine (every path by default)\n"
+          "  options and the path may come in any order\n"
+          "  --target names the game executable \"Prioritize exe\" and the game clamp act on\n"
+          "  --profile takes the selections from a profile file; --arm/--disarm apply on top\n"
+          "  profile export  write the selections (these options, else the defaults) as a profile\n"
+          "         to FILE, else to standard output\n"
+          "       tavrine-cli titles | plan deploy <title> | apply deploy <title>\n"
+          "  a title's stack and its seven deploy stages; a title is its name (any case) or index\n"
+          "       tavrine-cli history | plan undo [ID] | apply undo [ID]\n"
+          "  history     list past runs and how many of their changes can be undone\n"
+          "  undo        put back what a run changed (default: the last run not yet undone)\n"
+          "  gpu    the GPU vendor profile, the MSI walk and hardware GPU scheduling (auto: the\n"
+          "         remembered vendor, else every vendor present)\n"
+          "  exit codes: 0 done (status: every armed module applied), 2 bad input,\n"
+          "         3 status --profile: some armed modules have drifted, 130 apply interrupted\n";
+}
+
+bool asks_for_help(const std::vector<std::string>& args) {
+    return std::ranges::any_of(
+        args, [](const std::string& arg) { return arg == "--help" || arg == "-h" || arg == "/?"; });
 }
 
 void print_known_labels(std::ostream& err) {
@@ -54,7 +70,7 @@ int plan(const CliOptions& options, std::ostream& out) {
     ScopedMachine scope(recorder);
     std::vector<ModuleStep> steps = build_step_list(options.path);
     out << "# plan for the " << path_name(options.path) << " path, preset "
-        << profile_preset_name(options.preset) << ", " << steps.size()
+        << profile_preset_name(profile_preset().load()) << ", " << steps.size()
         << " steps; nothing below has been changed\n";
     std::size_t printed = 0;
     for (std::size_t i = 0; i < steps.size(); ++i) {
@@ -124,6 +140,14 @@ int apply(const CliOptions& options, std::ostream& out, std::ostream& err) {
 } // namespace
 
 int run_cli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    if (asks_for_help(args)) {
+        print_usage(out);
+        return 0;
+    }
+    if (args.size() == 1 && args[0] == "--version") {
+        out << "tavrine-cli " << build_version() << " (commit " << build_commit() << ")\n";
+        return 0;
+    }
     if (is_history_command(args)) {
         return run_history_command(args, out, err);
     }
@@ -143,14 +167,21 @@ int run_cli(const std::vector<std::string>& args, std::ostream& out, std::ostrea
         }
         return kCliUsageError;
     }
-    apply_cli_arms(*parsed.options);
-    if (parsed.options->command == CliOptions::Command::Plan) {
-        return plan(*parsed.options, out);
+    const CliOptions& options = *parsed.options;
+    if (options.command == CliOptions::Command::ProfileExport) {
+        return export_profile(options, out, err);
     }
-    if (parsed.options->command == CliOptions::Command::Status) {
-        return print_status(*parsed.options, out);
+    std::optional<Profile> profile;
+    if (!apply_selections(options, profile, err)) {
+        return kCliUsageError;
     }
-    return apply(*parsed.options, out, err);
+    if (options.command == CliOptions::Command::Plan) {
+        return plan(options, out);
+    }
+    if (options.command == CliOptions::Command::Status) {
+        return print_status(options, profile ? &*profile : nullptr, out);
+    }
+    return apply(options, out, err);
 }
 
 } // namespace tavrine

@@ -9,6 +9,8 @@
 namespace tavrine {
 
 inline constexpr int kCliUsageError = 2;
+// `status --profile`: some module the profile arms no longer reads back as applied.
+inline constexpr int kCliDrifted = 3;
 // `apply` stopped by Ctrl+C at a step boundary.
 inline constexpr int kCliInterrupted = 130;
 

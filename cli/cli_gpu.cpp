@@ -18,22 +18,6 @@ namespace {
 
 constexpr const char* kUsage = "usage: tavrine-cli plan|apply gpu [--vendor auto|nvidia|amd|intel]\n";
 
-std::optional<GpuVendor> parse_vendor(const std::string& name) {
-    constexpr struct {
-        const char* name;
-        GpuVendor vendor;
-    } kNames[] = {{"auto", GpuVendor::Unknown},
-                  {"nvidia", GpuVendor::Nvidia},
-                  {"amd", GpuVendor::Amd},
-                  {"intel", GpuVendor::Intel}};
-    for (const auto& entry : kNames) {
-        if (iequals(name, entry.name)) {
-            return entry.vendor;
-        }
-    }
-    return std::nullopt;
-}
-
 // What the profile is applied for, in words: the vendor, or what "every vendor present" means here.
 std::string vendor_words(GpuVendor vendor, bool remembered) {
     if (is_known_vendor(vendor)) {
@@ -78,7 +62,7 @@ bool is_gpu_command(const std::vector<std::string>& args) {
 int run_gpu_cli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
     std::optional<GpuVendor> chosen;
     for (std::size_t i = 2; i < args.size(); ++i) {
-        if (args[i] == "--vendor" && i + 1 < args.size() && (chosen = parse_vendor(args[i + 1]))) {
+        if (args[i] == "--vendor" && i + 1 < args.size() && (chosen = vendor_from_choice_name(args[i + 1]))) {
             ++i;
             continue;
         }

@@ -4,8 +4,6 @@
 #include "engine/target_exe.h"
 #include "platform/ascii.h"
 
-#include <string_view>
-
 namespace tavrine {
 
 namespace {
@@ -19,19 +17,16 @@ std::optional<std::int32_t> parse_preset_name(const std::string& name) {
     return std::nullopt;
 }
 
-// What a process snapshot could name: a Windows file name, no folder, within the snapshot's
-// 260-byte buffer. Apostrophes and percent signs are legal in file names and stay.
-bool is_executable_file_name(const std::string& name) {
-    if (name.empty() || name.size() > TargetExe::kCapacity || name == "." || name == "..") {
-        return false;
-    }
-    for (const char c : name) {
-        if (static_cast<unsigned char>(c) < 0x20 ||
-            std::string_view("<>:\"/\\|?*").find(c) != std::string_view::npos) {
-            return false;
-        }
-    }
-    return true;
+bool takes_value(const std::string& option) {
+    return option == "--preset" || option == "--arm" || option == "--disarm" || option == "--target" ||
+           option == "--profile";
+}
+
+CliParse failed(std::string error, bool unknown_label = false) {
+    CliParse result;
+    result.error = std::move(error);
+    result.unknown_label = unknown_label;
+    return result;
 }
 
 } // namespace
@@ -46,84 +41,105 @@ std::optional<PathKind> parse_path_name(const std::string& name) {
 }
 
 CliParse parse_cli(const std::vector<std::string>& args) {
-    CliParse result;
-    // "status" alone covers every path; the other commands name theirs.
-    const bool status = !args.empty() && args[0] == "status";
-    const bool path_given = args.size() >= 2 && !args[1].starts_with("--");
-    if (args.empty() || (!status && args.size() < 2)) {
-        result.error = "expected a command and a path";
-        return result;
-    }
     CliOptions options;
-    if (args[0] == "plan") {
-        options.command = CliOptions::Command::Plan;
-    } else if (args[0] == "apply") {
-        options.command = CliOptions::Command::Apply;
-    } else if (status) {
-        options.command = CliOptions::Command::Status;
-    } else {
-        result.error = "unknown command '" + args[0] + "'";
-        return result;
-    }
-    if (path_given || !status) {
-        const auto path = parse_path_name(args[1]);
-        if (!path) {
-            result.error = "unknown path '" + args[1] + "'";
-            return result;
-        }
-        options.path = *path;
-    }
-
-    for (std::size_t i = path_given ? 2 : 1; i < args.size(); ++i) {
+    std::vector<std::string> words;
+    bool preset_given = false;
+    for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
+        if (!arg.starts_with("--")) {
+            words.push_back(arg);
+            continue;
+        }
         if (arg == "--everything") {
             options.everything = true;
             continue;
         }
-        if (arg == "--json" && status) {
+        if (arg == "--json") {
             options.json = true;
             continue;
         }
-        if (arg != "--preset" && arg != "--arm" && arg != "--disarm" && arg != "--target") {
-            result.error = "unknown option '" + arg + "'";
-            return result;
+        if (!takes_value(arg)) {
+            return failed("unknown option '" + arg + "'");
         }
         if (i + 1 >= args.size()) {
-            result.error = "option " + arg + " needs a value";
-            return result;
+            return failed("option " + arg + " needs a value");
         }
         const std::string& value = args[++i];
         if (arg == "--preset") {
             const auto preset = parse_preset_name(value);
             if (!preset) {
-                result.error = "unknown preset '" + value + "'";
-                return result;
+                return failed("unknown preset '" + value + "'");
             }
             options.preset = *preset;
-            continue;
-        }
-        if (arg == "--target") {
-            if (!is_executable_file_name(value)) {
-                result.error = "--target takes an executable file name such as cs2.exe, not '" + value + "'";
-                return result;
+            preset_given = true;
+        } else if (arg == "--target") {
+            if (!is_bare_executable_name(value)) {
+                return failed("--target takes an executable file name such as cs2.exe, not '" + value + "'");
             }
             options.target = value;
-            continue;
+        } else if (arg == "--profile") {
+            options.profile_file = value;
+        } else {
+            const auto module = find_module(value);
+            if (!module) {
+                return failed("unknown module '" + value + "'", true);
+            }
+            options.toggles.emplace_back(*module, arg == "--arm");
         }
-        const auto module = find_module(value);
-        if (!module) {
-            result.error = "unknown module '" + value + "'";
-            result.unknown_label = true;
-            return result;
-        }
-        options.toggles.emplace_back(*module, arg == "--arm");
     }
-    result.options = options;
+
+    if (words.empty()) {
+        return failed("expected a command");
+    }
+    const std::string& command = words[0];
+    std::size_t used = 1;
+    if (command == "plan" || command == "apply" || command == "status") {
+        options.command = command == "plan"    ? CliOptions::Command::Plan
+                          : command == "apply" ? CliOptions::Command::Apply
+                                               : CliOptions::Command::Status;
+        // "status" alone covers every path; the other commands name theirs.
+        if (words.size() < 2 && options.command != CliOptions::Command::Status) {
+            return failed("expected a path after '" + command + "'");
+        }
+        if (words.size() >= 2) {
+            const auto path = parse_path_name(words[1]);
+            if (!path) {
+                return failed("unknown path '" + words[1] + "'");
+            }
+            options.path = *path;
+            used = 2;
+        }
+    } else if (command == "profile") {
+        if (words.size() < 2 || words[1] != "export") {
+            return failed("expected 'profile export [FILE]'");
+        }
+        options.command = CliOptions::Command::ProfileExport;
+        used = 2;
+        if (words.size() >= 3) {
+            options.export_file = words[2];
+            used = 3;
+        }
+    } else {
+        return failed("unknown command '" + command + "'");
+    }
+    if (words.size() > used) {
+        return failed("unexpected argument '" + words[used] + "'");
+    }
+    if (options.json && options.command != CliOptions::Command::Status) {
+        return failed("--json goes with status");
+    }
+    if (preset_given && options.profile_file) {
+        return failed("--preset and --profile both choose the preset; give one");
+    }
+    CliParse result;
+    result.options = std::move(options);
     return result;
 }
 
-void apply_cli_arms(const CliOptions& options) {
-    apply_profile_preset(options.preset);
+void apply_cli_arms(const CliOptions& options, bool preset_too) {
+    if (preset_too) {
+        apply_profile_preset(options.preset);
+    }
     ModuleArms& arms = module_arms();
     if (options.everything) {
         for (const ModuleInfo& info : module_table()) {

@@ -11,13 +11,15 @@
 namespace tavrine {
 
 struct CliOptions {
-    enum class Command { Plan, Apply, Status } command = Command::Plan;
+    enum class Command { Plan, Apply, Status, ProfileExport } command = Command::Plan;
     PathKind path = PathKind::All;
     std::int32_t preset = preset_number(ProfilePresetIndex::Competitive);
     bool everything = false;
     std::vector<std::pair<Module, bool>> toggles; // in the order given
     std::optional<std::string> target;            // the game executable, as a page would pick it
     bool json = false;                            // status: JSON for scripts instead of lines
+    std::optional<std::string> profile_file;      // --profile: the selections come from this file
+    std::optional<std::string> export_file;       // profile export: where to write; none: stdout
 };
 
 struct CliParse {
@@ -26,10 +28,12 @@ struct CliParse {
     bool unknown_label = false; // the error names a module nobody knows
 };
 
+// The command first among the words that are not options; options and the path in any order.
 CliParse parse_cli(const std::vector<std::string>& args);
 std::optional<PathKind> parse_path_name(const std::string& name);
 
 // Preset, then --everything, then each --arm / --disarm in order; then the target executable.
-void apply_cli_arms(const CliOptions& options);
+// With --profile the caller applies the profile first and `preset_too` is false.
+void apply_cli_arms(const CliOptions& options, bool preset_too = true);
 
 } // namespace tavrine

@@ -22,6 +22,19 @@ TargetExe& target_exe() {
     return target;
 }
 
+bool is_bare_executable_name(std::string_view name) {
+    if (name.empty() || name.size() > TargetExe::kCapacity || name == "." || name == "..") {
+        return false;
+    }
+    for (const char c : name) {
+        if (static_cast<unsigned char>(c) < 0x20 ||
+            std::string_view("<>:\"/\\|?*").find(c) != std::string_view::npos) {
+            return false;
+        }
+    }
+    return true;
+}
+
 std::atomic<std::int32_t>& selected_title() {
     static std::atomic<std::int32_t> index{kNoTitle};
     return index;

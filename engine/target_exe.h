@@ -28,6 +28,10 @@ private:
 
 TargetExe& target_exe();
 
+// What a process snapshot could name: a Windows file name, no folder, within the snapshot's
+// 260-byte buffer. Apostrophes and percent signs are legal in file names and stay.
+bool is_bare_executable_name(std::string_view name);
+
 // Index into the title catalogue (0 to 21); -1 until a title is picked.
 inline constexpr std::int32_t kNoTitle = -1;
 std::atomic<std::int32_t>& selected_title();

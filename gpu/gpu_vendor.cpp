@@ -17,7 +17,34 @@ bool names_any(std::string_view description, std::initializer_list<std::string_v
     return false;
 }
 
+struct VendorChoice {
+    const char* name;
+    GpuVendor vendor;
+};
+constexpr VendorChoice kVendorChoices[] = {{"auto", GpuVendor::Unknown},
+                                           {"nvidia", GpuVendor::Nvidia},
+                                           {"amd", GpuVendor::Amd},
+                                           {"intel", GpuVendor::Intel}};
+
 } // namespace
+
+const char* vendor_choice_name(GpuVendor vendor) {
+    for (const VendorChoice& choice : kVendorChoices) {
+        if (choice.vendor == vendor_from_code(static_cast<std::int32_t>(vendor))) {
+            return choice.name;
+        }
+    }
+    return "auto";
+}
+
+std::optional<GpuVendor> vendor_from_choice_name(std::string_view name) {
+    for (const VendorChoice& choice : kVendorChoices) {
+        if (iequals(name, choice.name)) {
+            return choice.vendor;
+        }
+    }
+    return std::nullopt;
+}
 
 GpuVendor vendor_from_code(std::int32_t code) {
     return code >= 1 && code <= 3 ? static_cast<GpuVendor>(code) : GpuVendor::Unknown;

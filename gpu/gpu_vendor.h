@@ -3,6 +3,7 @@
 // description names.
 
 #include <cstdint>
+#include <optional>
 #include <string_view>
 
 namespace tavrine {
@@ -10,6 +11,11 @@ namespace tavrine {
 // The code as the record file and the Frames page's vendor list hold it. 0 stands for "not
 // known": the profile is then applied for every vendor present.
 enum class GpuVendor : std::int32_t { Unknown = 0, Nvidia = 1, Amd = 2, Intel = 3 };
+
+// The command line's and the profile's word for a vendor choice: "auto" (Unknown), "nvidia",
+// "amd", "intel"; the name is matched without regard to ASCII case.
+const char* vendor_choice_name(GpuVendor vendor);
+std::optional<GpuVendor> vendor_from_choice_name(std::string_view name);
 
 // Any code outside 1..3 is Unknown.
 GpuVendor vendor_from_code(std::int32_t code);

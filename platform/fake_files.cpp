@@ -608,6 +608,21 @@ std::optional<std::string> FakeFiles::temp_folder() {
     return temp_folder_.empty() ? std::nullopt : std::optional<std::string>(temp_folder_);
 }
 
+std::optional<std::string> FakeFiles::full_path(std::string_view path) {
+    Lock lock(journal_.lock());
+    const bool absolute = (path.size() >= 3 && path[1] == ':' && (path[2] == '\\' || path[2] == '/')) ||
+                          path.starts_with("\\\\");
+    if (path.empty()) {
+        return std::nullopt;
+    }
+    return normalised(absolute ? std::string(path) : current_folder_ + "\\" + std::string(path));
+}
+
+void FakeFiles::set_current_folder(std::string_view folder) {
+    Lock lock(journal_.lock());
+    current_folder_ = normalised(folder);
+}
+
 void FakeFiles::add_text_file(std::string_view path, std::string_view content, std::uint32_t attributes) {
     Lock lock(journal_.lock());
     const std::string key = normalised(path);

@@ -23,7 +23,7 @@ enum class FakeOwner : std::uint8_t { System, Administrators, TrustedInstaller, 
 struct FakeFile {
     std::uint32_t attributes = 0; // kFileAttributeDirectory marks a folder
     std::uint64_t size = 0;
-    bool in_use = false;     // DeleteFileA refuses it, as for a file another process holds open
+    bool in_use = false;     // DeleteFileW refuses it, as for a file another process holds open
     bool unlistable = false; // a folder whose listing cannot start (access denied)
     std::string link_target; // a reparse point: paths below it continue in this folder
     std::string content;     // what read_file gives back; `size` follows it once written
@@ -68,6 +68,7 @@ public:
     bool is_admin_only_folder(std::string_view folder) override;
     std::optional<std::string> roaming_folder() override;
     std::optional<std::string> temp_folder() override;
+    std::optional<std::string> full_path(std::string_view path) override;
     std::optional<std::string> known_folder(KnownFolder folder) override;
 
     // Set-up for tests. Missing parent folders are created on the way.
@@ -100,6 +101,8 @@ public:
     // Where roaming_folder and temp_folder point; an empty text makes the call fail.
     void set_roaming_folder(std::string_view folder);
     void set_temp_folder(std::string_view folder);
+    // The folder full_path puts a relative path in.
+    void set_current_folder(std::string_view folder);
     // The owner and access list of an existing entry (a folder another account made, or one a
     // user's program has opened up); false when there is no such entry.
     bool set_security(std::string_view path, FakeOwner owner, bool others_may_write);
@@ -151,6 +154,7 @@ private:
         "C:\\Users\\Player\\AppData\\Local",
     };
     std::string temp_folder_ = "C:\\Users\\Player\\AppData\\Local\\Temp";
+    std::string current_folder_ = "C:\\Users\\Player";
     std::string profile_folder_ = "C:\\Users\\Player";
 
     friend class FakeFolderPin;

@@ -51,6 +51,7 @@ public:
     }
     std::optional<std::string> roaming_folder() override { return inner_.roaming_folder(); }
     std::optional<std::string> temp_folder() override { return inner_.temp_folder(); }
+    std::optional<std::string> full_path(std::string_view path) override { return inner_.full_path(path); }
     std::optional<std::string> known_folder(KnownFolder folder) override {
         return inner_.known_folder(folder);
     }

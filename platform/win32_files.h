@@ -30,6 +30,7 @@ public:
     bool is_admin_only_folder(std::string_view folder) override;
     std::optional<std::string> roaming_folder() override;
     std::optional<std::string> temp_folder() override;
+    std::optional<std::string> full_path(std::string_view path) override;
     std::optional<std::string> known_folder(KnownFolder folder) override;
 
 private:

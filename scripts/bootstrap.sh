@@ -9,6 +9,7 @@ set -euo pipefail
 PACKAGES=(
     cmake g++ make dpkg-dev      # native build (dpkg-dev unpacks Dear ImGui's source package)
     libgtest-dev googletest      # GoogleTest: native library, and sources for the Windows runner
+    nlohmann-json3-dev           # JSON for profiles and status --json (header-only, both builds)
     g++-mingw-w64-x86-64-posix   # Windows cross build with std::thread
     wine wine64                  # runs the Windows binaries (wine: the `wine` launcher itself)
     xvfb xauth                   # a display for Wine without a screen

@@ -214,6 +214,28 @@ TEST_F(Cli, an_unknown_path_or_preset_exits_2_with_usage) {
     EXPECT_TRUE(fake.journal().empty());
 }
 
+TEST_F(Cli, help_and_version_answer_on_standard_output_and_exit_0) {
+    for (const std::string help : {"--help", "-h", "/?"}) {
+        EXPECT_EQ(run({help}), 0) << help;
+        EXPECT_TRUE(out.str().starts_with("usage: tavrine-cli")) << out.str();
+        EXPECT_TRUE(err.str().empty()) << err.str();
+    }
+    EXPECT_EQ(run({"--version"}), 0);
+    EXPECT_TRUE(out.str().starts_with("tavrine-cli ")) << out.str();
+    EXPECT_NE(out.str().find("(commit "), std::string::npos) << out.str();
+}
+
+TEST_F(Cli, options_and_the_path_come_in_any_order_and_errors_leave_standard_output_empty) {
+    ASSERT_EQ(run({"--disarm", "USB", "plan", "--preset", "casual", "latency"}), 0) << err.str();
+    EXPECT_NE(out.str().find("preset Casual"), std::string::npos) << out.str();
+    EXPECT_EQ(out.str().find("] USB  ("), std::string::npos) << out.str();
+    EXPECT_EQ(run({"status", "--json", "latency"}), 0) << err.str();
+    EXPECT_TRUE(out.str().starts_with("{")) << out.str();
+    EXPECT_EQ(run({"status", "latency", "--frobnicate"}), 2);
+    EXPECT_TRUE(out.str().empty());
+    EXPECT_NE(err.str().find("usage: tavrine-cli"), std::string::npos) << err.str();
+}
+
 // [SECTION] apply
 
 TEST_F(Cli, apply_without_administrator_rights_exits_2_and_changes_nothing) {

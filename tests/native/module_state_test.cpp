@@ -5,6 +5,7 @@
 #include "tests/native/test_support.h"
 
 #include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
 
 #include <algorithm>
 #include <atomic>
@@ -93,10 +94,23 @@ TEST_F(ModuleStates, status_reads_every_path_and_writes_nothing) {
 
     out.str("");
     ASSERT_EQ(run_cli({"status", "latency", "--json"}, out, err), 0) << err.str();
-    EXPECT_TRUE(out.str().starts_with("{\"path\":\"latency\",\"modules\":[")) << out.str();
-    EXPECT_NE(out.str().find("{\"step\":\"Notifications\",\"row\":\"Toasts off\",\"state\":\"not applied\""),
-              std::string::npos)
-        << out.str();
+    const auto document = nlohmann::json::parse(out.str());
+    EXPECT_EQ(document["path"], "latency");
+    std::vector<std::string> steps;
+    for (const auto& module : document["modules"]) {
+        steps.push_back(module["step"]);
+        if (module["step"] == "Notifications") {
+            EXPECT_EQ(module["row"], "Toasts off");
+            EXPECT_EQ(module["state"], "not applied");
+        }
+    }
+    std::vector<std::string> expected = {"Audio stability"};
+    for (const ModuleInfo& info : module_table()) {
+        if (info.block == PathKind::Latency) {
+            expected.push_back(info.step_label);
+        }
+    }
+    EXPECT_EQ(steps, expected) << "every module of the path, named";
     EXPECT_TRUE(fake.journal().empty());
 }
 
