@@ -50,7 +50,7 @@ HWND create_main_window(HINSTANCE instance) {
     if (!hwnd) {
         return nullptr;
     }
-    SetWindowLongA(hwnd, GWL_EXSTYLE, GetWindowLongA(hwnd, GWL_EXSTYLE) | WS_EX_LAYERED);
+    SetWindowLongW(hwnd, GWL_EXSTYLE, GetWindowLongW(hwnd, GWL_EXSTYLE) | WS_EX_LAYERED);
     SetLayeredWindowAttributes(hwnd, 0, 255, LWA_ALPHA);
     const MARGINS glass{-1, 0, 0, 0}; // the whole window as glass
     DwmExtendFrameIntoClientArea(hwnd, &glass);
@@ -61,9 +61,11 @@ HWND create_main_window(HINSTANCE instance) {
 bool pump_messages() {
     bool quit = false;
     MSG msg;
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    // The wide forms: the window is a Unicode one, and typed characters outside the code page
+    // would otherwise reach it as "?".
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
         TranslateMessage(&msg);
-        DispatchMessageA(&msg);
+        DispatchMessageW(&msg);
         quit = quit || msg.message == WM_QUIT;
     }
     return quit;
@@ -256,7 +258,7 @@ bool run_frame_loop(ShellState& state, const ShellLinks& links) {
 
 int run_shell() {
     FreeConsole();
-    HINSTANCE instance = GetModuleHandleA(nullptr);
+    HINSTANCE instance = GetModuleHandleW(nullptr);
     HICON icon = LoadIconW(instance, MAKEINTRESOURCEW(101));
     if (!icon) {
         icon = LoadIconW(nullptr, MAKEINTRESOURCEW(32512)); // IDI_APPLICATION

@@ -7,7 +7,8 @@
 
 int main(int argc, char** argv) {
     tavrine::close_library_search(); // before anything is loaded by name
-    const std::vector<std::string> args(argv + 1, argv + argc);
+    tavrine::use_utf8_console();
+    const std::vector<std::string> args = tavrine::program_arguments(argc, argv);
     tavrine::set_history_enabled(true); // every real run and undo keeps its history
     tavrine::set_undo_scope_source(tavrine::census_undo_scope);
     return tavrine::run_cli(args, std::cout, std::cerr);

@@ -7,6 +7,7 @@
 #include "platform/machine.h"
 #include "platform/processes.h"
 #include "platform/tasks.h"
+#include "platform/utf16_text.h"
 
 namespace tavrine {
 
@@ -14,13 +15,16 @@ namespace {
 
 constexpr char kLegacyRunValue[] = "DunmarrowOptimiser";
 
+// Any name in any script, as the definition is UTF-16 text; refused are what XML cannot hold
+// (control characters, U+FFFE and U+FFFF, text that is not UTF-8), the quote that closes the
+// command, and '%', which the scheduler expands from the environment the user controls.
 bool path_fits_task(std::string_view path) {
-    if (path.empty() || path.size() >= kMaxPath) {
+    const std::optional<std::u16string> units = utf16_from_utf8(path);
+    if (path.empty() || !units || units->size() >= kMaxPath) {
         return false;
     }
-    for (const char c : path) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (byte < 0x20 || byte > 0x7E || c == '"' || c == '%') {
+    for (const char16_t unit : *units) {
+        if (unit < 0x20 || unit == 0x7F || unit == 0xFFFE || unit == 0xFFFF || unit == u'"' || unit == u'%') {
             return false;
         }
     }

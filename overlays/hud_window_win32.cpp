@@ -5,6 +5,7 @@
 
 #include "overlays/layered_overlay.h"
 #include "platform/win32_handles.h"
+#include "platform/win32_wide_text.h"
 
 #include <windows.h>
 
@@ -25,21 +26,18 @@ void fill(HDC dc, RECT rect, HudColour colour) {
     FillRect(dc, &rect, static_cast<HBRUSH>(brush.get()));
 }
 
-HGDIOBJ make_font(int height, int weight, const char* face) {
-    return CreateFontA(-height, 0, 0, 0, weight, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+HGDIOBJ make_font(int height, int weight, const wchar_t* face) {
+    return CreateFontW(-height, 0, 0, 0, weight, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
                        CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, DEFAULT_PITCH, face);
 }
 
 // The GPU name is UTF-8; every other line is ASCII.
 void draw_text(HDC dc, int x, int y, const std::string& text) {
-    const int length =
-        MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-    if (length <= 0) {
+    const std::optional<std::wstring> wide = win32::wide_from_utf8(text);
+    if (!wide || wide->empty()) {
         return;
     }
-    std::wstring wide(static_cast<std::size_t>(length), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), wide.data(), length);
-    TextOutW(dc, x, y, wide.c_str(), length);
+    TextOutW(dc, x, y, wide->c_str(), static_cast<int>(wide->size()));
 }
 
 // One panel, painted on the overlay thread: black, the background, the accent strip, the
@@ -54,8 +52,8 @@ public:
         std::memset(canvas.pixels.data(), 0, canvas.pixels.size_bytes());
         fill(dc, {0, 0, panel_.width, panel_.height}, kHudBackground);
         fill(dc, {0, 0, panel_.accent_width, panel_.height}, kHudAccent);
-        win32::UniqueGdiObject title(make_font(panel_.title_font_height, 700, "Segoe UI"));
-        win32::UniqueGdiObject body(make_font(panel_.body_font_height, 600, "Consolas"));
+        win32::UniqueGdiObject title(make_font(panel_.title_font_height, 700, L"Segoe UI"));
+        win32::UniqueGdiObject body(make_font(panel_.body_font_height, 600, L"Consolas"));
         SetBkMode(dc, TRANSPARENT);
         for (const HudText& text : panel_.texts) {
             win32::SelectedObject font(dc, text.font == HudFont::Title ? title.get() : body.get());

@@ -2,6 +2,9 @@
 
 #include "platform/machine.h"
 
+#include <string>
+#include <vector>
+
 namespace tavrine {
 
 // The backend in force when nothing else was installed: the real machine on Windows, an empty
@@ -12,5 +15,12 @@ Machine& default_machine();
 // SetDefaultDllDirectories): never the current folder, the executable's folder or the PATH,
 // which programs without administrator rights may write. Each program's first call.
 void close_library_search();
+
+// The program's arguments after its name, in UTF-8 (on Windows from the wide command line:
+// argv has them in the code page, with "?" for what it cannot hold).
+std::vector<std::string> program_arguments(int argc, char** argv);
+
+// Text written to the console is UTF-8 from here on (on Windows, its output code page).
+void use_utf8_console();
 
 } // namespace tavrine

@@ -23,7 +23,7 @@ enum class FakeOwner : std::uint8_t { System, Administrators, TrustedInstaller, 
 struct FakeFile {
     std::uint32_t attributes = 0; // kFileAttributeDirectory marks a folder
     std::uint64_t size = 0;
-    bool in_use = false;     // DeleteFileA refuses it, as for a file another process holds open
+    bool in_use = false;     // DeleteFileW refuses it, as for a file another process holds open
     bool unlistable = false; // a folder whose listing cannot start (access denied)
     std::string link_target; // a reparse point: paths below it continue in this folder
     std::string content;     // what read_file gives back; `size` follows it once written

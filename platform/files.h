@@ -20,17 +20,17 @@ inline constexpr std::uint32_t kFileAttributeArchive = 0x20;
 inline constexpr std::uint32_t kFileAttributeNormal = 0x80;
 inline constexpr std::uint32_t kFileAttributeReparsePoint = 0x400;
 
-// The folder walks work in buffers of this many bytes.
+// A path, its terminator included, takes at most this many UTF-16 units in the wide calls.
 inline constexpr std::size_t kMaxPath = 260;
 
-// One entry of a folder listing, as FindFirstFileA / FindNextFileA hand it out.
+// One entry of a folder listing, as FindFirstFileW / FindNextFileW hand it out (in UTF-8).
 struct FolderEntry {
     std::string name; // file name only
     std::uint32_t attributes = 0;
     std::uint64_t size = 0;
 };
 
-// GetDriveTypeA results.
+// GetDriveTypeW results.
 enum class DriveType : std::uint8_t {
     Unknown = 0,
     NoRootDirectory = 1,
@@ -81,26 +81,26 @@ using AppendFilePtr = std::unique_ptr<AppendFile>;
 class Files {
 public:
     virtual ~Files() = default;
-    // GetFileAttributesA: nullopt where it would return INVALID_FILE_ATTRIBUTES.
+    // GetFileAttributesW: nullopt where it would return INVALID_FILE_ATTRIBUTES.
     virtual std::optional<std::uint32_t> attributes(std::string_view path) = 0;
-    // SetFileAttributesA.
+    // SetFileAttributesW.
     virtual bool set_attributes(std::string_view path, std::uint32_t attributes) = 0;
-    // DeleteFileA: false for a folder, a missing file or one that is in use.
+    // DeleteFileW: false for a folder, a missing file or one that is in use.
     virtual bool delete_file(std::string_view path) = 0;
     // Every entry of "folder\*" in listing order, "." and ".." included as the system gives
     // them; nullopt when the listing cannot start.
     virtual std::optional<std::vector<FolderEntry>> list_folder(std::string_view folder) = 0;
-    // CreateFileA(folder, FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES, read and write sharing but
+    // CreateFileW(folder, FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES, read and write sharing but
     // no delete sharing, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT),
     // then the attributes of what was opened: null unless it is a folder and not a reparse point.
     virtual FolderPinPtr pin_folder(std::string_view folder) = 0;
     // GetLogicalDrives: bit 0 is A:, bit 25 is Z:.
     virtual std::uint32_t logical_drives() = 0;
-    // GetDriveTypeA on a root such as "C:\".
+    // GetDriveTypeW on a root such as "C:\".
     virtual DriveType drive_type(std::string_view root) = 0;
     // IOCTL_STORAGE_QUERY_PROPERTY (StorageDeviceSeekPenaltyProperty) on "\\.\X:".
     virtual SeekPenalty seek_penalty(char drive_letter) = 0;
-    // ShellExecuteA(NULL, "open", path, NULL, NULL, SW_SHOWNORMAL); the result is not examined
+    // ShellExecuteW(NULL, "open", path, NULL, NULL, SW_SHOWNORMAL); the result is not examined
     // (the program opened may show its own errors).
     virtual void shell_open(std::string_view path) = 0;
 
@@ -119,7 +119,7 @@ public:
     // The whole content of a file, as bytes; nullopt when it cannot be opened or read (missing,
     // held open without read sharing, access denied, a link).
     virtual std::optional<std::string> read_file(std::string_view path) = 0;
-    // GetFileAttributesExA's size of a file; nullopt for a folder or when it cannot be asked.
+    // GetFileAttributesExW's size of a file; nullopt for a folder or when it cannot be asked.
     virtual std::optional<std::uint64_t> file_size(std::string_view path) = 0;
     // Writes `bytes` to a temporary file beside `path` (a new file, made inside the pinned
     // folder), then renames it over `path` through its handle, so the target is either the new
@@ -134,7 +134,7 @@ public:
     // `append_file` for many writes to one file, opened once (a run's history gets a line per
     // change); null when it cannot be opened. By default each write opens the file again.
     virtual AppendFilePtr open_append(std::string_view path);
-    // CopyFileA's effect, through handles: the source read through its own handle, the copy
+    // CopyFileW's effect, through handles: the source read through its own handle, the copy
     // written whole (a new file when `fail_if_exists`, else a whole-file write) with the
     // source's attributes.
     virtual bool copy_file(std::string_view from, std::string_view to, bool fail_if_exists) = 0;
@@ -148,9 +148,9 @@ public:
     // TrustedInstaller, and no entry of its access list lets any other account write in it
     // (add a file or folder, delete a child, change its access list or owner).
     virtual bool is_admin_only_folder(std::string_view folder) = 0;
-    // SHGetFolderPathA(CSIDL_APPDATA): the per-user roaming folder, without a trailing slash.
+    // SHGetKnownFolderPath(FOLDERID_RoamingAppData): the per-user roaming folder, without a trailing slash.
     virtual std::optional<std::string> roaming_folder() = 0;
-    // GetTempPathA, without a trailing slash.
+    // GetTempPathW, without a trailing slash.
     virtual std::optional<std::string> temp_folder() = 0;
     // GetFullPathNameW: `path` as a full path, made so against the current folder when it is
     // relative (a file name the user typed); nullopt when it cannot be.

@@ -58,7 +58,7 @@ public:
                            std::uint32_t size) = 0;
     virtual std::optional<RegistryValue> query_value(std::string_view name) = 0;
     virtual bool delete_value(std::string_view name) = 0;
-    // Sub-key names by index, as RegEnumKeyExA hands them out; nullopt past the end.
+    // Sub-key names by index, as RegEnumKeyExW hands them out (in UTF-8); nullopt past the end.
     virtual std::optional<std::string> sub_key_name(std::uint32_t index) = 0;
     virtual std::optional<std::string> value_name(std::uint32_t index) = 0;
 };
@@ -104,7 +104,7 @@ public:
     virtual bool set_start_type_and_start(std::string_view /*name*/, std::uint32_t /*start_type*/) {
         return false;
     }
-    // QueryServiceConfigA and QueryServiceStatus. nullopt when the state cannot be read (no
+    // QueryServiceConfigW and QueryServiceStatus. nullopt when the state cannot be read (no
     // access, or a backend that cannot tell); a missing service reads as exists == false.
     virtual std::optional<ServiceState> query_service(std::string_view /*name*/) { return std::nullopt; }
 };

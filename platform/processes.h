@@ -97,7 +97,7 @@ public:
     virtual bool empty_working_set() = 0;
     // GetProcessTimes: the creation time in FILETIME ticks.
     virtual std::optional<std::uint64_t> creation_time() = 0;
-    // QueryFullProcessImageNameA, the file name only: what this very process runs.
+    // QueryFullProcessImageNameW, the file name only: what this very process runs.
     virtual std::optional<std::string> image_name() = 0;
 };
 using ProcessHandlePtr = std::unique_ptr<ProcessHandle>;
@@ -122,7 +122,7 @@ public:
     // One snapshot of every thread of the system; empty when none can be taken.
     virtual std::vector<ThreadEntry> list_threads() = 0;
     // Full path of the process's main module: OpenProcess with kProcessQueryAndRead,
-    // K32GetModuleFileNameExA into 260 bytes. nullopt when either is refused.
+    // K32GetModuleFileNameExW into 260 units. nullopt when either is refused.
     virtual std::optional<std::string> image_path(std::uint32_t pid) = 0;
     // OpenProcess / OpenThread with the given access; null when refused or gone.
     virtual ProcessHandlePtr open_process(std::uint32_t pid, std::uint32_t access) = 0;
@@ -136,7 +136,7 @@ public:
     // K32EnumProcesses into room for kMaxListedProcesses ids; empty when the call fails.
     virtual std::vector<std::uint32_t> process_ids() = 0;
     // The base name of the process's first module: OpenProcess with kProcessQueryAndRead,
-    // K32EnumProcessModules for one module, K32GetModuleBaseNameA into 260 bytes. nullopt when
+    // K32EnumProcessModules for one module, K32GetModuleBaseNameW into 260 units. nullopt when
     // the process cannot be opened with that access or its modules cannot be read.
     virtual std::optional<std::string> main_module_name(std::uint32_t pid) = 0;
     // ProcessIdToSessionId: the logon session the process runs in.

@@ -16,6 +16,7 @@ template <typename Fn> Fn entry_point(HMODULE module, const char* name) {
 }
 
 // An export of a module already in the process (kernel32, ntdll, ...); nothing is loaded.
+// ASCII by construction: module names are the program's own literals, never a path.
 template <typename Fn> Fn loaded_entry_point(const char* module, const char* name) {
     return entry_point<Fn>(GetModuleHandleA(module), name);
 }

@@ -20,15 +20,9 @@ namespace tavrine {
 
 namespace {
 
-// A name from a directory record in the ANSI code page, as FindFirstFileA would hand it out.
-std::string ansi_name(const WCHAR* name, DWORD bytes) {
-    const int length = static_cast<int>(bytes / sizeof(WCHAR));
-    const int size = WideCharToMultiByte(CP_ACP, 0, name, length, nullptr, 0, nullptr, nullptr);
-    std::string text(static_cast<std::size_t>(std::max(size, 0)), '\0');
-    if (size > 0) {
-        WideCharToMultiByte(CP_ACP, 0, name, length, text.data(), size, nullptr, nullptr);
-    }
-    return text;
+// A path for a wide call; an empty string (which names nothing) when it is not one.
+std::wstring wide_path(std::string_view path) {
+    return win32::wide_name_from_utf8(path).value_or(std::wstring());
 }
 
 class Win32FolderPin final : public FolderPin {
@@ -69,9 +63,13 @@ private:
             const auto* bytes = reinterpret_cast<const unsigned char*>(buffer.data());
             for (std::size_t offset = 0;;) {
                 const auto* record = reinterpret_cast<const Record*>(bytes + offset);
-                entries.push_back({ansi_name(record->FileName, record->FileNameLength),
-                                   record->FileAttributes,
-                                   static_cast<std::uint64_t>(record->EndOfFile.QuadPart)});
+                // A name with a lone surrogate has no UTF-8 spelling: it is left out, as no path
+                // built from a substitute could reach it.
+                if (std::optional<std::string> name = win32::utf8_from_wide(
+                        std::wstring_view(record->FileName, record->FileNameLength / sizeof(WCHAR)))) {
+                    entries.push_back({std::move(*name), record->FileAttributes,
+                                       static_cast<std::uint64_t>(record->EndOfFile.QuadPart)});
+                }
                 if (record->NextEntryOffset == 0) {
                     break;
                 }
@@ -87,8 +85,8 @@ private:
 } // namespace
 
 std::optional<std::uint32_t> Win32Files::attributes(std::string_view path) {
-    const std::string text(path);
-    const DWORD attributes = GetFileAttributesA(text.c_str());
+    const std::wstring text = wide_path(path);
+    const DWORD attributes = text.empty() ? INVALID_FILE_ATTRIBUTES : GetFileAttributesW(text.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES) {
         return std::nullopt;
     }
@@ -96,22 +94,26 @@ std::optional<std::uint32_t> Win32Files::attributes(std::string_view path) {
 }
 
 bool Win32Files::set_attributes(std::string_view path, std::uint32_t attributes) {
-    const std::string text(path);
-    return SetFileAttributesA(text.c_str(), attributes) != FALSE;
+    const std::wstring text = wide_path(path);
+    return !text.empty() && SetFileAttributesW(text.c_str(), attributes) != FALSE;
 }
 
 bool Win32Files::delete_file(std::string_view path) {
-    const std::string text(path);
-    return DeleteFileA(text.c_str()) != FALSE;
+    const std::wstring text = wide_path(path);
+    return !text.empty() && DeleteFileW(text.c_str()) != FALSE;
 }
 
 std::optional<std::vector<FolderEntry>> Win32Files::list_folder(std::string_view folder) {
-    const std::string pattern = std::string(folder) + "\\*";
-    WIN32_FIND_DATAA data{};
+    const std::wstring wide_folder = wide_path(folder);
+    if (wide_folder.empty()) {
+        return std::nullopt;
+    }
+    const std::wstring pattern = wide_folder + L"\\*";
+    WIN32_FIND_DATAW data{};
     // The basic information level skips the 8.3 short name, which nothing here reads and which
     // costs a name generation per entry on some file systems; a large fetch lists a folder in
-    // fewer directory reads. Same entries, same order as FindFirstFileA.
-    win32::UniqueFindHandle find(FindFirstFileExA(pattern.c_str(), FindExInfoBasic, &data,
+    // fewer directory reads. Same entries, same order as FindFirstFileW.
+    win32::UniqueFindHandle find(FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &data,
                                                   FindExSearchNameMatch, nullptr, FIND_FIRST_EX_LARGE_FETCH));
     if (!find) {
         return std::nullopt;
@@ -119,8 +121,11 @@ std::optional<std::vector<FolderEntry>> Win32Files::list_folder(std::string_view
     std::vector<FolderEntry> entries;
     do {
         const std::uint64_t size = (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
-        entries.push_back({data.cFileName, data.dwFileAttributes, size});
-    } while (FindNextFileA(find.get(), &data));
+        // Left out when it has no UTF-8 spelling (a lone surrogate): no path could reach it.
+        if (std::optional<std::string> name = win32::utf8_from_wide(data.cFileName)) {
+            entries.push_back({std::move(*name), data.dwFileAttributes, size});
+        }
+    } while (FindNextFileW(find.get(), &data));
     return entries;
 }
 
@@ -149,17 +154,20 @@ std::uint32_t Win32Files::logical_drives() {
 }
 
 DriveType Win32Files::drive_type(std::string_view root) {
-    const std::string text(root);
-    const UINT type = GetDriveTypeA(text.c_str());
+    const std::wstring text = wide_path(root);
+    const UINT type = text.empty() ? DRIVE_UNKNOWN : GetDriveTypeW(text.c_str());
     return type <= DRIVE_RAMDISK ? static_cast<DriveType>(type) : DriveType::Unknown;
 }
 
 SeekPenalty Win32Files::seek_penalty(char drive_letter) {
-    char volume[] = "\\\\.\\C:";
-    volume[4] = drive_letter;
+    wchar_t volume[] = L"\\\\.\\C:";
+    if (!((drive_letter >= 'A' && drive_letter <= 'Z') || (drive_letter >= 'a' && drive_letter <= 'z'))) {
+        return SeekPenalty::Unknown;
+    }
+    volume[4] = static_cast<wchar_t>(drive_letter);
     // No access rights are needed for a property query, so this works without locking the volume.
     win32::UniqueFileHandle device(
-        CreateFileA(volume, 0, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr));
+        CreateFileW(volume, 0, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr));
     if (!device) {
         return SeekPenalty::Unknown;
     }
@@ -176,8 +184,10 @@ SeekPenalty Win32Files::seek_penalty(char drive_letter) {
 }
 
 void Win32Files::shell_open(std::string_view path) {
-    const std::string text(path);
-    ShellExecuteA(nullptr, "open", text.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+    const std::wstring text = wide_path(path);
+    if (!text.empty()) {
+        ShellExecuteW(nullptr, L"open", text.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+    }
 }
 
 // [SECTION] Whole files and per-user folders ----------------------------------------------
@@ -300,9 +310,9 @@ std::optional<std::string> Win32Files::read_file(std::string_view path) {
 }
 
 std::optional<std::uint64_t> Win32Files::file_size(std::string_view path) {
-    const std::string text(path);
+    const std::wstring text = wide_path(path);
     WIN32_FILE_ATTRIBUTE_DATA data{};
-    if (!GetFileAttributesExA(text.c_str(), GetFileExInfoStandard, &data) ||
+    if (text.empty() || !GetFileAttributesExW(text.c_str(), GetFileExInfoStandard, &data) ||
         (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
         return std::nullopt;
     }
@@ -445,20 +455,7 @@ bool Win32Files::is_admin_only_folder(std::string_view folder) {
 }
 
 std::optional<std::string> Win32Files::roaming_folder() {
-    char folder[MAX_PATH] = {};
-    if (FAILED(SHGetFolderPathA(nullptr, CSIDL_APPDATA, nullptr, 0, folder))) {
-        return std::nullopt;
-    }
-    return without_trailing_slash(folder);
-}
-
-std::optional<std::string> Win32Files::temp_folder() {
-    char folder[MAX_PATH + 1] = {};
-    const DWORD length = GetTempPathA(sizeof folder, folder);
-    if (length == 0 || length > MAX_PATH) {
-        return std::nullopt;
-    }
-    return without_trailing_slash(folder);
+    return known_folder(KnownFolder::RoamingAppData);
 }
 
 std::optional<std::string> Win32Files::full_path(std::string_view path) {
@@ -503,7 +500,8 @@ std::optional<std::string> folder_text(std::wstring_view wide) {
     if (wide.empty()) {
         return std::nullopt;
     }
-    std::string text = without_trailing_slash(win32::utf8_from_wide(wide));
+    const std::optional<std::string> utf8 = win32::utf8_from_wide(wide);
+    std::string text = utf8 ? without_trailing_slash(*utf8) : std::string();
     if (text.empty()) {
         return std::nullopt;
     }
@@ -534,6 +532,15 @@ std::optional<std::string> Win32Files::known_folder(KnownFolder folder) {
     std::optional<std::string> text = SUCCEEDED(result) && path != nullptr ? folder_text(path) : std::nullopt;
     CoTaskMemFree(path);
     return text;
+}
+
+std::optional<std::string> Win32Files::temp_folder() {
+    WCHAR folder[MAX_PATH + 1] = {};
+    const DWORD length = GetTempPathW(MAX_PATH + 1, folder);
+    if (length == 0 || length > MAX_PATH) {
+        return std::nullopt;
+    }
+    return folder_text(std::wstring_view(folder, length));
 }
 
 } // namespace tavrine

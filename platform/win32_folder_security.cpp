@@ -1,6 +1,7 @@
 #include "platform/win32_folder_security.h"
 
 #include "platform/win32_handles.h"
+#include "platform/win32_wide_text.h"
 
 #include <aclapi.h>
 
@@ -50,8 +51,8 @@ constexpr ACCESS_MASK kWriteRights = FILE_WRITE_DATA | FILE_APPEND_DATA | FILE_W
 
 // Opened without following a link at its last level and without delete sharing, so the folder
 // checked is the folder kept open; invalid unless it is a folder and not a reparse point.
-UniqueFileHandle open_folder(const std::string& folder, DWORD access) {
-    UniqueFileHandle handle(CreateFileA(folder.c_str(), access | FILE_READ_ATTRIBUTES,
+UniqueFileHandle open_folder(const std::wstring& folder, DWORD access) {
+    UniqueFileHandle handle(CreateFileW(folder.c_str(), access | FILE_READ_ATTRIBUTES,
                                         FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
                                         FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
     BY_HANDLE_FILE_INFORMATION information{};
@@ -62,7 +63,7 @@ UniqueFileHandle open_folder(const std::string& folder, DWORD access) {
     }
     // The path asked as well: Wine opens what a host symbolic link leads to even with
     // FILE_FLAG_OPEN_REPARSE_POINT, and says so only here.
-    const DWORD path_attributes = GetFileAttributesA(folder.c_str());
+    const DWORD path_attributes = GetFileAttributesW(folder.c_str());
     if (path_attributes == INVALID_FILE_ATTRIBUTES || (path_attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
         return {};
     }
@@ -167,7 +168,12 @@ PACL protected_list(std::array<DWORD, 128>& buffer) {
 
 } // namespace
 
-bool protect_folder(const std::string& folder) {
+bool protect_folder(const std::string& folder_utf8) {
+    const std::optional<std::wstring> wide = wide_name_from_utf8(folder_utf8);
+    if (!wide) {
+        return false;
+    }
+    const std::wstring& folder = *wide;
     std::array<DWORD, 128> buffer{};
     PACL acl = protected_list(buffer);
     if (acl == nullptr) {
@@ -182,7 +188,7 @@ bool protect_folder(const std::string& folder) {
         SetSecurityDescriptorDacl(&descriptor, TRUE, acl, FALSE) &&
         SetSecurityDescriptorControl(&descriptor, SE_DACL_PROTECTED, SE_DACL_PROTECTED) &&
         SetSecurityDescriptorOwner(&descriptor, administrators.get(), FALSE)) {
-        CreateDirectoryA(folder.c_str(), &attributes);
+        CreateDirectoryW(folder.c_str(), &attributes);
     }
     // Whether just made or there before, the folder kept open is the one checked and set.
     UniqueFileHandle handle = open_folder(folder, READ_CONTROL | WRITE_DAC);
@@ -206,7 +212,8 @@ bool protect_folder(const std::string& folder) {
 }
 
 bool is_admin_only_folder(const std::string& folder) {
-    UniqueFileHandle handle = open_folder(folder, READ_CONTROL);
+    const std::optional<std::wstring> wide = wide_name_from_utf8(folder);
+    UniqueFileHandle handle = wide ? open_folder(*wide, READ_CONTROL) : UniqueFileHandle{};
     return handle && admin_only(handle.get());
 }
 

@@ -12,14 +12,15 @@ HMODULE load_system_library(std::string_view name) {
     if (!system) {
         return nullptr;
     }
-    const std::wstring path = wide_from_utf8(*system + "\\" + std::string(name));
-    return LoadLibraryExW(path.c_str(), nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+    const std::optional<std::wstring> path = wide_name_from_utf8(*system + "\\" + std::string(name));
+    return path ? LoadLibraryExW(path->c_str(), nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32) : nullptr;
 }
 
 HMODULE load_library_at(std::string_view full_path) {
-    const std::wstring path = wide_from_utf8(full_path);
-    return LoadLibraryExW(path.c_str(), nullptr,
-                          LOAD_LIBRARY_SEARCH_DLL_LOAD_DIR | LOAD_LIBRARY_SEARCH_SYSTEM32);
+    const std::optional<std::wstring> path = wide_name_from_utf8(full_path);
+    return path ? LoadLibraryExW(path->c_str(), nullptr,
+                                 LOAD_LIBRARY_SEARCH_DLL_LOAD_DIR | LOAD_LIBRARY_SEARCH_SYSTEM32)
+                : nullptr;
 }
 
 } // namespace tavrine::win32

@@ -13,6 +13,7 @@
 #include "platform/win32_wide_text.h"
 
 #include <cstdio>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -50,6 +51,30 @@ REGSAM sam_of(KeyAccess access) {
 
 // [SECTION] Registry ------------------------------------------------------------------------
 
+bool holds_text(DWORD type) {
+    return type == REG_SZ || type == REG_EXPAND_SZ || type == REG_MULTI_SZ;
+}
+
+// Text data as the program holds it (UTF-8, its nulls included) in the UTF-16 Windows keeps
+// and its own tools read; nullopt when it is not well-formed UTF-8.
+std::optional<std::wstring> stored_text(const std::uint8_t* data, std::uint32_t size) {
+    return win32::wide_from_utf8(std::string_view(reinterpret_cast<const char*>(data), size));
+}
+
+// Stored UTF-16 text back as UTF-8; a unit it cannot carry (a lone surrogate, an odd last
+// byte) shows as U+FFFD, as the code-page reads always did, so the value still reads as there.
+std::vector<std::uint8_t> held_text(const std::vector<std::uint8_t>& data) {
+    std::wstring units(data.size() / sizeof(wchar_t), L'\0');
+    std::memcpy(units.data(), data.data(), units.size() * sizeof(wchar_t));
+    const std::string text = win32::shown_utf8_from_wide(units);
+    return std::vector<std::uint8_t>(text.begin(), text.end());
+}
+
+// A key's path or a value's name for a wide call (an empty name is the default value).
+std::optional<std::wstring> registry_name(std::string_view name) {
+    return win32::wide_name_from_utf8(name);
+}
+
 class Win32Key final : public RegistryKey {
 public:
     Win32Key(Hive hive, std::string sub_key, UniqueHkey key)
@@ -60,51 +85,76 @@ public:
 
     bool set_value(std::string_view name, std::uint32_t type, const std::uint8_t* data,
                    std::uint32_t size) override {
-        const std::string value_name(name);
-        return RegSetValueExA(key_.get(), value_name.c_str(), 0, type, data, size) == ERROR_SUCCESS;
+        const std::optional<std::wstring> value_name = registry_name(name);
+        if (!value_name) {
+            return false;
+        }
+        if (!holds_text(type)) {
+            return RegSetValueExW(key_.get(), value_name->c_str(), 0, type, data, size) == ERROR_SUCCESS;
+        }
+        const std::optional<std::wstring> text = stored_text(data, size);
+        return text && RegSetValueExW(key_.get(), value_name->c_str(), 0, type,
+                                      reinterpret_cast<const BYTE*>(text->data()),
+                                      static_cast<DWORD>(text->size() * sizeof(wchar_t))) == ERROR_SUCCESS;
     }
 
     std::optional<RegistryValue> query_value(std::string_view name) override {
-        const std::string value_name(name);
-        DWORD type = 0;
-        DWORD size = 0;
-        if (RegQueryValueExA(key_.get(), value_name.c_str(), nullptr, &type, nullptr, &size) !=
-            ERROR_SUCCESS) {
+        const std::optional<std::wstring> value_name = registry_name(name);
+        if (!value_name) {
             return std::nullopt;
         }
-        RegistryValue value{type, std::vector<std::uint8_t>(size)};
-        if (RegQueryValueExA(key_.get(), value_name.c_str(), nullptr, &type, value.data.data(), &size) !=
-            ERROR_SUCCESS) {
-            return std::nullopt;
+        // Asked until the buffer holds it: the value may grow between the two calls.
+        for (int attempt = 0; attempt < 4; ++attempt) {
+            DWORD type = 0;
+            DWORD size = 0;
+            if (RegQueryValueExW(key_.get(), value_name->c_str(), nullptr, &type, nullptr, &size) !=
+                ERROR_SUCCESS) {
+                return std::nullopt;
+            }
+            RegistryValue value{type, std::vector<std::uint8_t>(size)};
+            const LSTATUS status =
+                RegQueryValueExW(key_.get(), value_name->c_str(), nullptr, &type, value.data.data(), &size);
+            if (status == ERROR_MORE_DATA) {
+                continue;
+            }
+            if (status != ERROR_SUCCESS) {
+                return std::nullopt;
+            }
+            value.data.resize(size);
+            value.type = type;
+            if (holds_text(type)) {
+                value.data = held_text(value.data);
+            }
+            return value;
         }
-        value.data.resize(size);
-        value.type = type;
-        return value;
+        return std::nullopt;
     }
 
     bool delete_value(std::string_view name) override {
-        const std::string value_name(name);
-        return RegDeleteValueA(key_.get(), value_name.c_str()) == ERROR_SUCCESS;
+        const std::optional<std::wstring> value_name = registry_name(name);
+        return value_name && RegDeleteValueW(key_.get(), value_name->c_str()) == ERROR_SUCCESS;
     }
 
+    // A name with a lone surrogate has no UTF-8 spelling: nullopt, as past the end, since no
+    // call could name it again.
     std::optional<std::string> sub_key_name(std::uint32_t index) override {
-        char name[256];
-        DWORD length = sizeof name;
-        if (RegEnumKeyExA(key_.get(), index, name, &length, nullptr, nullptr, nullptr, nullptr) !=
+        wchar_t name[256];
+        DWORD length = 256;
+        if (RegEnumKeyExW(key_.get(), index, name, &length, nullptr, nullptr, nullptr, nullptr) !=
             ERROR_SUCCESS) {
             return std::nullopt;
         }
-        return std::string(name, length);
+        return win32::utf8_from_wide(std::wstring_view(name, length));
     }
 
     std::optional<std::string> value_name(std::uint32_t index) override {
-        char name[16384];
-        DWORD length = sizeof name;
-        if (RegEnumValueA(key_.get(), index, name, &length, nullptr, nullptr, nullptr, nullptr) !=
+        std::vector<wchar_t> name(16384);
+        DWORD length = static_cast<DWORD>(name.size());
+        if (RegEnumValueW(key_.get(), index, name.data(), &length, nullptr, nullptr, nullptr, nullptr) !=
             ERROR_SUCCESS) {
             return std::nullopt;
         }
-        return std::string(name, length);
+        return win32::utf8_from_wide(std::wstring_view(name.data(), length));
     }
 
 private:
@@ -116,43 +166,44 @@ private:
 class Win32Registry final : public Registry {
 public:
     RegistryKeyPtr create_key(Hive hive, std::string_view sub_key) override {
-        const std::string path(sub_key);
+        const std::optional<std::wstring> path = registry_name(sub_key);
         UniqueHkey key;
-        if (RegCreateKeyExA(root_of(hive), path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_SET_VALUE,
-                            nullptr, key.put(), nullptr) != ERROR_SUCCESS) {
+        if (!path || RegCreateKeyExW(root_of(hive), path->c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
+                                     KEY_SET_VALUE, nullptr, key.put(), nullptr) != ERROR_SUCCESS) {
             return nullptr;
         }
-        return std::make_unique<Win32Key>(hive, path, std::move(key));
+        return std::make_unique<Win32Key>(hive, std::string(sub_key), std::move(key));
     }
 
     RegistryKeyPtr open_key(Hive hive, std::string_view sub_key, KeyAccess access) override {
-        const std::string path(sub_key);
+        const std::optional<std::wstring> path = registry_name(sub_key);
         UniqueHkey key;
-        if (RegOpenKeyExA(root_of(hive), path.c_str(), 0, sam_of(access), key.put()) != ERROR_SUCCESS) {
+        if (!path ||
+            RegOpenKeyExW(root_of(hive), path->c_str(), 0, sam_of(access), key.put()) != ERROR_SUCCESS) {
             return nullptr;
         }
-        return std::make_unique<Win32Key>(hive, path, std::move(key));
+        return std::make_unique<Win32Key>(hive, std::string(sub_key), std::move(key));
     }
 
     bool delete_empty_key(Hive hive, std::string_view sub_key) override {
-        const std::string path(sub_key);
-        if (path.empty()) {
+        const std::optional<std::wstring> path = registry_name(sub_key);
+        if (!path || path->empty()) {
             return false; // a hive's root is never deleted
         }
         {
             UniqueHkey key;
             DWORD sub_keys = 0;
             DWORD values = 0;
-            if (RegOpenKeyExA(root_of(hive), path.c_str(), 0, KEY_QUERY_VALUE, key.put()) != ERROR_SUCCESS ||
-                RegQueryInfoKeyA(key.get(), nullptr, nullptr, nullptr, &sub_keys, nullptr, nullptr, &values,
+            if (RegOpenKeyExW(root_of(hive), path->c_str(), 0, KEY_QUERY_VALUE, key.put()) != ERROR_SUCCESS ||
+                RegQueryInfoKeyW(key.get(), nullptr, nullptr, nullptr, &sub_keys, nullptr, nullptr, &values,
                                  nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS ||
                 sub_keys != 0 || values != 0) {
                 return false;
             }
         }
-        // RegDeleteKeyA itself refuses a key with sub-keys; it would take values along, so they
+        // RegDeleteKeyW itself refuses a key with sub-keys; it would take values along, so they
         // were counted just above.
-        return RegDeleteKeyA(root_of(hive), path.c_str()) == ERROR_SUCCESS;
+        return RegDeleteKeyW(root_of(hive), path->c_str()) == ERROR_SUCCESS;
     }
 };
 
@@ -168,10 +219,10 @@ struct OpenedService {
 
 OpenedService open_service(std::string_view name, DWORD access) {
     OpenedService opened;
-    opened.manager.reset(OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT));
-    if (opened.manager) {
-        const std::string service_name(name);
-        opened.service.reset(OpenServiceA(opened.manager.get(), service_name.c_str(), access));
+    opened.manager.reset(OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CONNECT));
+    const std::optional<std::wstring> service_name = win32::wide_name_from_utf8(name);
+    if (opened.manager && service_name) {
+        opened.service.reset(OpenServiceW(opened.manager.get(), service_name->c_str(), access));
     }
     opened.error = opened.service ? ERROR_SUCCESS : GetLastError();
     return opened;
@@ -187,7 +238,7 @@ public:
         }
         SERVICE_STATUS status{};
         ControlService(opened.service.get(), SERVICE_CONTROL_STOP, &status); // not waited for
-        return ChangeServiceConfigA(opened.service.get(), SERVICE_NO_CHANGE, start_type, SERVICE_NO_CHANGE,
+        return ChangeServiceConfigW(opened.service.get(), SERVICE_NO_CHANGE, start_type, SERVICE_NO_CHANGE,
                                     nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr) != FALSE;
     }
 
@@ -202,9 +253,9 @@ public:
             return false;
         }
         const BOOL changed =
-            ChangeServiceConfigA(opened.service.get(), SERVICE_NO_CHANGE, start_type, SERVICE_NO_CHANGE,
+            ChangeServiceConfigW(opened.service.get(), SERVICE_NO_CHANGE, start_type, SERVICE_NO_CHANGE,
                                  nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr);
-        StartServiceA(opened.service.get(), 0, nullptr); // already running is fine
+        StartServiceW(opened.service.get(), 0, nullptr); // already running is fine
         return changed != FALSE;
     }
 
@@ -222,14 +273,14 @@ public:
         }
         // The first call only asks for the size: the record is followed by its strings.
         DWORD needed = 0;
-        QueryServiceConfigA(service.get(), nullptr, 0, &needed);
+        QueryServiceConfigW(service.get(), nullptr, 0, &needed);
         if (needed == 0) {
             return std::nullopt;
         }
         std::vector<std::uint8_t> buffer(needed);
-        auto* config = reinterpret_cast<QUERY_SERVICE_CONFIGA*>(buffer.data());
+        auto* config = reinterpret_cast<QUERY_SERVICE_CONFIGW*>(buffer.data());
         SERVICE_STATUS status{};
-        if (!QueryServiceConfigA(service.get(), config, needed, &needed) ||
+        if (!QueryServiceConfigW(service.get(), config, needed, &needed) ||
             !QueryServiceStatus(service.get(), &status)) {
             return std::nullopt;
         }
@@ -242,11 +293,15 @@ public:
 // [SECTION] Commands ------------------------------------------------------------------------
 
 // The environment block CreateProcessW takes with CREATE_UNICODE_ENVIRONMENT: each variable
-// ends in a null, and one more null ends the block.
-std::wstring environment_block(const std::vector<std::string>& variables) {
+// ends in a null, and one more null ends the block. nullopt when a variable is not text.
+std::optional<std::wstring> environment_block(const std::vector<std::string>& variables) {
     std::wstring block;
     for (const std::string& variable : variables) {
-        block += win32::wide_from_utf8(variable);
+        const std::optional<std::wstring> wide = win32::wide_name_from_utf8(variable);
+        if (!wide) {
+            return std::nullopt;
+        }
+        block += *wide;
         block += L'\0';
     }
     block += L'\0';
@@ -270,20 +325,25 @@ public:
         if (!line) {
             return {};
         }
-        const std::wstring interpreter = win32::wide_from_utf8(interpreter_path(*system));
-        const std::wstring folder = win32::wide_from_utf8(*system);
-        std::wstring environment = environment_block(command_environment(*windows, *system));
+        // The command's own bytes are fixed ASCII; the system folder's path inside it (and as
+        // the interpreter's and the working folder) may be in any script.
+        const std::optional<std::wstring> interpreter = win32::wide_name_from_utf8(interpreter_path(*system));
+        const std::optional<std::wstring> folder = win32::wide_name_from_utf8(*system);
+        std::optional<std::wstring> environment = environment_block(command_environment(*windows, *system));
         // CreateProcessW may write into the command line, so it gets its own buffer.
-        std::wstring writable = win32::wide_from_utf8(*line);
+        std::optional<std::wstring> writable = win32::wide_name_from_utf8(*line);
+        if (!interpreter || !folder || !environment || !writable) {
+            return {};
+        }
 
         STARTUPINFOW startup{};
         startup.cb = sizeof startup;
         startup.dwFlags = STARTF_USESHOWWINDOW;
         startup.wShowWindow = SW_HIDE;
         PROCESS_INFORMATION info{};
-        if (!CreateProcessW(interpreter.c_str(), writable.data(), nullptr, nullptr, FALSE,
-                            CREATE_NO_WINDOW | CREATE_UNICODE_ENVIRONMENT, environment.data(), folder.c_str(),
-                            &startup, &info)) {
+        if (!CreateProcessW(interpreter->c_str(), writable->data(), nullptr, nullptr, FALSE,
+                            CREATE_NO_WINDOW | CREATE_UNICODE_ENVIRONMENT, environment->data(),
+                            folder->c_str(), &startup, &info)) {
             return {};
         }
         UniqueKernelHandle process(info.hProcess);
@@ -322,6 +382,8 @@ public:
             pointer = words.data();
             break;
         }
+        // ASCII by construction: no action the program passes carries text, only word records,
+        // which the A and W forms read alike.
         return SystemParametersInfoA(action, param, pointer, flags) != FALSE;
     }
 
@@ -329,7 +391,7 @@ public:
                                                               std::vector<std::uint32_t> buffer) override {
         // Windows writes the action's whole structure into the buffer, whatever its size.
         if (buffer.empty() || spi_buffer_words(action) != buffer.size() ||
-            !SystemParametersInfoA(action, param, buffer.data(), 0)) {
+            !SystemParametersInfoA(action, param, buffer.data(), 0)) { // word records only, as above
             return std::nullopt;
         }
         return buffer;
@@ -444,6 +506,7 @@ public:
             return false;
         }
         TOKEN_PRIVILEGES privileges{};
+        // ASCII by construction: a fixed privilege name.
         if (!LookupPrivilegeValueA(nullptr, "SeDebugPrivilege", &privileges.Privileges[0].Luid)) {
             return false;
         }

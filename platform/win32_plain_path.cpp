@@ -127,7 +127,12 @@ bool is_reparse_point(DWORD attributes) {
 } // namespace
 
 std::optional<PlainPath> PlainPath::plan(std::string_view path, std::string_view profile) {
-    std::wstring text = wide_from_utf8(path);
+    const std::optional<std::wstring> wide = wide_name_from_utf8(path);
+    const std::optional<std::wstring> wide_profile = wide_name_from_utf8(profile);
+    if (!wide || !wide_profile) {
+        return std::nullopt;
+    }
+    std::wstring text = *wide;
     if (is_drive_absolute(text) && text.size() == 3) {
         return std::nullopt; // a drive root is never a file's or a made folder's path
     }
@@ -138,7 +143,7 @@ std::optional<PlainPath> PlainPath::plan(std::string_view path, std::string_view
     }
     text = long_form(text, root);
 
-    std::wstring home = without_trailing_slash(wide_from_utf8(profile));
+    std::wstring home = without_trailing_slash(*wide_profile);
     const std::size_t home_root = root_length(home);
     if (home_root != 0) {
         home = long_form(home, home_root);

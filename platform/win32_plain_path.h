@@ -20,7 +20,8 @@ namespace tavrine::win32 {
 class PlainPath {
 public:
     // `path` and `profile` in UTF-8. nullopt for a path that is not absolute ("X:\..." or
-    // "\\server\share\...") or has "." or ".." among its names. `profile` may be empty (not
+    // "\\server\share\...") or has "." or ".." among its names, and for one that is not
+    // well-formed UTF-8 or holds a null (it would name another file). `profile` may be empty (not
     // known): then only the final paths are compared.
     static std::optional<PlainPath> plan(std::string_view path, std::string_view profile);
 

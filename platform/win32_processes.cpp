@@ -2,6 +2,7 @@
 
 #include "platform/win32_entry_points.h"
 #include "platform/win32_handles.h"
+#include "platform/win32_wide_text.h"
 
 #include <psapi.h>
 #include <tlhelp32.h>
@@ -92,14 +93,14 @@ public:
     bool empty_working_set() override { return K32EmptyWorkingSet(handle_) != FALSE; }
     std::optional<std::uint64_t> creation_time() override { return process_creation_time(handle_); }
     std::optional<std::string> image_name() override {
-        char path[MAX_PATH] = {};
+        wchar_t path[MAX_PATH] = {};
         DWORD length = MAX_PATH;
-        if (!QueryFullProcessImageNameA(handle_, 0, path, &length) || length == 0) {
+        if (!QueryFullProcessImageNameW(handle_, 0, path, &length) || length == 0) {
             return std::nullopt;
         }
-        const std::string_view full(path, length);
-        const std::size_t slash = full.find_last_of('\\');
-        return std::string(slash == std::string_view::npos ? full : full.substr(slash + 1));
+        const std::wstring_view full(path, length);
+        const std::size_t slash = full.find_last_of(L'\\');
+        return win32::utf8_from_wide(slash == std::wstring_view::npos ? full : full.substr(slash + 1));
     }
 
 private:
@@ -133,13 +134,16 @@ std::vector<ProcessEntry> Win32Processes::list_processes() {
     if (!snapshot) {
         return entries;
     }
-    PROCESSENTRY32 entry{};
-    entry.dwSize = sizeof entry; // 304: the ANSI record
-    for (BOOL more = Process32First(snapshot.get(), &entry); more;
-         more = Process32Next(snapshot.get(), &entry)) {
-        char name[MAX_PATH] = {}; // a zeroed 260-byte copy, cut short if the record's is longer
-        lstrcpynA(name, entry.szExeFile, MAX_PATH);
-        ProcessEntry listed{entry.th32ProcessID, entry.th32ParentProcessID, name};
+    PROCESSENTRY32W entry{};
+    entry.dwSize = sizeof entry; // 568: the wide record
+    for (BOOL more = Process32FirstW(snapshot.get(), &entry); more;
+         more = Process32NextW(snapshot.get(), &entry)) {
+        // Up to the record's first null, never past its 260 units. A name that is no UTF-8 text
+        // (a lone surrogate) matches no name the program knows: it stays listed, shown with
+        // U+FFFD, so a process is never hidden from what counts or guards them.
+        const std::wstring_view wide(entry.szExeFile, wcsnlen(entry.szExeFile, MAX_PATH));
+        ProcessEntry listed{entry.th32ProcessID, entry.th32ParentProcessID,
+                            win32::shown_utf8_from_wide(wide)};
         DWORD session = 0;
         if (ProcessIdToSessionId(entry.th32ProcessID, &session)) {
             listed.session_id = session;
@@ -174,12 +178,12 @@ std::optional<std::string> Win32Processes::image_path(std::uint32_t pid) {
     if (!process) {
         return std::nullopt;
     }
-    char path[MAX_PATH] = {};
-    const DWORD length = K32GetModuleFileNameExA(process.get(), nullptr, path, MAX_PATH);
+    wchar_t path[MAX_PATH] = {};
+    const DWORD length = K32GetModuleFileNameExW(process.get(), nullptr, path, MAX_PATH);
     if (length == 0) {
         return std::nullopt;
     }
-    return std::string(path, length);
+    return win32::utf8_from_wide(std::wstring_view(path, length));
 }
 
 ProcessHandlePtr Win32Processes::open_process(std::uint32_t pid, std::uint32_t access) {
@@ -227,12 +231,12 @@ std::optional<std::string> Win32Processes::main_module_name(std::uint32_t pid) {
     if (!K32EnumProcessModules(process.get(), &first, sizeof first, &needed)) {
         return std::nullopt;
     }
-    char name[MAX_PATH] = {};
-    const DWORD length = K32GetModuleBaseNameA(process.get(), first, name, MAX_PATH);
+    wchar_t name[MAX_PATH] = {};
+    const DWORD length = K32GetModuleBaseNameW(process.get(), first, name, MAX_PATH);
     if (length == 0) {
         return std::nullopt;
     }
-    return std::string(name, length);
+    return win32::utf8_from_wide(std::wstring_view(name, length));
 }
 
 std::optional<std::uint32_t> Win32Processes::session_of(std::uint32_t pid) {

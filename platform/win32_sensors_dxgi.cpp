@@ -1,5 +1,6 @@
 // Video memory of the first hardware adapter, through DXGI 1.4.
 #include "platform/win32_sensors.h"
+#include "platform/win32_wide_text.h"
 
 #include <windows.h>
 
@@ -59,11 +60,9 @@ private:
     std::string name_;
 };
 
+// The description up to its null (the record holds 128 units), as shown text.
 std::string utf8_name(const wchar_t* description) {
-    char name[96] = {};
-    WideCharToMultiByte(CP_UTF8, 0, description, -1, name, sizeof name, nullptr, nullptr);
-    name[sizeof name - 1] = '\0';
-    return name;
+    return win32::shown_utf8_from_wide(std::wstring_view(description, wcsnlen(description, 128)));
 }
 
 } // namespace

@@ -1,4 +1,6 @@
 // GPU engine utilisation from the performance counters, for GPUs without a vendor library.
+// The ANSI calls are kept: ASCII by construction, the counter path is the program's own
+// English literal and the instance names are "pid_<n>_luid_<hex>_phys_<n>_eng_<n>_engtype_<name>".
 #include "platform/win32_sensors.h"
 
 #include <windows.h>

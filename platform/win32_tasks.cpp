@@ -33,10 +33,10 @@ private:
     HRESULT result_;
 };
 
-// UTF-8 in, a BSTR out (null only when out of memory).
+// UTF-8 in, a BSTR out (null when out of memory or when the text is not well-formed UTF-8).
 UniqueBstr bstr(std::string_view text) {
-    const std::wstring wide = win32::wide_from_utf8(text);
-    return UniqueBstr(SysAllocStringLen(wide.data(), static_cast<UINT>(wide.size())));
+    const std::optional<std::wstring> wide = win32::wide_from_utf8(text);
+    return wide ? UniqueBstr(SysAllocStringLen(wide->data(), static_cast<UINT>(wide->size()))) : UniqueBstr();
 }
 
 // The scheduler's root folder ("\") on this machine, connected as the calling user.

@@ -4,6 +4,7 @@
 #include "platform/ascii.h"
 #include "platform/files.h"
 #include "platform/machine.h"
+#include "platform/utf16_text.h"
 #include "tweaks/temp_files.h"
 
 #include <cctype>
@@ -180,10 +181,8 @@ void clean_firefox_caches() {
         if (!folder || link || entry.name.empty() || entry.name[0] == '.') {
             continue;
         }
-        char cache[kMaxPath];
-        const int length =
-            std::snprintf(cache, sizeof cache, "%s\\%s\\cache2", profiles->c_str(), entry.name.c_str());
-        if (length > 0 && static_cast<std::size_t>(length) < sizeof cache) {
+        const std::string cache = *profiles + "\\" + entry.name + "\\cache2";
+        if (utf16_length(cache) < kMaxPath) {
             delete_files_in_tree(cache);
         }
     }

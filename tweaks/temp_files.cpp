@@ -4,6 +4,7 @@
 #include "platform/ascii.h"
 #include "platform/files.h"
 #include "platform/machine.h"
+#include "platform/utf16_text.h"
 
 #include <string>
 
@@ -16,10 +17,10 @@ constexpr std::string_view kShaderCacheMarkers[] = {
     "fortnite", "nv_cache", "pso",     "dxvk",      "amd",    "intel",
 };
 
-// "%s\%s" must fit the 260-byte path buffers. A path cut short would name some other file
-// (or a parent folder), so an entry whose path does not fit is left alone instead.
+// "%s\%s" must fit a path's 260 UTF-16 units. One that does not would be refused or cut short
+// by the calls and name some other file (or a parent folder), so it is left alone instead.
 bool join_fits(std::string_view folder, std::string_view name, std::string& out) {
-    if (folder.size() + 1 + name.size() + 1 > kMaxPath) {
+    if (utf16_length(folder) + 1 + utf16_length(name) + 1 > kMaxPath) {
         return false;
     }
     out.assign(folder);
@@ -30,7 +31,7 @@ bool join_fits(std::string_view folder, std::string_view name, std::string& out)
 
 void empty_folder(Files& files, std::string_view folder, bool keep_shader_caches) {
     // The listing pattern "folder\*" has to fit the same buffer.
-    if (folder.size() + 2 + 1 > kMaxPath) {
+    if (utf16_length(folder) + 2 + 1 > kMaxPath) {
         return;
     }
     // Held until the whole subtree is done. Every deletion below goes by path, through this

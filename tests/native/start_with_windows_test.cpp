@@ -95,9 +95,18 @@ TEST_F(StartWithWindows, off_removes_the_task_the_copy_and_both_run_values) {
     EXPECT_TRUE(fake.files().exists(kExe));
 }
 
+TEST_F(StartWithWindows, a_path_in_any_script_is_registered_escaped_as_xml_needs) {
+    // "C:\Spiele & Co 李明\Tävrine 🎮.exe", in a folder only administrators may change.
+    run_from("C:\\Spiele & Co \xE6\x9D\x8E\xE6\x98\x8E\\T\xC3\xA4vrine \xF0\x9F\x8E\xAE.exe");
+    fake.files().set_security("C:\\Spiele & Co \xE6\x9D\x8E\xE6\x98\x8E", FakeOwner::Administrators, false);
+    ASSERT_TRUE(set_start_with_windows(true));
+    EXPECT_EQ(task_command(),
+              "\"C:\\Spiele &amp; Co \xE6\x9D\x8E\xE6\x98\x8E\\T\xC3\xA4vrine \xF0\x9F\x8E\xAE.exe\"");
+}
+
 TEST_F(StartWithWindows, a_path_the_task_cannot_hold_is_refused_without_registering_anything) {
     EXPECT_EQ(startup_task_xml("C:\\%USERNAME%\\Tavrine.exe"), std::nullopt);
-    EXPECT_EQ(startup_task_xml("C:\\Spiele\\T\xC3\xA4vrine.exe"), std::nullopt);
+    EXPECT_EQ(startup_task_xml("C:\\Spiele\\T\xE4vrine.exe"), std::nullopt); // not UTF-8
     EXPECT_EQ(startup_task_xml(""), std::nullopt);
     run_from("C:\\Program Files\\100%\\T.exe");
     fake.files().set_security("C:\\Program Files\\100%", FakeOwner::Administrators, false);

@@ -277,7 +277,30 @@ TEST_F(TreeDeletion, a_folder_that_cannot_be_listed_is_passed_over_and_the_walk_
     EXPECT_TRUE(gone(t + "\\z.tmp"));
 }
 
-TEST_F(TreeDeletion, an_entry_whose_path_does_not_fit_260_bytes_is_left_alone_not_cut_short) {
+TEST_F(TreeDeletion, names_in_any_script_go_and_a_path_is_measured_as_windows_counts_it) {
+    // "日本語.tmp", "Ünïcødé.log", "🎮.dat", and a name of 80 CJK characters: 240 bytes of
+    // UTF-8 and a path of 275 bytes, but 116 UTF-16 units, well within what Windows takes.
+    const std::string t = kTemp;
+    std::string long_cjk;
+    for (int i = 0; i < 80; ++i) {
+        long_cjk += "\xE6\x96\x87";
+    }
+    const std::string names[] = {"\xE6\x97\xA5\xE6\x9C\xAC\xE8\xAA\x9E.tmp",
+                                 "\xC3\x9Cn\xC3\xAF"
+                                 "c\xC3\xB8"
+                                 "d\xC3\xA9.log",
+                                 "\xF0\x9F\x8E\xAE.dat", long_cjk};
+    for (const std::string& name : names) {
+        files().add_file(t + "\\" + name, 1);
+    }
+    ASSERT_GT((t + "\\" + long_cjk).size(), 260u);
+
+    clean_temp_files();
+
+    EXPECT_TRUE(files().files_below(t).empty());
+}
+
+TEST_F(TreeDeletion, an_entry_whose_path_does_not_fit_260_units_is_left_alone_not_cut_short) {
     const std::string t = kTemp;
     const std::string folder = t + "\\" + std::string(200 - t.size(), 'f');
     const std::string short_name = std::string(258 - folder.size(), 'n'); // folder\name: 259 bytes, fits

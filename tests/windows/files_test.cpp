@@ -1,6 +1,7 @@
 // The real file backend and the tree deletion on the Wine prefix's C: drive: listings,
 // attributes, read-only files, a file held open, links, known folders and drives.
 
+#include "engine/app_data_folder.h"
 #include "folder_acl_win32.h"
 #include "platform/files.h"
 #include "platform/win32_machine.h"
@@ -223,6 +224,57 @@ TEST_F(RealFiles, whole_file_writes_replace_the_target_or_leave_it_and_leave_no_
     EXPECT_FALSE(files().read_file((folder / "missing.cfg").string()).has_value());
     EXPECT_TRUE(files().roaming_folder().has_value());
     EXPECT_TRUE(files().temp_folder().has_value());
+}
+
+TEST_F(RealFiles, names_in_any_script_are_written_backed_up_listed_and_emptied) {
+    // "Zoë 李明\🎮" holding "日本語.tmp", "Ünïcødé.log" and "🎮.dat".
+    const std::u8string base = root().u8string();
+    const std::string folder =
+        std::string(base.begin(), base.end()) + "\\Zo\xC3\xAB \xE6\x9D\x8E\xE6\x98\x8E\\\xF0\x9F\x8E\xAE";
+    const std::string names[] = {"\xE6\x97\xA5\xE6\x9C\xAC\xE8\xAA\x9E.tmp",
+                                 "\xC3\x9Cn\xC3\xAF"
+                                 "c\xC3\xB8"
+                                 "d\xC3\xA9.log",
+                                 "\xF0\x9F\x8E\xAE.dat"};
+    ASSERT_TRUE(files().create_folders(folder));
+    for (const std::string& name : names) {
+        ASSERT_TRUE(files().write_file_whole(folder + "\\" + name, name)) << name;
+        EXPECT_EQ(files().read_file(folder + "\\" + name), name);
+    }
+    ASSERT_TRUE(files().copy_file(folder + "\\" + names[1], folder + "\\" + names[1] + ".bak", true));
+    // Windows holds the names themselves, not a code page's "?" for them.
+    EXPECT_TRUE(fs::exists(fs::path(root()) / fs::path(u8"Zo\u00EB \u674E\u660E") / fs::path(u8"\U0001F3AE") /
+                           fs::path(u8"\u65E5\u672C\u8A9E.tmp")));
+    const auto listed = files().list_folder(folder);
+    ASSERT_TRUE(listed.has_value());
+    for (const std::string& name : names) {
+        EXPECT_TRUE(std::any_of(listed->begin(), listed->end(), [&](const FolderEntry& e) {
+            return e.name == name;
+        })) << name;
+    }
+
+    delete_temp_tree(folder);
+
+    EXPECT_TRUE(
+        fs::is_empty(fs::path(root()) / fs::path(u8"Zo\u00EB \u674E\u660E") / fs::path(u8"\U0001F3AE")));
+}
+
+// tests/wine/72-unicode.sh runs this in a prefix whose profile folder has a non-ASCII name.
+TEST_F(RealFiles, the_settings_and_crosshair_files_are_written_and_read_back_in_the_user_profile) {
+    const std::optional<std::string> profile = files().known_folder(KnownFolder::Profile);
+    ASSERT_TRUE(profile.has_value());
+    for (const SettingsFile file : {SettingsFile::Crosshair, SettingsFile::GpuFirst}) {
+        const std::string path = AppDataFolder::write_path(file);
+        EXPECT_EQ(path.rfind(*profile + "\\", 0), 0u) << path;
+        const std::optional<std::string> before = files().read_file(path);
+        ASSERT_TRUE(AppDataFolder::write(file, "written\nback\n")) << path;
+        EXPECT_EQ(AppDataFolder::read(file), "written\nback\n") << path;
+        if (before) {
+            files().write_file_whole(path, *before);
+        } else {
+            files().delete_file(path);
+        }
+    }
 }
 
 TEST_F(RealFiles, known_folders_come_from_the_system_whatever_the_environment_says) {

@@ -3,6 +3,7 @@
 #include "windows_test_support.h"
 
 #include <gtest/gtest.h>
+#include <windows.h>
 
 #include <cstring>
 #include <string>
@@ -55,6 +56,28 @@ TEST_F(RealRegistry, string_written_by_the_primitive_reads_back_through_reg_exe)
     const std::string query =
         "reg query \"" + scratch.path() + "\" /v KeyboardSpeed | findstr /c:\"REG_SZ    31\" >nul";
     EXPECT_EQ(run_hidden_exit_code(query.c_str()), 0u);
+}
+
+TEST_F(RealRegistry, names_and_strings_in_any_script_are_stored_as_utf16_and_read_back_as_utf8) {
+    ScratchKey scratch(Hive::CurrentUser, "Software");
+    // Key "Zoë 李明", value "Ünï", data "李明 🎮".
+    const std::string key = scratch.sub_key() + "\\Zo\xC3\xAB \xE6\x9D\x8E\xE6\x98\x8E";
+    const std::string text = "\xE6\x9D\x8E\xE6\x98\x8E \xF0\x9F\x8E\xAE";
+    ASSERT_TRUE(write_string(Hive::CurrentUser, key.c_str(), "\xC3\x9Cn\xC3\xAF", text.c_str()));
+
+    const auto value = read_value(Hive::CurrentUser, key, "\xC3\x9Cn\xC3\xAF");
+    ASSERT_TRUE(value.has_value());
+    EXPECT_EQ(value->type, kRegSz);
+    EXPECT_EQ(std::string(value->data.begin(), value->data.end()), text + '\0');
+    // What Windows' own tools read: UTF-16 under the same names.
+    wchar_t stored[16] = {};
+    DWORD size = sizeof stored;
+    const std::wstring wide_key =
+        std::wstring(scratch.sub_key().begin(), scratch.sub_key().end()) + L"\\Zo\u00EB \u674E\u660E";
+    ASSERT_EQ(RegGetValueW(HKEY_CURRENT_USER, wide_key.c_str(), L"\u00DCn\u00EF", RRF_RT_REG_SZ, nullptr,
+                           stored, &size),
+              ERROR_SUCCESS);
+    EXPECT_EQ(std::wstring(stored), L"\u674E\u660E \U0001F3AE");
 }
 
 TEST_F(RealRegistry, delete_value_on_a_missing_key_creates_nothing) {
