@@ -137,11 +137,8 @@ void poll_cpu_and_memory() {
     }
     if (const auto times = machine.system_state().system_times()) {
         SystemTimes& previous = sources().previous_times;
-        // Kernel time includes idle time.
-        const std::uint64_t total = (times->kernel + times->user) - (previous.kernel + previous.user);
-        if (total != 0) {
-            const double idle = static_cast<double>(times->idle - previous.idle);
-            readings.cpu_load = static_cast<float>((1.0 - idle / static_cast<double>(total)) * 100.0);
+        if (const std::optional<float> load = cpu_load(previous, *times)) {
+            readings.cpu_load = *load;
         }
         previous = *times;
     }

@@ -4,6 +4,7 @@
 // Entry points the Windows version may lack ("NtSetTimerResolution", "RtlAdjustPrivilege",
 // "NtSetSystemInformation") are looked up at each call; a missing one makes the call fail.
 
+#include <algorithm>
 #include <cstdint>
 #include <optional>
 
@@ -21,6 +22,21 @@ struct SystemTimes {
     std::uint64_t kernel = 0;
     std::uint64_t user = 0;
 };
+
+// The share of the time between two samples the processors were busy, 0..100; nullopt when no
+// time passed. Kernel time includes idle time. A counter that went backwards counts as no time,
+// never as a huge busy one.
+inline std::optional<float> cpu_load(const SystemTimes& previous, const SystemTimes& now) {
+    const auto since = [](std::uint64_t before, std::uint64_t after) {
+        return after >= before ? after - before : 0;
+    };
+    const std::uint64_t total = since(previous.kernel, now.kernel) + since(previous.user, now.user);
+    if (total == 0) {
+        return std::nullopt;
+    }
+    const std::uint64_t idle = std::min(since(previous.idle, now.idle), total);
+    return static_cast<float>((1.0 - static_cast<double>(idle) / static_cast<double>(total)) * 100.0);
+}
 
 inline constexpr std::uint32_t kSystemMemoryListInformation = 80;
 

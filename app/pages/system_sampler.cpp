@@ -20,15 +20,8 @@ void advance_system_sampler(SystemSampler& sampler, float dt) {
         sampler.memory_percent = static_cast<float>(memory->load_percent);
     }
     if (sampler.has_times) {
-        // Unsigned differences: a counter that went backwards must not read as a huge busy time.
-        const std::uint64_t idle = now->idle >= sampler.last.idle ? now->idle - sampler.last.idle : 0;
-        const std::uint64_t kernel =
-            now->kernel >= sampler.last.kernel ? now->kernel - sampler.last.kernel : 0;
-        const std::uint64_t user = now->user >= sampler.last.user ? now->user - sampler.last.user : 0;
-        const std::uint64_t total = kernel + user; // kernel time includes idle time
-        if (total != 0) {
-            sampler.cpu_percent =
-                static_cast<float>((1.0 - static_cast<double>(idle) / static_cast<double>(total)) * 100.0);
+        if (const std::optional<float> load = cpu_load(sampler.last, *now)) {
+            sampler.cpu_percent = *load;
         }
     }
     sampler.last = *now;

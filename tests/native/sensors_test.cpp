@@ -107,6 +107,12 @@ TEST_F(SensorsTest, cpu_load_is_the_busy_share_since_the_previous_poll_and_clock
     EXPECT_EQ(r.cpu_clock_now, 3300);
     EXPECT_FLOAT_EQ(r.ram_used_gb, 12);
     EXPECT_FLOAT_EQ(r.ram_load, 75);
+
+    // Counters that went backwards (a wrapped or reset counter) never read as a load past 100 %.
+    fake.system_state().set_system_times(SystemTimes{10, 700, 300});
+    poll_cpu_and_memory();
+    EXPECT_GE(sensor_readings().cpu_load, 0);
+    EXPECT_LE(sensor_readings().cpu_load, 100);
 }
 
 TEST_F(SensorsTest, ping_shows_the_last_echo_answer_and_only_ever_echoes_the_set_address) {
