@@ -459,8 +459,8 @@ std::optional<std::string> Win32Files::roaming_folder() {
 }
 
 std::optional<std::string> Win32Files::full_path(std::string_view path) {
-    const std::wstring wide = win32::wide_from_utf8(path);
-    const DWORD needed = GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);
+    const std::wstring wide = wide_path(path);
+    const DWORD needed = wide.empty() ? 0 : GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);
     if (wide.empty() || needed == 0) {
         return std::nullopt;
     }
