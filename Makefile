@@ -1,7 +1,7 @@
 # The two commands of the README:
 #   make run    build everything and start the window under Wine in the sandbox (on $DISPLAY
 #               when set, else on a virtual display), saving a screenshot under build/
-#   make test   the include check (scripts/check-layers.sh), native tests (plain, ThreadSanitizer,
+#   make test   the include check (scripts/check-layers.sh; again on the built layer libraries), native tests (plain, ThreadSanitizer,
 #               AddressSanitizer), a short fuzz run of the game configuration text logic and of the history parser, the
 #               Windows build, and the Windows tests under Wine
 # Each first installs what is missing (scripts/bootstrap.sh). Build folders come from
@@ -54,6 +54,7 @@ windows: bootstrap
 	$(call configure_and_build,windows)
 
 test-native: native
+	@scripts/check-layers.sh build/native
 	@echo "== ctest native"
 	@$(call timed,scripts/run-ctest.sh native,ctest native)
 

@@ -3,7 +3,7 @@
 // apply its profile with a short animated progress, then hand over to the main screen.
 
 #include "app/shell_state.h"
-#include "gpu/gpu_setup.h"
+#include "runs/gpu_setup.h"
 
 #include <string>
 

@@ -4,7 +4,7 @@
 #include "app/pages/completion_overlay.h"
 #include "app/pages/system_sampler.h"
 #include "app/shell_settings.h"
-#include "gpu/gpu_setup.h"
+#include "runs/gpu_setup.h"
 #include "gpu/vendor_record.h"
 #include "overlays/crosshair.h"
 #include "overlays/hud.h"

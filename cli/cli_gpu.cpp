@@ -2,7 +2,7 @@
 
 #include "cli/cli.h"
 #include "gpu/display_adapters.h"
-#include "gpu/gpu_setup.h"
+#include "runs/gpu_setup.h"
 #include "gpu/vendor_record.h"
 #include "platform/ascii.h"
 #include "platform/recording_machine.h"

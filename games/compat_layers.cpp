@@ -1,7 +1,7 @@
 #include "games/compat_layers.h"
 
 #include "engine/primitives.h"
-#include "tweaks/netcode.h"
+#include "process/process_image_path.h"
 
 #include <string>
 

@@ -1,8 +1,6 @@
 #include "process/game_clamp.h"
 
 #include "engine/primitives.h"
-#include "engine/target_exe.h"
-#include "games/title_catalogue.h"
 #include "platform/ascii.h"
 #include "platform/processes.h"
 #include "platform/system_state.h"
@@ -91,23 +89,6 @@ void clamp_game(const char* exe_name) {
         if (same_name(entry.exe_name, exe_name)) {
             clamp_process(entry.pid);
         }
-    }
-}
-
-void game_clamp_step() {
-    current_machine().system_state().disable_windows_ghosting();
-    const std::string target = target_exe().get();
-    if (!target.empty()) {
-        clamp_game(target.c_str());
-        return;
-    }
-    clamp_selected_title();
-}
-
-void clamp_selected_title() {
-    const GameTitle* title = title_at(selected_title().load());
-    if (title != nullptr && title->exe != nullptr && title->exe[0] != '\0') {
-        clamp_game(title->exe);
     }
 }
 

@@ -13,10 +13,6 @@ void clamp_process(std::uint32_t pid);
 void clear_perf_options(const char* exe_name);
 // The overrides cleared, then every running process of that whole name (any case) clamped.
 void clamp_game(const char* exe_name);
-// clamp_game of the selected title's executable, when a title is selected and has one.
-void clamp_selected_title();
-// The "Game clamp" step: no ghosting for our window, then TargetExe or the selected title.
-void game_clamp_step();
 // Below-normal priority class with throttling forced on, for every process of that name.
 void demote_process(const char* exe_name);
 

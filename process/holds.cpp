@@ -3,8 +3,6 @@
 #include "engine/primitives.h"
 #include "platform/processes.h"
 #include "platform/system_state.h"
-#include "process/game_clamp.h"
-#include "tweaks/frames.h"
 
 namespace tavrine {
 
@@ -48,33 +46,6 @@ void purge_standby_list() {
         state.set_system_information(kSystemMemoryListInformation, kFlushModifiedList);
         state.set_system_information(kSystemMemoryListInformation, kPurgeStandbyList);
     }
-}
-
-void apply_runtime_holds(const RuntimeHolds& holds, const char* exe_name) {
-    if (holds.timer) {
-        hold_timer_resolution();
-    }
-    if (holds.power_lock) {
-        hold_power();
-    }
-    if (holds.dwm) {
-        apply_dwm_mmcss();
-    }
-    if (holds.standby) {
-        purge_standby_list();
-    }
-    if (holds.working_set) {
-        trim_working_sets();
-    }
-    if (!holds.game_clamp) {
-        return;
-    }
-    current_machine().system_state().disable_windows_ghosting();
-    if (exe_name != nullptr && exe_name[0] != '\0') {
-        clamp_game(exe_name);
-        return;
-    }
-    clamp_selected_title();
 }
 
 } // namespace tavrine

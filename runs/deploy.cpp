@@ -12,6 +12,7 @@
 #include "process/game_clamp.h"
 #include "process/holds.h"
 #include "runs/modules.h"
+#include "runs/runtime_holds.h"
 #include "tweaks/latency.h"
 #include "tweaks/netcode.h"
 

@@ -3,6 +3,7 @@
 #include "platform/ascii.h"
 #include "process/game_clamp.h"
 #include "process/holds.h"
+#include "runs/runtime_holds.h"
 #include "tweaks/cleanup.h"
 #include "tweaks/frames.h"
 #include "tweaks/gpu_vendor.h"

@@ -6,7 +6,7 @@
 #include "engine/changes.h"
 #include "engine/paths.h"
 #include "process/cull.h"
-#include "process/holds.h"
+#include "runs/runtime_holds.h"
 
 #include <array>
 #include <atomic>

@@ -1,16 +1,24 @@
 #!/usr/bin/env bash
 # Includes point one way: a folder may include its own layer and the layers below it, never one
 # above. Prints every include that breaks this and fails; silent and quick when all is well.
+# Given a build folder, it also reads each layer's library (libtavrine_<folder>.a): a symbol a
+# layer needs may be defined only in its own layer or below, so a call that points up without
+# an include (a declaration written by hand) is caught too.
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
 
-# Lowest first. Folders on one line are one layer and may include each other.
+# Lowest first: each folder is its own layer.
 layers=(
     "platform"
     "engine"
-    "tweaks process games gpu overlays"
+    "process"
+    "gpu"
+    "games"
+    "tweaks"
+    "overlays"
     "runs"
-    "app cli"
+    "cli"
+    "app"
 )
 
 declare -A layer_of
@@ -45,5 +53,39 @@ for folder in "${!layer_of[@]}"; do
 done
 if ((status == 0)); then
     echo "== layers: every include points down"
+fi
+
+if (($# > 0)); then
+    build=$1
+    declare -A defined_in # symbol -> the lowest layer defining it
+    archives=()
+    for i in "${!layers[@]}"; do
+        for folder in ${layers[$i]}; do
+            archive="$build/libtavrine_$folder.a"
+            [[ -f $archive ]] || continue
+            archives+=("$i:$folder:$archive")
+            while read -r symbol; do
+                [[ -n ${defined_in[$symbol]+set} ]] || defined_in[$symbol]=$i
+            done < <(nm --defined-only --format=posix "$archive" 2>/dev/null | awk 'NF >= 2 && $2 != "U" {print $1}')
+        done
+    done
+    linked=0
+    for entry in "${archives[@]}"; do
+        own=${entry%%:*}
+        rest=${entry#*:}
+        folder=${rest%%:*}
+        while read -r symbol; do
+            if [[ -n ${defined_in[$symbol]+set} ]] && ((defined_in[$symbol] > own)); then
+                echo "layer: libtavrine_$folder.a needs $(c++filt "$symbol"), defined in a layer above" >&2
+                linked=1
+            fi
+        done < <(nm --undefined-only --format=posix "${rest#*:}" 2>/dev/null | awk 'NF >= 2 {print $1}' | sort -u)
+    done
+    if ((${#archives[@]} == 0)); then
+        echo "layer: no layer library in $build" >&2
+        linked=1
+    fi
+    ((linked == 0)) && echo "== layers: every layer's library needs only its own layer and those below"
+    ((linked == 0)) || status=1
 fi
 exit $status

@@ -5,6 +5,7 @@
 #include "platform/ascii.h"
 #include "platform/processes.h"
 #include "process/game_clamp.h"
+#include "process/process_image_path.h"
 
 #include <cstdio>
 
@@ -252,26 +253,6 @@ void flush_dns() {
 
 void apply_nagle_off() {
     apply_changes(kNagleOff);
-}
-
-std::string find_process_image_path(std::string_view name) {
-    Processes& processes = current_machine().processes();
-    for (const std::uint32_t pid : processes.process_ids()) {
-        if (pid == 0) {
-            continue;
-        }
-        const std::optional<std::string> path = processes.image_path(pid);
-        if (!path) {
-            continue;
-        }
-        const std::size_t slash = path->find_last_of("\\/");
-        const std::string_view file_name =
-            slash == std::string::npos ? std::string_view(*path) : std::string_view(*path).substr(slash + 1);
-        if (iequals(file_name, name)) {
-            return *path;
-        }
-    }
-    return {};
 }
 
 std::string qos_policy_command(std::string_view app_path) {

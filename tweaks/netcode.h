@@ -18,10 +18,6 @@ void prioritize_exe(std::string_view name);
 // The step: `prioritize_exe` on `TargetExe` as it stands when the step starts.
 void prioritize_target_exe();
 
-// Full image path of the first running process whose file name is `name` (case ignored);
-// empty when none is found.
-std::string find_process_image_path(std::string_view name);
-
 // The command that replaces any earlier policy with one "TavrineQoS" policy marking the
 // application at `app_path` with DSCP 46. Apostrophes in the path become spaces. A path the
 // command interpreter or PowerShell could read as syntax is passed encoded instead.

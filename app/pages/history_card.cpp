@@ -50,11 +50,16 @@ void draw_history_card() {
     was_busy = busy;
 
     const std::shared_ptr<const HistoryBoard> board = history_board();
-    section_header("History", "Recent runs", board->rows.empty() ? "None yet" : "Undo");
+    // An empty board while a read runs is only the last one: its first look at a run's changes
+    // can take seconds, and "None yet" would be wrong by then.
+    const bool reading = board->rows.empty() && history_board_worker_active();
+    section_header("History", "Recent runs", reading ? "Reading" : board->rows.empty() ? "None yet" : "Undo");
     if (!board->problem.empty()) {
         ImGui::TextWrapped("History is not kept: %s.", board->problem.c_str());
     }
-    if (board->rows.empty()) {
+    if (reading) {
+        ImGui::TextUnformatted("Reading the history\xE2\x80\xA6");
+    } else if (board->rows.empty()) {
         ImGui::TextUnformatted("Runs, deploys and GPU tunes are recorded here and can be undone.");
     }
     const float width = ImGui::GetContentRegionAvail().x;

@@ -3,7 +3,7 @@
 #include "app/pages/page_parts.h"
 #include "app/pages/pages.h"
 #include "app/widgets.h"
-#include "gpu/gpu_setup.h"
+#include "runs/gpu_setup.h"
 #include "gpu/vendor_record.h"
 
 namespace tavrine {

@@ -5,6 +5,7 @@
 #include "process/game_clamp.h"
 #include "process/holds.h"
 #include "runs/modules.h"
+#include "runs/runtime_holds.h"
 #include "test_support.h"
 
 #include <gtest/gtest.h>

@@ -2,7 +2,7 @@
 // Display adapters and PCI devices on the fake, as Windows lays them out.
 
 #include "gpu/display_adapters.h"
-#include "gpu/gpu_setup.h"
+#include "runs/gpu_setup.h"
 #include "gpu/vendor_record.h"
 #include "platform/fake_machine.h"
 

@@ -8,7 +8,7 @@
 #include "engine/path_table.h"
 #include "engine/start_with_windows.h"
 #include "engine/worker_gate.h"
-#include "gpu/gpu_setup.h"
+#include "runs/gpu_setup.h"
 #include "platform/change_text.h"
 #include "platform/forwarding.h"
 #include "platform/journal_record.h"

@@ -3,6 +3,7 @@
 
 #include "engine/target_exe.h"
 #include "platform/fake_machine.h"
+#include "process/process_image_path.h"
 #include "tweaks/netcode.h"
 
 #include <gtest/gtest.h>

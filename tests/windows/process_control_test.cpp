@@ -5,6 +5,7 @@
 #include "platform/win32_machine.h"
 #include "process/game_clamp.h"
 #include "process/kill.h"
+#include "process/process_image_path.h"
 #include "tweaks/netcode.h"
 #include "windows_test_support.h"
 

@@ -100,10 +100,11 @@ scroll_to_foot() {
     sleep 0.6
 }
 click_at $((wx + 100)) $((wy + ${nav_y[settings]}))
-scroll_to_foot
-shot "$TAVRINE_ARTIFACTS/pages-settings-history.png"
 # The card's foot, not one fixed line: where its last row sits depends on the lines above it.
-text="$(ocr "$TAVRINE_ARTIFACTS/pages-settings-history.png" $((wx + 236)) $((wy + 560)) 760 120)"
+# The history is read in the background, its first look at a run's changes taking seconds on
+# a loaded machine (the card says "Reading the history" meanwhile): looked at until the row shows.
+wait_for_text 30 latency "$TAVRINE_ARTIFACTS/pages-settings-history.png" $((wx + 236)) $((wy + 560)) 760 120 \
+    scroll_to_foot || true
 expect_contains "the History card lists the Latency run" "latency" "$text"
 expect_contains "the History card counts what the run can undo" "toundo" "${text// /}" # OCR drops spaces here
 click_at $((wx + 1147)) $((wy + 627)) # the row's Undo, below the card's own "Undo" badge

@@ -1,4 +1,4 @@
-#include "gpu/gpu_setup.h"
+#include "runs/gpu_setup.h"
 
 #include "engine/history.h"
 #include "engine/run_status.h"
