@@ -1,5 +1,5 @@
 // The main screen's frame: side panel, brand block, navigation and the page panel. The pages
-// themselves draw into the panel; until they exist each shows its header only.
+// themselves draw into the panel (app/pages/).
 #include "app/fonts.h"
 #include "app/pages/pages.h"
 #include "app/screens.h"

@@ -16,7 +16,8 @@ namespace tavrine {
 
 namespace {
 
-// Office editors "Office BG" used to end with "taskkill /F" before the passes; asked instead.
+// "Office BG" asks the editors to close (no /F) before the passes rather than killing them, so
+// an unsaved document is offered for saving instead of lost.
 constexpr const char* kOfficeEditorsAskedFirst[] = {"WINWORD.EXE", "EXCEL.EXE", "OUTLOOK.EXE"};
 
 constexpr const char* kCloudSyncImages[] = {"OneDrive.exe", "Dropbox.exe", "GoogleDriveFS.exe"};

@@ -1,8 +1,11 @@
+#include "cli/cli.h"
 #include "runs/modules.h"
 #include "runs/pipeline.h"
 #include "tests/native/test_support.h"
 
 #include <gtest/gtest.h>
+
+#include <sstream>
 
 namespace tavrine {
 namespace {
@@ -79,10 +82,15 @@ TEST_F(Presets, a_preset_overrides_earlier_single_toggles) {
     EXPECT_TRUE(armed(MouseAccel));
 }
 
-TEST_F(Presets, startup_state_is_competitive) {
-    EXPECT_EQ(profile_preset().load(), 1);
-    EXPECT_TRUE(armed(SysMain));
-    EXPECT_FALSE(armed(RestorePoint));
+TEST_F(Presets, a_fresh_command_line_plans_what_competitive_arms) {
+    std::ostringstream fresh;
+    std::ostringstream chosen;
+    std::ostringstream err;
+    module_arms().reset_to_initial(); // as a new process finds its flags
+    ASSERT_EQ(run_cli({"plan", "all"}, fresh, err), 0) << err.str();
+    test::reset_engine_state();
+    ASSERT_EQ(run_cli({"plan", "all", "--preset", "competitive"}, chosen, err), 0) << err.str();
+    EXPECT_EQ(fresh.str(), chosen.str());
 }
 
 // [SECTION] armed_count
