@@ -2,8 +2,7 @@
 
 #include "cli/cli.h"
 #include "gpu/vendor_record.h"
-#include "platform/files.h"
-#include "platform/machine.h"
+#include "runs/profile_file.h"
 
 #include <ostream>
 
@@ -11,54 +10,23 @@ namespace tavrine {
 
 namespace {
 
-// "lan-room.tavrine.json" is called "lan-room" inside.
-std::string name_from_file(const std::string& file) {
-    std::string name = file.substr(file.find_last_of("\\/") + 1);
-    for (const std::string_view suffix : {".tavrine.json", ".json"}) {
-        if (name.size() > suffix.size() && name.ends_with(suffix)) {
-            name.resize(name.size() - suffix.size());
-            break;
-        }
+// The profile at `file`; on any refusal says why on `err` ("FILE: line 3, column 7: ...").
+std::optional<Profile> load_or_say_why(const std::string& file, std::ostream& err) {
+    ProfileLoad loaded = load_profile_file(file);
+    if (!loaded.profile) {
+        err << "tavrine-cli: " << file << ": " << loaded.error << "\n";
     }
-    return name;
+    return std::move(loaded.profile);
 }
 
 } // namespace
-
-std::optional<Profile> load_profile_file(const std::string& file, std::ostream& err) {
-    Files& files = current_machine().files();
-    const std::optional<std::string> path = files.full_path(file);
-    const std::optional<std::uint64_t> size = path ? files.file_size(*path) : std::nullopt;
-    if (!size) {
-        err << "tavrine-cli: " << file << ": cannot read the profile (missing, a folder, or not readable)\n";
-        return std::nullopt;
-    }
-    if (*size > kProfileMaxBytes) {
-        err << "tavrine-cli: " << file << ": the file is over 1 MiB; a profile is far smaller\n";
-        return std::nullopt;
-    }
-    const std::optional<std::string> text = files.read_file(*path);
-    if (!text) {
-        err << "tavrine-cli: " << file << ": cannot read the profile (held open, a link, or access denied)\n";
-        return std::nullopt;
-    }
-    ProfileParse parsed = parse_profile(*text);
-    if (!parsed.profile) {
-        err << "tavrine-cli: " << file << ": " << parsed.error << "\n";
-        return std::nullopt;
-    }
-    if (parsed.profile->name.empty()) {
-        parsed.profile->name = name_from_file(file);
-    }
-    return parsed.profile;
-}
 
 bool apply_selections(const CliOptions& options, std::optional<Profile>& profile, std::ostream& err) {
     if (!options.profile_file) {
         apply_cli_arms(options);
         return true;
     }
-    profile = load_profile_file(*options.profile_file, err);
+    profile = load_or_say_why(*options.profile_file, err);
     if (!profile) {
         return false;
     }
@@ -77,23 +45,22 @@ int export_profile(const CliOptions& options, std::ostream& out, std::ostream& e
     if (!apply_selections(options, loaded, err)) {
         return kCliUsageError;
     }
-    const std::string name = options.export_file ? name_from_file(*options.export_file)
+    const std::string name = options.export_file ? profile_name_from_file(*options.export_file)
                              : loaded            ? loaded->name
                                                  : std::string();
-    const std::string text = profile_text(current_profile(name));
+    const Profile profile = current_profile(name);
     if (!options.export_file) {
-        out << text;
+        out << profile_text(profile);
         return 0;
     }
-    Files& files = current_machine().files();
-    const std::optional<std::string> path = files.full_path(*options.export_file);
-    if (!path || !files.write_file_whole(*path, text)) {
+    const std::optional<std::string> written = save_profile_file(*options.export_file, profile);
+    if (!written) {
         err << "tavrine-cli: " << *options.export_file
             << ": cannot write the profile there (a folder missing, read-only, a link, or access denied); "
                "nothing was written\n";
         return 1;
     }
-    out << "profile written to " << *path << "\n";
+    out << "profile written to " << *written << "\n";
     return 0;
 }
 

@@ -7,12 +7,8 @@
 
 #include <iosfwd>
 #include <optional>
-#include <string>
 
 namespace tavrine {
-
-// Reads the profile at `file`; on any refusal says why on `err` ("FILE: line 3, column 7: ...").
-std::optional<Profile> load_profile_file(const std::string& file, std::ostream& err);
 
 // Sets the selections for a command: the profile (and says where it arms beyond its presets),
 // then the options given on the line. False when the profile was refused.

@@ -135,8 +135,8 @@ public:
         return value_name && RegDeleteValueW(key_.get(), value_name->c_str()) == ERROR_SUCCESS;
     }
 
-    // A name with a lone surrogate has no UTF-8 spelling: nullopt, as past the end, since no
-    // call could name it again.
+    // A name with a lone surrogate has no UTF-8 spelling: it shows with U+FFFD, which opens
+    // nothing, rather than ending the enumeration early and hiding the names after it.
     std::optional<std::string> sub_key_name(std::uint32_t index) override {
         wchar_t name[256];
         DWORD length = 256;
@@ -144,7 +144,7 @@ public:
             ERROR_SUCCESS) {
             return std::nullopt;
         }
-        return win32::utf8_from_wide(std::wstring_view(name, length));
+        return win32::shown_utf8_from_wide(std::wstring_view(name, length));
     }
 
     std::optional<std::string> value_name(std::uint32_t index) override {
@@ -154,7 +154,7 @@ public:
             ERROR_SUCCESS) {
             return std::nullopt;
         }
-        return win32::utf8_from_wide(std::wstring_view(name.data(), length));
+        return win32::shown_utf8_from_wide(std::wstring_view(name.data(), length));
     }
 
 private:
