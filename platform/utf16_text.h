@@ -8,6 +8,9 @@
 
 namespace tavrine {
 
+// Appends one code point (at most U+10FFFF) to `out` in UTF-8.
+void append_utf8(std::string& out, char32_t c);
+
 // nullopt for text that is not well-formed UTF-8 (a broken, overlong or truncated sequence, an
 // encoded surrogate, beyond U+10FFFF): such text names no file Windows could hold, and a
 // substitute character would name another.
