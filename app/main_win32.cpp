@@ -3,6 +3,7 @@
 #include "app/device_win32.h"
 #include "app/fonts.h"
 #include "app/frame_pacing_win32.h"
+#include "app/profile_dialog_win32.h"
 #include "app/screens.h"
 #include "app/shell_frame.h"
 #include "app/shell_links.h"
@@ -314,6 +315,7 @@ int run_shell() {
 #ifdef TAVRINE_BENCH_PROBE
     state.deep_idle = bench_flag("TAVRINE_BENCH_DEEP_IDLE");
     state.eco_renderer = bench_flag("TAVRINE_BENCH_ECO");
+    state.choose_profile_file = choose_profile_file;
 #endif
     const bool workers_ended = run_frame_loop(state, links);
 
