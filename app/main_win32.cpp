@@ -315,8 +315,8 @@ int run_shell() {
 #ifdef TAVRINE_BENCH_PROBE
     state.deep_idle = bench_flag("TAVRINE_BENCH_DEEP_IDLE");
     state.eco_renderer = bench_flag("TAVRINE_BENCH_ECO");
-    state.choose_profile_file = choose_profile_file;
 #endif
+    state.choose_profile_file = choose_profile_file;
     const bool workers_ended = run_frame_loop(state, links);
 
     if (links.save_and_close_overlays) {
