@@ -16,6 +16,9 @@ constexpr wchar_t kFilter[] = L"Tavrine profile (*.tavrine.json)\0*.tavrine.json
 
 } // namespace
 
+// The dialog hosts shell extensions in this elevated process. COM ignores per-user class
+// registrations above medium integrity, so only those installed for the machine load; the path
+// chosen is then read or written like any other, with links refused.
 std::optional<std::string> choose_profile_file(bool save) {
     std::wstring file(32768, L'\0');
     if (save) {
