@@ -3,6 +3,7 @@
 #include "app/device_win32.h"
 #include "app/fonts.h"
 #include "app/frame_pacing_win32.h"
+#include "app/profile_dialog_win32.h"
 #include "app/screens.h"
 #include "app/shell_frame.h"
 #include "app/shell_links.h"
@@ -315,6 +316,7 @@ int run_shell() {
     state.deep_idle = bench_flag("TAVRINE_BENCH_DEEP_IDLE");
     state.eco_renderer = bench_flag("TAVRINE_BENCH_ECO");
 #endif
+    state.choose_profile_file = choose_profile_file;
     const bool workers_ended = run_frame_loop(state, links);
 
     if (links.save_and_close_overlays) {

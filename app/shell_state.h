@@ -5,6 +5,7 @@
 #include "app/pages/system_sampler.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -62,6 +63,9 @@ struct ShellState {
     int surface_opacity = 94;
     bool start_with_windows = false;    // read from the system at start-up
     std::string start_with_windows_tip; // names the file the logon task starts
+    // The shell's file dialog for profiles (save: true for "Export"); null where there is none.
+    std::optional<std::string> (*choose_profile_file)(bool save) = nullptr;
+    std::string profile_message; // what the last export or import did
 
     // Pages
     int page = kOverviewPage;

@@ -6,7 +6,7 @@
 # Defines tavrine::delay_<name> for each library; link those instead of the library itself.
 find_program(TAVRINE_DLLTOOL NAMES ${CMAKE_C_COMPILER_TARGET}-dlltool x86_64-w64-mingw32-dlltool dlltool
              REQUIRED)
-set(TAVRINE_DELAY_LOADED d3d11 d3dcompiler_47 dwmapi dxgi iphlpapi pdh winmm)
+set(TAVRINE_DELAY_LOADED comdlg32 d3d11 d3dcompiler_47 dwmapi dxgi iphlpapi pdh winmm)
 foreach(name IN LISTS TAVRINE_DELAY_LOADED)
     set(def ${CMAKE_SOURCE_DIR}/cmake/delay_load/${name}.def)
     set(lib ${CMAKE_BINARY_DIR}/delay_load/lib${name}_delay.a)

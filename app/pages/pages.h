@@ -30,6 +30,11 @@ void draw_games_page(ShellState& state);
 void draw_settings_page(ShellState& state);
 // The Settings page's "GPU" card: first-time setup state, "Tune GPU now", "Show setup next launch".
 void draw_gpu_card(ShellState& state);
+void draw_profile_card(ShellState& state);
+// What the Profile card's buttons do with the file the dialog gave; each says what it did in
+// state.profile_message. An import sets the selections as the pages would (refused during a run).
+void import_profile_from(ShellState& state, const std::string& file);
+void export_profile_to(ShellState& state, const std::string& file);
 // The Settings page's "History" card: the last five runs, each with "Undo", and the last undo's result.
 void draw_history_card();
 

@@ -1,5 +1,5 @@
 // Settings: the HUD card, the overlay toggles, the GPU card, the App card (idle rendering,
-// Start with Windows, surface opacity) and the hot-key line.
+// Start with Windows, surface opacity), the Profile card and the hot-key line.
 #include "app/pages/page_parts.h"
 #include "app/pages/pages.h"
 #include "app/widgets.h"
@@ -92,6 +92,8 @@ void draw_settings_page(ShellState& state) {
     draw_gpu_card(state);
     gap_after_item(16);
     app_card(state);
+    gap_after_item(16);
+    draw_profile_card(state);
     gap_after_item(16);
     draw_history_card();
     gap_after_item(10);

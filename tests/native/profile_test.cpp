@@ -1,4 +1,6 @@
+#include "app/pages/pages.h"
 #include "cli/cli.h"
+#include "engine/run_status.h"
 #include "engine/target_exe.h"
 #include "gpu/vendor_record.h"
 #include "runs/profile.h"
@@ -126,6 +128,37 @@ TEST_F(Profiles, status_with_a_profile_exits_3_naming_what_drifted_and_0_once_ap
     ASSERT_TRUE(test::wait_for_worker());
     EXPECT_EQ(fake.registry().dword(kToasts, "ToastEnabled"), 0u);
     EXPECT_EQ(run({"status", "latency", "--profile", kFile}), 0) << out.str();
+}
+
+// [SECTION] the window's Profile card
+
+TEST_F(Profiles, the_window_imports_what_it_exported_says_what_it_set_and_refuses_during_a_run) {
+    fake.files().create_folders("C:\\Users\\Player");
+    ShellState state;
+    module_arms().set(Module::Usb, false);
+    target_exe().set("valorant.exe");
+    export_profile_to(state, kFile);
+    EXPECT_EQ(state.profile_message, std::string("Exported to ") + kFile);
+    const Profile exported = current_profile("room");
+
+    test::reset_engine_state();
+    run_status().run_in_progress.store(true);
+    import_profile_from(state, kFile);
+    EXPECT_NE(state.profile_message.find("A run is under way"), std::string::npos) << state.profile_message;
+    EXPECT_TRUE(module_arms().armed(Module::Usb)) << "nothing set during a run";
+    run_status().run_in_progress.store(false);
+
+    import_profile_from(state, kFile);
+    EXPECT_EQ(current_profile("room"), exported);
+    EXPECT_TRUE(state.profile_message.starts_with("Imported \"room\": ")) << state.profile_message;
+    EXPECT_NE(state.profile_message.find("target valorant.exe"), std::string::npos) << state.profile_message;
+
+    fake.files().add_text_file(kFile, "{\"version\": 7}");
+    import_profile_from(state, kFile);
+    EXPECT_NE(state.profile_message.find("Not imported, nothing changed."), std::string::npos);
+    EXPECT_NE(state.profile_message.find("line 1, column 13: unknown profile version 7"), std::string::npos)
+        << state.profile_message;
+    EXPECT_EQ(current_profile("room"), exported);
 }
 
 } // namespace

@@ -9,7 +9,7 @@ wine_sandbox_ensure
 
 marker="$WINEPREFIX/drive_c/tavrine-planted-library.txt"
 planted="$TAVRINE_BIN/planted-beside"
-names=(d3d11 d3dcompiler_47 dwmapi dxgi iphlpapi pdh winmm)
+names=(comdlg32 d3d11 d3dcompiler_47 dwmapi dxgi iphlpapi pdh winmm)
 rm -rf "$planted" "$marker"
 mkdir -p "$planted"
 cp "$TAVRINE_BIN/tavrine-cli.exe" "$TAVRINE_BIN/TavrineOptimiser.exe" "$planted/"
