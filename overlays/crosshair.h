@@ -68,11 +68,47 @@ inline constexpr const char* kCrosshairPresetNames[kCrosshairPresetCount] = {"Cl
 // The process-wide record the overlay and the Crosshair page read every frame.
 CrosshairSettings& crosshair_settings();
 
+// Every field but `enabled`, in file order, by the name a profile gives it; a colour is one
+// field of four values. Whether the overlay is shown stays with the machine (F8), so a
+// profile carries only its look.
+template <typename Settings, typename Visit> void for_each_crosshair_field(Settings& s, Visit&& field) {
+    field("style", s.style);
+    field("length", s.length);
+    field("thickness", s.thickness);
+    field("gap", s.gap);
+    field("size", s.size);
+    field("outline", s.outline);
+    field("outline_thickness", s.outline_thickness);
+    field("colour", s.colour);
+    field("outline_colour", s.outline_colour);
+    field("rainbow", s.rainbow);
+    field("rainbow_speed", s.rainbow_speed);
+    field("rainbow_saturation", s.rainbow_saturation);
+    field("rainbow_brightness", s.rainbow_brightness);
+    field("offset_x", s.offset_x);
+    field("offset_y", s.offset_y);
+    field("rotation", s.rotation);
+    field("center_dot", s.center_dot);
+    field("center_on_primary", s.center_on_primary);
+    field("opacity", s.opacity);
+    field("react_to_recoil", s.react_to_recoil);
+    field("fire_detect", s.fire_detect);
+    field("sensitivity", s.sensitivity);
+    field("max_spread", s.max_spread);
+    field("recovery", s.recovery);
+    field("kick_strength", s.kick_strength);
+    field("max_kick", s.max_kick);
+    field("horizontal_recoil", s.horizontal_recoil);
+    field("ads_sway", s.ads_sway);
+}
+
 // The file's text for `settings`: 29 lines, 35 values.
 std::string format_crosshair_settings(const CrosshairSettings& settings);
 // Reads `text` over `settings` as the loader does: values in file order until the first missing
 // or malformed one, then the short-file rule and the three clamps.
 void parse_crosshair_settings(std::string_view text, CrosshairSettings& settings);
+// The three load clamps (style, opacity, fire detect), for values from any source.
+void clamp_crosshair_settings(CrosshairSettings& settings);
 
 // "crosshair.cfg" from the settings folder (legacy folders as a fall-back); a missing file
 // keeps the current values.

@@ -1,5 +1,5 @@
 // The crosshair record's file format and presets. The field order lives in one place,
-// for_each_line, which both the writer and the reader walk.
+// for_each_crosshair_field, which the file's writer and reader and a profile all walk.
 #include "overlays/crosshair.h"
 
 #include <algorithm>
@@ -10,37 +10,10 @@ namespace tavrine {
 
 namespace {
 
-// The 29 lines of "crosshair.cfg" in order; a colour is one line of four values.
+// The 29 lines of "crosshair.cfg" in order: `enabled`, then the named fields.
 template <typename Settings, typename Visit> void for_each_line(Settings& s, Visit&& line) {
     line(s.enabled);
-    line(s.style);
-    line(s.length);
-    line(s.thickness);
-    line(s.gap);
-    line(s.size);
-    line(s.outline);
-    line(s.outline_thickness);
-    line(s.colour);
-    line(s.outline_colour);
-    line(s.rainbow);
-    line(s.rainbow_speed);
-    line(s.rainbow_saturation);
-    line(s.rainbow_brightness);
-    line(s.offset_x);
-    line(s.offset_y);
-    line(s.rotation);
-    line(s.center_dot);
-    line(s.center_on_primary);
-    line(s.opacity);
-    line(s.react_to_recoil);
-    line(s.fire_detect);
-    line(s.sensitivity);
-    line(s.max_spread);
-    line(s.recovery);
-    line(s.kick_strength);
-    line(s.max_kick);
-    line(s.horizontal_recoil);
-    line(s.ads_sway);
+    for_each_crosshair_field(s, [&line](const char*, auto& value) { line(value); });
 }
 
 struct LineWriter {
@@ -114,6 +87,10 @@ void parse_crosshair_settings(std::string_view text, CrosshairSettings& settings
         settings.opacity = 92;
         settings.react_to_recoil = true;
     }
+    clamp_crosshair_settings(settings);
+}
+
+void clamp_crosshair_settings(CrosshairSettings& settings) {
     settings.style = std::clamp(settings.style, 0, 6);
     settings.opacity = std::clamp(settings.opacity, 1, 100);
     settings.fire_detect = std::clamp(settings.fire_detect, 0, 3);

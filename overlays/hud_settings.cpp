@@ -9,17 +9,8 @@ namespace tavrine {
 std::string format_hud_settings(const HudSettings& s) {
     std::ostringstream out;
     out.imbue(std::locale::classic());
-    out << s.enabled << '\n'
-        << s.show_cpu << '\n'
-        << s.show_gpu << '\n'
-        << s.show_ram << '\n'
-        << s.show_gpu_temperature << '\n'
-        << s.show_clocks << '\n'
-        << s.show_ping << '\n'
-        << s.corner << '\n'
-        << s.opacity << '\n'
-        << s.poll_ms << '\n'
-        << s.scale << '\n';
+    out << s.enabled << '\n';
+    for_each_hud_field(s, [&out](const char*, const auto& value) { out << value << '\n'; });
     return out.str();
 }
 
@@ -27,23 +18,14 @@ void parse_hud_settings(std::string_view text, HudSettings& s) {
     std::istringstream in{std::string(text)};
     in.imbue(std::locale::classic());
     // Each read goes into a temporary: a failed extraction must not touch the field.
-    auto read = [&in](auto& field) {
+    auto read = [&in](const char*, auto& field) {
         auto value = field;
         if (in && in >> value) {
             field = value;
         }
     };
-    read(s.enabled);
-    read(s.show_cpu);
-    read(s.show_gpu);
-    read(s.show_ram);
-    read(s.show_gpu_temperature);
-    read(s.show_clocks);
-    read(s.show_ping);
-    read(s.corner);
-    read(s.opacity);
-    read(s.poll_ms);
-    read(s.scale);
+    read("enabled", s.enabled);
+    for_each_hud_field(s, read);
     clamp_hud_settings(s);
 }
 

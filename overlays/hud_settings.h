@@ -1,6 +1,6 @@
 #pragma once
-// The HUD's settings and their file "hud.cfg": eleven values, one a line, in the order of the
-// record below, read back with formatted extraction (a short or damaged file keeps the
+// The HUD's settings and their file "hud.cfg": eleven values, one a line, `enabled` then the
+// order of for_each_hud_field, read back with formatted extraction (a short or damaged file keeps the
 // defaults from the first missing value on) and a few of them clamped on load.
 
 #include <string>
@@ -23,6 +23,21 @@ struct HudSettings {
 
     bool operator==(const HudSettings&) const = default;
 };
+
+// Every field but `enabled`, in file order, by the name a profile gives it. Whether the HUD is
+// shown stays with the machine (F7), so a profile carries only what it shows and how.
+template <typename Settings, typename Visit> void for_each_hud_field(Settings& s, Visit&& field) {
+    field("show_cpu", s.show_cpu);
+    field("show_gpu", s.show_gpu);
+    field("show_ram", s.show_ram);
+    field("show_gpu_temperature", s.show_gpu_temperature);
+    field("show_clocks", s.show_clocks);
+    field("show_ping", s.show_ping);
+    field("corner", s.corner);
+    field("opacity", s.opacity);
+    field("poll_ms", s.poll_ms);
+    field("scale", s.scale);
+}
 
 // The file's text: eleven lines ending in LF.
 std::string format_hud_settings(const HudSettings& settings);

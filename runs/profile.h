@@ -1,12 +1,14 @@
 #pragma once
 // A profile: the user's selections as one file ("*.tavrine.json"), to set up another PC the same
 // way or to tell when this one has drifted. It holds only names the program knows (paths, presets,
-// module labels, a title, a vendor choice, a bare executable name): a profile passed around can
-// carry nothing but choices among the program's own modules.
+// module labels, a title, a vendor choice, a bare executable name, the overlays' numbers): a
+// profile passed around can carry nothing but choices among the program's own settings.
 
 #include "engine/paths.h"
 #include "engine/target_exe.h"
 #include "gpu/gpu_vendor.h"
+#include "overlays/crosshair.h"
+#include "overlays/hud_settings.h"
 #include "runs/modules.h"
 
 #include <cstddef>
@@ -37,6 +39,10 @@ struct Profile {
     std::string target;             // the game executable; empty: none chosen
     std::int32_t title = kNoTitle;
     GpuVendor vendor = GpuVendor::Unknown; // Unknown: every vendor present ("auto")
+    // The window's overlays, when exported from the window: their look, never whether they are
+    // shown. The command line neither writes nor applies them.
+    std::optional<CrosshairSettings> crosshair;
+    std::optional<HudSettings> hud;
 
     bool operator==(const Profile&) const = default;
 };

@@ -10,7 +10,10 @@
 
 #include <algorithm>
 #include <cctype>
+#include <charconv>
+#include <cmath>
 #include <iterator>
+#include <limits>
 #include <map>
 #include <set>
 
@@ -181,7 +184,8 @@ public:
         if (!document.is_object()) {
             return fail("", "a profile is a JSON object");
         }
-        if (!only_fields(document, "", {"version", "name", "paths", "target", "title", "gpu_vendor"})) {
+        if (!only_fields(document, "",
+                         {"version", "name", "paths", "target", "title", "gpu_vendor", "crosshair", "hud"})) {
             return std::nullopt;
         }
         const auto version = document.find("version");
@@ -228,6 +232,22 @@ public:
             }
             profile.vendor = *choice;
         }
+        if (const auto crosshair = document.find("crosshair"); crosshair != document.end()) {
+            profile.crosshair = read_overlay<CrosshairSettings>(
+                *crosshair, "/crosshair", [](auto& s, auto&& field) { for_each_crosshair_field(s, field); });
+            if (!profile.crosshair) {
+                return std::nullopt;
+            }
+            clamp_crosshair_settings(*profile.crosshair);
+        }
+        if (const auto hud = document.find("hud"); hud != document.end()) {
+            profile.hud = read_overlay<HudSettings>(
+                *hud, "/hud", [](auto& s, auto&& field) { for_each_hud_field(s, field); });
+            if (!profile.hud) {
+                return std::nullopt;
+            }
+            clamp_hud_settings(*profile.hud);
+        }
         return profile;
     }
 
@@ -241,6 +261,10 @@ private:
 
     bool only_fields(const Json& object, const std::string& pointer,
                      std::initializer_list<std::string_view> known) {
+        return only_fields(object, pointer, std::vector<std::string_view>(known));
+    }
+    bool only_fields(const Json& object, const std::string& pointer,
+                     const std::vector<std::string_view>& known) {
         for (const auto& [key, value] : object.items()) {
             if (std::ranges::find(known, key) == known.end()) {
                 std::string list;
@@ -266,7 +290,8 @@ private:
                 return false;
             }
         }
-        for (const auto& [key, value] : paths.items()) {
+        for (const auto& item : paths.items()) {
+            const std::string& key = item.key(); // named, not bound: lambdas capture it
             if (std::ranges::none_of(profile_paths(),
                                      [&](PathKind path) { return key == path_name(path); })) {
                 std::string list;
@@ -329,6 +354,72 @@ private:
         return true;
     }
 
+    // An overlay's record: its fields by name, each of its own type; a field left out keeps its
+    // default. Ranges are the overlay's own load clamps, applied after.
+    template <typename Settings, typename Walk>
+    std::optional<Settings> read_overlay(const Json& object, const std::string& pointer, Walk walk) {
+        if (!object.is_object()) {
+            return fail(pointer, "\"" + pointer.substr(1) + "\" is an object of named settings");
+        }
+        Settings settings;
+        std::vector<std::string_view> names;
+        walk(settings, [&names](const char* name, auto&) { names.push_back(name); });
+        if (!only_fields(object, pointer, names)) {
+            return std::nullopt;
+        }
+        bool read_all = true;
+        walk(settings, [&](const char* name, auto& field) {
+            const auto value = object.find(name);
+            if (read_all && value != object.end() && !read_value(*value, field)) {
+                fail(pointer + "/" + name, "\"" + std::string(name) + "\" must be " + kind_of(field));
+                read_all = false;
+            }
+        });
+        return read_all ? std::optional<Settings>(settings) : std::nullopt;
+    }
+    static bool read_value(const Json& value, bool& field) {
+        if (!value.is_boolean()) {
+            return false;
+        }
+        field = value.get<bool>();
+        return true;
+    }
+    static bool read_value(const Json& value, int& field) {
+        if (!value.is_number_integer() || value.get<std::int64_t>() < std::numeric_limits<int>::min() ||
+            value.get<std::int64_t>() > std::numeric_limits<int>::max()) {
+            return false;
+        }
+        field = static_cast<int>(value.get<std::int64_t>());
+        return true;
+    }
+    static bool read_value(const Json& value, float& field) {
+        const double number = value.is_number() ? value.get<double>() : NAN;
+        if (!std::isfinite(number) || std::abs(number) > 1e6) {
+            return false;
+        }
+        field = static_cast<float>(number);
+        return true;
+    }
+    static bool read_value(const Json& value, CrosshairColour& field) {
+        if (!value.is_array() || value.size() != field.size()) {
+            return false;
+        }
+        CrosshairColour read{};
+        for (std::size_t i = 0; i < read.size(); ++i) {
+            if (!read_value(value[i], read[i]) || read[i] < 0.0f || read[i] > 1.0f) {
+                return false;
+            }
+        }
+        field = read;
+        return true;
+    }
+    static const char* kind_of(bool) { return "true or false"; }
+    static const char* kind_of(int) { return "a whole number"; }
+    static const char* kind_of(float) { return "a number"; }
+    static const char* kind_of(const CrosshairColour&) {
+        return "four numbers from 0 to 1 (red, green, blue, alpha)";
+    }
+
     static std::optional<std::int32_t> preset_named(const std::string& name) {
         for (const ProfilePresetIndex preset : kProfilePresets) {
             if (iequals(name, profile_preset_name(preset_number(preset)))) {
@@ -377,6 +468,34 @@ std::string not_json_message(const std::string& what) {
     return what.substr(at, colon - at) + ": not JSON: " + what.substr(colon + 2);
 }
 
+// A float as the shortest decimal that reads back as the same float: "0.35", not the double
+// 0.3499999940395355 its widening gives.
+double shortest_decimal(float value) {
+    char text[32];
+    const auto written = std::to_chars(text, text + sizeof text, value);
+    double decimal = value;
+    std::from_chars(text, written.ptr, decimal);
+    return decimal;
+}
+
+template <typename Settings, typename Walk> Json overlay_json(const Settings& settings, Walk walk) {
+    Json object = Json::object();
+    walk(settings, [&object](const char* name, const auto& field) {
+        using Field = std::decay_t<decltype(field)>;
+        if constexpr (std::is_same_v<Field, float>) {
+            object[name] = shortest_decimal(field);
+        } else if constexpr (std::is_same_v<Field, CrosshairColour>) {
+            object[name] = Json::array();
+            for (const float channel : field) {
+                object[name].push_back(shortest_decimal(channel));
+            }
+        } else {
+            object[name] = field;
+        }
+    });
+    return object;
+}
+
 } // namespace
 
 std::string profile_text(const Profile& profile) {
@@ -401,6 +520,14 @@ std::string profile_text(const Profile& profile) {
         document["title"] = title->name;
     }
     document["gpu_vendor"] = vendor_choice_name(profile.vendor);
+    if (profile.crosshair) {
+        document["crosshair"] = overlay_json(
+            *profile.crosshair, [](auto& s, auto&& field) { for_each_crosshair_field(s, field); });
+    }
+    if (profile.hud) {
+        document["hud"] =
+            overlay_json(*profile.hud, [](auto& s, auto&& field) { for_each_hud_field(s, field); });
+    }
     return document.dump(2, ' ', false, Json::error_handler_t::replace) + "\n";
 }
 

@@ -1,11 +1,13 @@
 // The Settings page's Profile card: "Export profile..." and "Import profile..." through the
 // shell's file dialogs. Importing sets the arm flags, target, title and vendor exactly as the
-// pages would, and says what it set.
+// pages would, and the overlays' look, and says what it set.
 #include "app/pages/page_parts.h"
 #include "app/pages/pages.h"
 #include "app/widgets.h"
 #include "engine/run_status.h"
 #include "games/title_catalogue.h"
+#include "overlays/crosshair.h"
+#include "overlays/hud.h"
 #include "runs/profile_file.h"
 
 namespace tavrine {
@@ -23,7 +25,11 @@ std::string imported_text(const Profile& profile, const std::vector<std::string>
     if (const GameTitle* title = title_at(profile.title)) {
         text += ", title " + std::string(title->name);
     }
-    text += ", GPU " + std::string(vendor_choice_name(profile.vendor)) + ".";
+    text += ", GPU " + std::string(vendor_choice_name(profile.vendor));
+    text += profile.crosshair && profile.hud ? ", crosshair and HUD."
+            : profile.crosshair              ? ", crosshair."
+            : profile.hud                    ? ", HUD."
+                                             : ".";
     for (const std::string& note : notes) {
         text += "\nNote: " + note + ".";
     }
@@ -44,11 +50,28 @@ void import_profile_from(ShellState& state, const std::string& file) {
         return;
     }
     state.profile_message = imported_text(*loaded.profile, apply_profile(*loaded.profile, PathKind::All));
+    // The overlays take the profile's look; whether each is shown stays as it is here.
+    if (loaded.profile->crosshair) {
+        const bool shown = crosshair_settings().enabled;
+        crosshair_settings() = *loaded.profile->crosshair;
+        crosshair_settings().enabled = shown;
+        save_crosshair_settings();
+    }
+    if (loaded.profile->hud) {
+        const bool shown = hud_settings().enabled;
+        hud_settings() = *loaded.profile->hud;
+        hud_settings().enabled = shown;
+        save_hud_settings();
+    }
 }
 
 void export_profile_to(ShellState& state, const std::string& file) {
-    const std::optional<std::string> written =
-        save_profile_file(file, current_profile(profile_name_from_file(file)));
+    Profile profile = current_profile(profile_name_from_file(file));
+    profile.crosshair = crosshair_settings();
+    profile.crosshair->enabled = false; // a profile carries the look, not whether it is shown
+    profile.hud = hud_settings();
+    profile.hud->enabled = false;
+    const std::optional<std::string> written = save_profile_file(file, profile);
     state.profile_message = written ? "Exported to " + *written
                                     : "Not exported: " + file +
                                           " cannot be written (read-only, a link, or "
@@ -58,7 +81,7 @@ void export_profile_to(ShellState& state, const std::string& file) {
 void draw_profile_card(ShellState& state) {
     section_header("Profile", "Selections", "File");
     ImGui::PushTextWrapPos(ImGui::GetCursorPosX() + ImGui::GetContentRegionAvail().x);
-    ImGui::TextUnformatted("Every path's armed modules, the target, title and GPU vendor as one file: set up "
+    ImGui::TextUnformatted("Armed modules, target, title, GPU vendor and the overlays' look as one file: set up "
                            "another PC the same way, or check this one with tavrine-cli status --profile.");
     ImGui::PopTextWrapPos();
     gap_after_item(8);

@@ -2,6 +2,7 @@
 #include "cli/cli.h"
 #include "engine/run_status.h"
 #include "engine/target_exe.h"
+#include "overlays/hud.h"
 #include "gpu/vendor_record.h"
 #include "runs/profile.h"
 #include "tests/native/test_support.h"
@@ -88,6 +89,7 @@ TEST_F(Profiles, a_bad_profile_exits_2_with_line_and_column_and_changes_nothing)
         {"{\"version\": 1, \"target\": \"C:\\\\Games\\\\cs2.exe\"}",
          "line 1, column 26: \"target\" is an executable file name"},
         {"{\"version\": 1, \"version\": 1}", "line 1, column 16: \"version\" is given twice"},
+        {"{\"version\": 1, \"crosshair\": {\"colour\": [1, 0, 0, 2]}}", "line 1, column 30: \"colour\" must be four"},
         {"{\"version\": 1, \"paths\": {}}" + std::string(kProfileMaxBytes, ' '), "over 1 MiB"},
     };
     const Profile before = current_profile("");
@@ -137,6 +139,8 @@ TEST_F(Profiles, the_window_imports_what_it_exported_says_what_it_set_and_refuse
     ShellState state;
     module_arms().set(Module::Usb, false);
     target_exe().set("valorant.exe");
+    crosshair_settings().colour = {1.0f, 0.2f, 0.35f, 1.0f};
+    hud_settings().corner = 2;
     export_profile_to(state, kFile);
     EXPECT_EQ(state.profile_message, std::string("Exported to ") + kFile);
     const Profile exported = current_profile("room");
@@ -148,8 +152,14 @@ TEST_F(Profiles, the_window_imports_what_it_exported_says_what_it_set_and_refuse
     EXPECT_TRUE(module_arms().armed(Module::Usb)) << "nothing set during a run";
     run_status().run_in_progress.store(false);
 
+    crosshair_settings().enabled = true;
     import_profile_from(state, kFile);
     EXPECT_EQ(current_profile("room"), exported);
+    // The overlays take the look and stay shown or hidden as they were.
+    EXPECT_EQ(crosshair_settings().colour, (CrosshairColour{1.0f, 0.2f, 0.35f, 1.0f}));
+    EXPECT_TRUE(crosshair_settings().enabled);
+    EXPECT_EQ(hud_settings().corner, 2);
+    EXPECT_FALSE(hud_settings().enabled);
     EXPECT_TRUE(state.profile_message.starts_with("Imported \"room\": ")) << state.profile_message;
     EXPECT_NE(state.profile_message.find("target valorant.exe"), std::string::npos) << state.profile_message;
 

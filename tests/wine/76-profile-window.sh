@@ -2,7 +2,8 @@
 # Profiles in the window: a profile written by tavrine-cli (Mouse accel and Notifications
 # disarmed) is imported through the Settings page's "Import profile..." and the system's file
 # dialog; the Latency page then counts 8 armed instead of 10. "Export profile..." writes the same
-# selections back through the save dialog: the file equals the command line's but for its name.
+# selections back through the save dialog: the file equals the command line's but for its name
+# and the overlays' look, which only the window exports.
 set -euo pipefail
 source "$(dirname "$0")/../../scripts/wine-lib.sh"
 wine_sandbox_ensure
@@ -64,8 +65,11 @@ scroll_to_foot
 choose_in_dialog "Save As" 342 'C:\tavrine\saved.tavrine.json' || true
 saved="$TAVRINE_BIN/saved.tavrine.json"
 window_wait_until 10 test -s "$saved" || true
-expect_eq "the export equals the command line's profile but for its name" \
-    "$(sed 's/"name": "lan"/"name": "saved"/' "$TAVRINE_BIN/lan.tavrine.json")" "$(cat "$saved" 2>/dev/null)"
+# Up to the GPU vendor's line, the last before the overlays (less its comma).
+selections() { sed -n '1,/"gpu_vendor"/p' "$1" 2>/dev/null | sed 's/,$//'; }
+expect_eq "the export equals the command line's profile but for its name and the overlays" \
+    "$(selections "$TAVRINE_BIN/lan.tavrine.json" | sed 's/"name": "lan"/"name": "saved"/')" "$(selections "$saved")"
+expect_contains "the export carries the crosshair's look" '"crosshair": {' "$(cat "$saved" 2>/dev/null)"
 
 window_quit
 echo "  screenshots: $TAVRINE_ARTIFACTS/profile-window-*.png"
