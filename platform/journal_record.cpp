@@ -304,14 +304,14 @@ RecordParse refuse(std::string error) {
 // A key by its short hive prefix and a sub-key below the hive's root; `error` says why not.
 std::optional<KeyRecord> parse_key_field(std::string_view field, std::string& error) {
     const auto key = unescape_field(field);
-    const std::size_t slash = key ? key->find('\\') : std::string::npos;
-    const std::string prefix = key ? key->substr(0, slash) : std::string();
-    if (slash == std::string::npos || !(prefix == "HKLM" || prefix == "HKCU" || prefix == "HKU")) {
+    ParsedRegistryPath parsed;
+    // Only the short prefix the journal itself writes, in its own letter case.
+    if (!key || !parse_registry_path(key->c_str(), parsed) ||
+        !key->starts_with(std::string(hive_prefix(parsed.hive)) + "\\")) {
         error = "a registry key must start with HKLM\\, HKCU\\ or HKU\\";
         return std::nullopt;
     }
-    ParsedRegistryPath parsed;
-    if (!parse_registry_path(key->c_str(), parsed) || parsed.sub_key.empty()) {
+    if (parsed.sub_key.empty()) {
         error = "a registry line names no valid key";
         return std::nullopt;
     }
