@@ -4,12 +4,22 @@
 #include "app/pages/completion_overlay.h"
 #include "app/pages/system_sampler.h"
 #include "app/shell_settings.h"
-#include "runs/gpu_setup.h"
+#include "app/shell_state.h"
 #include "gpu/vendor_record.h"
 #include "overlays/crosshair.h"
 #include "overlays/hud.h"
+#include "runs/gpu_setup.h"
 
 namespace tavrine {
+
+namespace {
+
+// The frame loop's entry: the shell's own sampler, for the Overview page.
+void advance_overview_sampler(float dt) {
+    advance_system_sampler(shell_state().sampler, dt);
+}
+
+} // namespace
 
 const ShellLinks& shell_links() {
     static constexpr ShellLinks links{

@@ -1,6 +1,6 @@
 #include "cli/cli_deploy.h"
 
-#include "cli/cli.h"
+#include "cli/cli_exit_codes.h"
 #include "engine/run_status.h"
 #include "engine/worker_gate.h"
 #include "games/title_catalogue.h"

@@ -1,11 +1,11 @@
 #include "cli/cli_gpu.h"
 
-#include "cli/cli.h"
+#include "cli/cli_exit_codes.h"
 #include "gpu/display_adapters.h"
-#include "runs/gpu_setup.h"
 #include "gpu/vendor_record.h"
 #include "platform/ascii.h"
 #include "platform/recording_machine.h"
+#include "runs/gpu_setup.h"
 #include "tweaks/frames.h"
 #include "tweaks/gpu_vendor.h"
 

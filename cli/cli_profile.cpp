@@ -1,6 +1,6 @@
 #include "cli/cli_profile.h"
 
-#include "cli/cli.h"
+#include "cli/cli_exit_codes.h"
 #include "gpu/vendor_record.h"
 #include "runs/profile_file.h"
 

@@ -1,6 +1,6 @@
 #include "cli/cli_status.h"
 
-#include "cli/cli.h"
+#include "cli/cli_exit_codes.h"
 #include "platform/machine.h"
 #include "runs/module_state.h"
 

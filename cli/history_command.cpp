@@ -1,6 +1,6 @@
 #include "cli/history_command.h"
 
-#include "cli/cli.h"
+#include "cli/cli_exit_codes.h"
 #include "engine/history.h"
 #include "engine/history_undo.h"
 #include "engine/worker_gate.h"

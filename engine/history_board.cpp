@@ -2,23 +2,17 @@
 
 #include "engine/history.h"
 #include "engine/history_undo.h"
+#include "engine/snapshot_reader.h"
 #include "engine/worker_gate.h"
-
-#include <atomic>
-#include <mutex>
-#include <system_error>
-#include <thread>
 
 namespace tavrine {
 
 namespace {
 
-// The published board: swapped whole under this lock, never changed once published.
-std::mutex g_board_lock;
-std::shared_ptr<const HistoryBoard> g_board = std::make_shared<const HistoryBoard>();
-
-std::atomic<bool> g_pending{false};
-std::atomic<bool> g_reader_active{false};
+PublishedSnapshot<HistoryBoard>& published() {
+    static PublishedSnapshot<HistoryBoard> board;
+    return board;
+}
 
 std::vector<HistoryRow> read_rows(std::string& problem) {
     problem = history_folder_problem();
@@ -50,56 +44,38 @@ std::vector<HistoryRow> read_rows(std::string& problem) {
 // Either part may be left as it is; a change is published as one new board.
 void publish(const std::vector<HistoryRow>* rows, const std::string* status,
              const std::string* problem = nullptr) {
-    std::lock_guard<std::mutex> lock(g_board_lock);
-    auto next = std::make_shared<HistoryBoard>(*g_board);
-    if (rows != nullptr) {
-        next->rows = *rows;
-    }
-    if (problem != nullptr) {
-        next->problem = *problem;
-    }
-    if (status != nullptr) {
-        next->status = *status;
-    }
-    g_board = std::move(next);
+    published().change([&](HistoryBoard& next) {
+        if (rows != nullptr) {
+            next.rows = *rows;
+        }
+        if (problem != nullptr) {
+            next.problem = *problem;
+        }
+        if (status != nullptr) {
+            next.status = *status;
+        }
+    });
 }
 
-void read_requests() {
-    for (;;) {
-        if (g_pending.exchange(false)) {
-            std::string problem;
-            const std::vector<HistoryRow> rows = read_rows(problem);
-            publish(&rows, nullptr, &problem);
-            continue;
-        }
-        g_reader_active.store(false);
-        // A request made after the exchange above found this thread still running: take it
-        // up again unless a new thread already did.
-        bool idle = false;
-        if (!g_pending.load() || !g_reader_active.compare_exchange_strong(idle, true)) {
-            return;
-        }
-    }
+void read_board(int /*request*/) {
+    std::string problem;
+    const std::vector<HistoryRow> rows = read_rows(problem);
+    publish(&rows, nullptr, &problem);
+}
+
+LatestRequestThread& reader() {
+    static LatestRequestThread thread(read_board);
+    return thread;
 }
 
 } // namespace
 
 void request_history_board() {
-    g_pending.store(true);
-    bool idle = false;
-    if (!g_reader_active.compare_exchange_strong(idle, true)) {
-        return; // the running reader takes it up
-    }
-    try {
-        std::thread(read_requests).detach();
-    } catch (const std::system_error&) {
-        g_reader_active.store(false); // no thread: the card keeps the rows it has
-    }
+    reader().request(0);
 }
 
 std::shared_ptr<const HistoryBoard> history_board() {
-    std::lock_guard<std::mutex> lock(g_board_lock);
-    return g_board;
+    return published().get();
 }
 
 bool start_history_undo(const std::string& id) {
@@ -124,7 +100,7 @@ bool start_history_undo(const std::string& id) {
 }
 
 bool history_board_worker_active() {
-    return g_reader_active.load();
+    return reader().active();
 }
 
 } // namespace tavrine

@@ -6,6 +6,8 @@
 #include "platform/files.h"
 #include "platform/machine.h"
 #include "platform/processes.h"
+#include "platform/registry_path.h"
+#include "platform/run_keys.h"
 #include "platform/tasks.h"
 #include "platform/utf16_text.h"
 
@@ -175,8 +177,9 @@ std::optional<std::string> startup_task_xml(std::string_view executable) {
 
 bool startup_entry_exists() {
     Machine& machine = current_machine();
-    if (RegistryKeyPtr run = machine.registry().open_key(
-            Hive::CurrentUser, "Software\\Microsoft\\Windows\\CurrentVersion\\Run", KeyAccess::Read)) {
+    ParsedRegistryPath run_key;
+    parse_registry_path(kUserRunKey, run_key);
+    if (RegistryKeyPtr run = machine.registry().open_key(run_key.hive, run_key.sub_key, KeyAccess::Read)) {
         if (run->query_value(kStartupTaskName) || run->query_value(kLegacyRunValue)) {
             return true;
         }
@@ -236,8 +239,8 @@ bool set_start_with_windows(bool on) {
         // A change of the user's start-up is a run of its own in the history, so it can be undone.
         HistoryRun history("startup");
         // Neither Run value can ever start this program; both go whichever way the setting goes.
-        delete_value(RegistryPath(kRunKeyPath), kLegacyRunValue);
-        delete_value(RegistryPath(kRunKeyPath), kStartupTaskName);
+        delete_value(RegistryPath(kUserRunKey), kLegacyRunValue);
+        delete_value(RegistryPath(kUserRunKey), kStartupTaskName);
         Tasks& tasks = current_machine().tasks();
         if (!on && tasks.task_exists(kStartupTaskName)) {
             tasks.delete_task(kStartupTaskName);

@@ -16,7 +16,6 @@
 namespace tavrine {
 
 inline constexpr char kStartupTaskName[] = "TavrineOptimiser";
-inline constexpr char kRunKeyPath[] = "HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 // The protected copy: this folder under the system's Program Files folder, this file in it.
 inline constexpr char kStartupCopyFolder[] = "Tavrine Optimiser";
 inline constexpr char kStartupCopyName[] = "TavrineOptimiser.exe";

@@ -10,7 +10,7 @@ std::string format_hud_settings(const HudSettings& s) {
     std::ostringstream out;
     out.imbue(std::locale::classic());
     out << s.enabled << '\n';
-    for_each_hud_field(s, [&out](const char*, const auto& value) { out << value << '\n'; });
+    for_each_hud_field(s, [&out](const char*, const auto& value, const auto&...) { out << value << '\n'; });
     return out.str();
 }
 
@@ -18,7 +18,7 @@ void parse_hud_settings(std::string_view text, HudSettings& s) {
     std::istringstream in{std::string(text)};
     in.imbue(std::locale::classic());
     // Each read goes into a temporary: a failed extraction must not touch the field.
-    auto read = [&in](const char*, auto& field) {
+    auto read = [&in](const char*, auto& field, const auto&...) {
         auto value = field;
         if (in && in >> value) {
             field = value;
@@ -30,11 +30,13 @@ void parse_hud_settings(std::string_view text, HudSettings& s) {
 }
 
 void clamp_hud_settings(HudSettings& s) {
-    s.corner = std::clamp(s.corner, 0, 3);
-    s.opacity = std::clamp(s.opacity, 20, 100);
-    s.poll_ms = std::clamp(s.poll_ms, 400, 3000);
     // A scale that is not a number would pass through clamp unchanged.
-    s.scale = s.scale == s.scale ? std::clamp(s.scale, 0.75f, 1.6f) : 1.0f;
+    if (s.scale != s.scale) {
+        s.scale = HudSettings{}.scale;
+    }
+    for_each_hud_field(s, [](const char*, auto& value, const auto&... range) {
+        ((value = std::clamp(value, range.load_min, range.load_max)), ...);
+    });
 }
 
 } // namespace tavrine

@@ -24,8 +24,22 @@ struct HudSettings {
     bool operator==(const HudSettings&) const = default;
 };
 
-// Every field but `enabled`, in file order, by the name a profile gives it. Whether the HUD is
-// shown stays with the machine (F7), so a profile carries only what it shows and how.
+// A number's two ranges: what a value from a file or a profile is clamped to, and what the
+// Settings page's control offers (the load range is wider where a hand-edited file may go).
+template <typename T> struct HudRange {
+    T load_min;
+    T load_max;
+    T slider_min;
+    T slider_max;
+};
+inline constexpr HudRange<int> kHudCornerRange{0, 3, 0, 3};
+inline constexpr HudRange<int> kHudOpacityRange{20, 100, 30, 100};
+inline constexpr HudRange<int> kHudPollRange{400, 3000, 400, 2000};
+inline constexpr HudRange<float> kHudScaleRange{0.75f, 1.6f, 0.75f, 1.5f};
+
+// Every field but `enabled`, in file order, by the name a profile gives it, numbers with their
+// range. Whether the HUD is shown stays with the machine (F7), so a profile carries only what it
+// shows and how.
 template <typename Settings, typename Visit> void for_each_hud_field(Settings& s, Visit&& field) {
     field("show_cpu", s.show_cpu);
     field("show_gpu", s.show_gpu);
@@ -33,16 +47,16 @@ template <typename Settings, typename Visit> void for_each_hud_field(Settings& s
     field("show_gpu_temperature", s.show_gpu_temperature);
     field("show_clocks", s.show_clocks);
     field("show_ping", s.show_ping);
-    field("corner", s.corner);
-    field("opacity", s.opacity);
-    field("poll_ms", s.poll_ms);
-    field("scale", s.scale);
+    field("corner", s.corner, kHudCornerRange);
+    field("opacity", s.opacity, kHudOpacityRange);
+    field("poll_ms", s.poll_ms, kHudPollRange);
+    field("scale", s.scale, kHudScaleRange);
 }
 
 // The file's text: eleven lines ending in LF.
 std::string format_hud_settings(const HudSettings& settings);
 // Reads values in order over `settings` until the first missing or malformed one, then clamps
-// corner, opacity, poll interval and scale.
+// each number to its load range.
 void parse_hud_settings(std::string_view text, HudSettings& settings);
 void clamp_hud_settings(HudSettings& settings);
 

@@ -1,11 +1,12 @@
 #pragma once
 
-#include "platform/machine.h"
-
 #include <string>
 #include <vector>
 
 namespace tavrine {
+
+// Named only: machine.cpp falls back on this backend, so this header must not need machine.h.
+class Machine;
 
 // The backend in force when nothing else was installed: the real machine on Windows, an empty
 // in-memory fake elsewhere (so a native build can never reach the host).

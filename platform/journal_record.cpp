@@ -1,3 +1,16 @@
+// Writes and reads the lines of a run's history (their shapes: platform/journal_record.h).
+//
+// Index:
+//   [SECTION] Field readers: tabs, numbers, hex
+//   [SECTION] Registry values
+//   [SECTION] Services, SPI words and arguments
+//   [SECTION] One parser per kind of line
+//   [SECTION] File hashes and the copies folder
+//   [SECTION] Escaping
+//   [SECTION] Records
+//   [SECTION] Header
+//   [SECTION] Undo outcomes and the stopped end
+
 #include "platform/journal_record.h"
 
 #include "platform/ascii.h"
@@ -10,6 +23,8 @@
 #include <cstring>
 
 namespace tavrine {
+
+// [SECTION] Field readers: tabs, numbers, hex ---------------------------------------------
 
 namespace {
 
@@ -99,6 +114,8 @@ std::vector<std::uint8_t> dword_bytes(std::uint32_t value) {
     std::memcpy(data.data(), &value, 4);
     return data;
 }
+
+// [SECTION] Registry values ---------------------------------------------------------------
 
 ValueView view_of(const ValueState& value) {
     return {value.present, value.type, value.data};
@@ -203,6 +220,8 @@ std::optional<ValueState> parse_value(std::string_view text) {
     return std::nullopt;
 }
 
+// [SECTION] Services, SPI words and arguments ---------------------------------------------
+
 std::string format_service(const ServiceSnapshot& state) {
     const char* start = state.start_type < 5 ? kStartTypeNames[state.start_type] : "?";
     return std::string(start) + (state.running ? "+running" : "+stopped");
@@ -293,6 +312,8 @@ std::optional<SpiArgument> parse_argument(std::string_view text) {
     return argument;
 }
 
+// [SECTION] One parser per kind of line ---------------------------------------------------
+
 std::optional<std::uint32_t> parse_labelled(std::string_view text, std::string_view label) {
     return consume(text, label) ? parse_u32(text) : std::nullopt;
 }
@@ -304,14 +325,14 @@ RecordParse refuse(std::string error) {
 // A key by its short hive prefix and a sub-key below the hive's root; `error` says why not.
 std::optional<KeyRecord> parse_key_field(std::string_view field, std::string& error) {
     const auto key = unescape_field(field);
-    const std::size_t slash = key ? key->find('\\') : std::string::npos;
-    const std::string prefix = key ? key->substr(0, slash) : std::string();
-    if (slash == std::string::npos || !(prefix == "HKLM" || prefix == "HKCU" || prefix == "HKU")) {
+    ParsedRegistryPath parsed;
+    // Only the short prefix the journal itself writes, in its own letter case.
+    if (!key || !parse_registry_path(key->c_str(), parsed) ||
+        !key->starts_with(std::string(hive_prefix(parsed.hive)) + "\\")) {
         error = "a registry key must start with HKLM\\, HKCU\\ or HKU\\";
         return std::nullopt;
     }
-    ParsedRegistryPath parsed;
-    if (!parse_registry_path(key->c_str(), parsed) || parsed.sub_key.empty()) {
+    if (parsed.sub_key.empty()) {
         error = "a registry line names no valid key";
         return std::nullopt;
     }
@@ -508,6 +529,8 @@ const char* presence(bool present) {
 
 } // namespace
 
+// [SECTION] File hashes and the copies folder ---------------------------------------------
+
 std::uint64_t content_hash(std::string_view bytes) {
     std::uint64_t hash = 0xcbf29ce484222325ull;
     for (const char c : bytes) {
@@ -523,6 +546,8 @@ std::string copies_folder_of(std::string_view history_path) {
     }
     return folder + ".files";
 }
+
+// [SECTION] Escaping ----------------------------------------------------------------------
 
 namespace {
 
@@ -599,6 +624,8 @@ std::optional<std::string> unescape_field(std::string_view text) {
     }
     return out;
 }
+
+// [SECTION] Records -----------------------------------------------------------------------
 
 void append_registry_line(std::string& out, Hive hive, std::string_view sub_key, std::string_view name,
                           ValueView put_back, ValueView left) {
@@ -713,6 +740,8 @@ RecordParse parse_record(std::string_view line) {
     return refuse("unknown kind of line");
 }
 
+// [SECTION] Header ------------------------------------------------------------------------
+
 std::string format_header(const JournalHeader& header) {
     std::string line =
         std::string(kHeaderMagic) + "\t" + escape_field(header.time) + "\t" + escape_field(header.what);
@@ -766,6 +795,8 @@ std::optional<JournalHeader> parse_header(std::string_view line) {
     }
     return header;
 }
+
+// [SECTION] Undo outcomes and the stopped end ---------------------------------------------
 
 namespace {
 

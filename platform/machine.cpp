@@ -13,18 +13,6 @@ std::atomic<Machine*> g_current{nullptr};
 thread_local Machine* t_override = nullptr;
 } // namespace
 
-const char* hive_prefix(Hive hive) {
-    switch (hive) {
-    case Hive::LocalMachine:
-        return "HKLM";
-    case Hive::CurrentUser:
-        return "HKCU";
-    case Hive::Users:
-        return "HKU";
-    }
-    return "HKLM";
-}
-
 bool key_is_empty(RegistryKey& key) {
     return !key.sub_key_name(0) && !key.value_name(0);
 }

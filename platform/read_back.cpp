@@ -1,6 +1,7 @@
 #include "platform/read_back.h"
 
 #include "platform/ascii.h"
+#include "platform/spi_actions.h"
 
 namespace tavrine {
 
@@ -23,19 +24,19 @@ struct SpiPair {
 // Every system parameter action the program sets, with its get twin.
 // clang-format off
 constexpr SpiPair kSpiPairs[] = {
-    {0x0004, 0x0003, SpiPair::Shape::Record, 12},        // SPI_SETMOUSE: three ints, no size
-    {0x0071, 0x0070, SpiPair::Shape::Pointer, 4},        // SPI_SETMOUSESPEED
-    {0x000B, 0x000A, SpiPair::Shape::Param, 4},          // SPI_SETKEYBOARDSPEED
-    {0x0017, 0x0016, SpiPair::Shape::Param, 4},          // SPI_SETKEYBOARDDELAY
-    {0x0033, 0x0032, SpiPair::Shape::Record, 24, true},  // SPI_SETFILTERKEYS: FILTERKEYS
-    {0x0035, 0x0034, SpiPair::Shape::Record, 8, true},   // SPI_SETTOGGLEKEYS: TOGGLEKEYS
-    {0x003B, 0x003A, SpiPair::Shape::Record, 8, true},   // SPI_SETSTICKYKEYS: STICKYKEYS
-    {0x0049, 0x0048, SpiPair::Shape::Record, 8, true},   // SPI_SETANIMATION: ANIMATIONINFO
-    {0x1003, 0x1002, SpiPair::Shape::Pointer, 4},        // SPI_SETMENUANIMATION
-    {0x1005, 0x1004, SpiPair::Shape::Pointer, 4},        // SPI_SETCOMBOBOXANIMATION
-    {0x1025, 0x1024, SpiPair::Shape::Pointer, 4},        // SPI_SETDROPSHADOW
-    {0x103F, 0x103E, SpiPair::Shape::Pointer, 4},        // SPI_SETUIEFFECTS
-    {0x1043, 0x1042, SpiPair::Shape::Pointer, 4},        // SPI_SETCLIENTAREAANIMATION
+    {kSpiSetMouse, kSpiGetMouse, SpiPair::Shape::Record, 12},                     // three ints, no size
+    {kSpiSetMouseSpeed, kSpiGetMouseSpeed, SpiPair::Shape::Pointer, 4},
+    {kSpiSetKeyboardSpeed, kSpiGetKeyboardSpeed, SpiPair::Shape::Param, 4},
+    {kSpiSetKeyboardDelay, kSpiGetKeyboardDelay, SpiPair::Shape::Param, 4},
+    {kSpiSetFilterKeys, kSpiGetFilterKeys, SpiPair::Shape::Record, 24, true},     // FILTERKEYS
+    {kSpiSetToggleKeys, kSpiGetToggleKeys, SpiPair::Shape::Record, 8, true},      // TOGGLEKEYS
+    {kSpiSetStickyKeys, kSpiGetStickyKeys, SpiPair::Shape::Record, 8, true},      // STICKYKEYS
+    {kSpiSetAnimation, kSpiGetAnimation, SpiPair::Shape::Record, 8, true},        // ANIMATIONINFO
+    {kSpiSetMenuAnimation, kSpiGetMenuAnimation, SpiPair::Shape::Pointer, 4},
+    {kSpiSetComboBoxAnimation, kSpiGetComboBoxAnimation, SpiPair::Shape::Pointer, 4},
+    {kSpiSetDropShadow, kSpiGetDropShadow, SpiPair::Shape::Pointer, 4},
+    {kSpiSetUiEffects, kSpiGetUiEffects, SpiPair::Shape::Pointer, 4},
+    {kSpiSetClientAreaAnimation, kSpiGetClientAreaAnimation, SpiPair::Shape::Pointer, 4},
 };
 // clang-format on
 

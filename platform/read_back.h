@@ -4,7 +4,6 @@
 // (which answers as Windows would).
 
 #include "platform/files.h"
-#include "platform/journal_record.h"
 #include "platform/machine.h"
 
 #include <cstdint>

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/forwarding.h"
+#include "platform/plan_log.h"
 
 #include <cstdint>
 #include <map>
@@ -10,8 +11,6 @@
 #include <vector>
 
 namespace tavrine {
-
-class RecordingMachine;
 
 // A temp clean-up deletes files by the thousand. In the plan each unbroken run of deletions is
 // one summary (how many files, how many bytes, the first few paths) rather than a line each;
@@ -37,7 +36,7 @@ private:
 // Reads through to the real files, records every change in the plan.
 class RecordingFiles final : public ForwardingFiles {
 public:
-    RecordingFiles(RecordingMachine& plan, Files& reads_from) : ForwardingFiles(reads_from), plan_(plan) {}
+    RecordingFiles(PlanLog& plan, Files& reads_from) : ForwardingFiles(reads_from), plan_(plan) {}
 
     std::optional<std::uint32_t> attributes(std::string_view path) override;
     bool set_attributes(std::string_view path, std::uint32_t attributes) override;
@@ -67,7 +66,7 @@ private:
     // Notes the files of a listing (their sizes, for the plan) and hides those already deleted.
     std::vector<FolderEntry> note_listing(std::string_view folder, std::vector<FolderEntry> listing);
 
-    RecordingMachine& plan_;
+    PlanLog& plan_;
     // Files met in listings, by lower-cased path, with their sizes: what a deletion frees.
     std::mutex mutex_;
     std::map<std::string, std::uint64_t> listed_files_;

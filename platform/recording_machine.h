@@ -6,6 +6,7 @@
 // write is written down), which is what the module states and the "(already)" marks rest on.
 
 #include "platform/machine.h"
+#include "platform/plan_log.h"
 #include "platform/recording_files.h"
 #include "platform/recording_processes.h"
 #include "platform/recording_system_state.h"
@@ -19,15 +20,6 @@
 #include <vector>
 
 namespace tavrine {
-
-// How one recorded line stands against the machine underneath.
-enum class PlanMark : std::uint8_t {
-    Changes,   // read back and not in place yet
-    Already,   // read back and in place: the run would change nothing
-    Unchecked, // cannot be read back (commands, process and timer requests)
-    Note,      // a remark for the reader, no change
-    Detail,    // a further line of the change above it (the paths of a deletion summary)
-};
 
 struct PlanLine {
     std::string text;
@@ -49,7 +41,13 @@ PlanTally tally(const std::vector<PlanLine>& lines, std::size_t first = 0);
 // The text a plan prints for a line: its text, and " (already)" when it changes nothing.
 std::string shown_text(const PlanLine& line);
 
-class RecordingMachine final : public Machine, Registry, Services, Commands, SystemSettings, Security {
+class RecordingMachine final : public Machine,
+                               public PlanLog,
+                               Registry,
+                               Services,
+                               Commands,
+                               SystemSettings,
+                               Security {
 public:
     explicit RecordingMachine(Machine& reads_from);
 
@@ -103,12 +101,11 @@ public:
     bool is_elevated() override;
     void* resolve_optional(std::string_view module, std::string_view entry) override;
 
-    void record(std::string line, PlanMark mark = PlanMark::Unchecked);
-    // A change that would change nothing and that a plan does not print.
-    void record_hidden_already(std::string line);
-    // File deletions gather into one summary until any other line is recorded.
-    void record_file_deletion(std::string_view path, std::uint64_t size);
-    void record_read_only_cleared();
+    // The plan's own lines (PlanLog).
+    void record(std::string line, PlanMark mark = PlanMark::Unchecked) override;
+    void record_hidden_already(std::string line) override;
+    void record_file_deletion(std::string_view path, std::uint64_t size) override;
+    void record_read_only_cleared() override;
 
 private:
     bool created_in_plan(Hive hive, std::string_view sub_key) const;

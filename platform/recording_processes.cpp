@@ -2,7 +2,6 @@
 
 #include "platform/machine.h"
 #include "platform/process_change_text.h"
-#include "platform/recording_machine.h"
 
 namespace tavrine {
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/plan_log.h"
 #include "platform/processes.h"
 
 #include <mutex>
@@ -7,14 +8,12 @@
 
 namespace tavrine {
 
-class RecordingMachine;
-
 // Reads through to the real processes and records every change in the plan. A process the plan
 // terminates is treated as gone from then on, so later passes of the same preview neither list
 // it again nor credit it twice, and the counts read as the run would leave them.
 class RecordingProcesses final : public Processes {
 public:
-    RecordingProcesses(RecordingMachine& plan, Processes& reads_from) : plan_(plan), inner_(reads_from) {}
+    RecordingProcesses(PlanLog& plan, Processes& reads_from) : plan_(plan), inner_(reads_from) {}
 
     std::vector<ProcessEntry> list_processes() override;
     std::vector<ThreadEntry> list_threads() override { return inner_.list_threads(); }
@@ -39,7 +38,7 @@ public:
 private:
     std::string name_of(std::uint32_t pid);
 
-    RecordingMachine& plan_;
+    PlanLog& plan_;
     Processes& inner_;
     mutable std::mutex mutex_;
     std::set<std::uint32_t> terminated_;

@@ -1,7 +1,7 @@
 #include "platform/recording_system_state.h"
 
+#include "platform/machine.h"
 #include "platform/process_change_text.h"
-#include "platform/recording_machine.h"
 
 namespace tavrine {
 

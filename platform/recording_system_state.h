@@ -1,17 +1,16 @@
 #pragma once
 
+#include "platform/plan_log.h"
 #include "platform/system_state.h"
 
 namespace tavrine {
-
-class RecordingMachine;
 class Machine;
 
 // Records every request in the plan; reads (the memory status) go to the real machine, and a
 // preview never sleeps.
 class RecordingSystemState final : public SystemState {
 public:
-    RecordingSystemState(RecordingMachine& plan, Machine& reads_from) : plan_(plan), inner_(reads_from) {}
+    RecordingSystemState(PlanLog& plan, Machine& reads_from) : plan_(plan), inner_(reads_from) {}
 
     bool time_begin_period(std::uint32_t period_ms) override;
     std::optional<std::uint32_t> set_timer_resolution(std::uint32_t desired_100ns, bool set) override;
@@ -25,7 +24,7 @@ public:
     void sleep_ms(std::uint32_t /*milliseconds*/) override {}
 
 private:
-    RecordingMachine& plan_;
+    PlanLog& plan_;
     Machine& inner_;
 };
 

@@ -2,7 +2,6 @@
 
 #include "platform/ascii.h"
 #include "platform/change_text.h"
-#include "platform/recording_machine.h"
 
 namespace tavrine {
 

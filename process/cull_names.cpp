@@ -2,7 +2,7 @@
 
 #include "process/cull_lists.h"
 #include "process/name_match.h"
-#include "process/protected_processes.h"
+#include "process/protected_process_list.h"
 
 namespace tavrine {
 

@@ -1,16 +1,12 @@
 #include "engine/changes.h"
 #include "engine/primitives.h"
+#include "platform/run_keys.h"
 #include "process/cull.h"
 #include "process/cull_lists.h"
 
 namespace tavrine {
 
 namespace {
-
-constexpr const char* kUserRun = "HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Run";
-constexpr const char* kUserRunOnce = "HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce";
-constexpr const char* kMachineRun = "HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Run";
-constexpr const char* kMachineRun32 = "HKLM\\Software\\WOW6432Node\\Microsoft\\Windows\\CurrentVersion\\Run";
 
 // clang-format off
 constexpr Change kBackgroundAppsOff[] = {
@@ -24,12 +20,12 @@ constexpr Change kBackgroundAppsOff[] = {
 
 void disable_startup_junk() {
     for (const char* name : kRunKeyJunkUser) {
-        delete_value(kUserRun, name);
-        delete_value(kUserRunOnce, name);
+        delete_value(kUserRunKey, name);
+        delete_value(kUserRunOnceKey, name);
     }
     for (const char* name : kRunKeyJunkMachine) {
-        delete_value(kMachineRun, name);
-        delete_value(kMachineRun32, name);
+        delete_value(kMachineRunKey, name);
+        delete_value(kMachineRun32Key, name);
     }
     for (const char* task : kCullTasks) {
         disable_scheduled_task(task);

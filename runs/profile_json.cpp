@@ -363,12 +363,12 @@ private:
         }
         Settings settings;
         std::vector<std::string_view> names;
-        walk(settings, [&names](const char* name, auto&) { names.push_back(name); });
+        walk(settings, [&names](const char* name, auto&, const auto&...) { names.push_back(name); });
         if (!only_fields(object, pointer, names)) {
             return std::nullopt;
         }
         bool read_all = true;
-        walk(settings, [&](const char* name, auto& field) {
+        walk(settings, [&](const char* name, auto& field, const auto&...) {
             const auto value = object.find(name);
             if (read_all && value != object.end() && !read_value(*value, field)) {
                 fail(pointer + "/" + name, "\"" + std::string(name) + "\" must be " + kind_of(field));
@@ -480,7 +480,7 @@ double shortest_decimal(float value) {
 
 template <typename Settings, typename Walk> Json overlay_json(const Settings& settings, Walk walk) {
     Json object = Json::object();
-    walk(settings, [&object](const char* name, const auto& field) {
+    walk(settings, [&object](const char* name, const auto& field, const auto&...) {
         using Field = std::decay_t<decltype(field)>;
         if constexpr (std::is_same_v<Field, float>) {
             object[name] = shortest_decimal(field);

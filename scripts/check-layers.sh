@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Includes point one way: a folder may include its own layer and the layers below it, never one
-# above. Prints every include that breaks this and fails; silent and quick when all is well.
+# above, and no file may reach itself through includes (a header and its source are one file).
+# Prints every include that breaks this, and every circle, and fails; quick when all is well.
 # Given a build folder, it also reads each layer's library (libtavrine_<folder>.a): a symbol a
 # layer needs may be defined only in its own layer or below, so a call that points up without
 # an include (a declaration written by hand) is caught too.
@@ -53,6 +54,30 @@ for folder in "${!layer_of[@]}"; do
 done
 if ((status == 0)); then
     echo "== layers: every include points down"
+fi
+
+# No circle between files either: a header and its source are one node, and only quoted includes
+# that name a product file count (as the compiler looks: beside the file first, then the root).
+circles=0
+while IFS= read -r hit; do
+    file=${hit%%:*}
+    rest=${hit#*:}
+    line=${rest%%:*}
+    target=${rest#*\"}
+    target=${target%%\"*}
+    if [[ -f ${file%/*}/$target ]]; then
+        target=${file%/*}/$target
+    elif [[ ! -f $target ]]; then
+        continue
+    fi
+    [[ -n ${layer_of[${target%%/*}]+set} ]] || continue
+    echo "${file%.*} ${target%.*} $file:$line includes $target"
+done < <(grep -rnE '^[[:space:]]*#[[:space:]]*include[[:space:]]+"[^"]+"' "${!layer_of[@]}" \
+    --include='*.h' --include='*.cpp' || true) | sort | awk -f scripts/include-circles.awk >&2 || circles=1
+if ((circles == 0)); then
+    echo "== layers: no circle between files"
+else
+    status=1
 fi
 
 if (($# > 0)); then

@@ -2,6 +2,7 @@
 
 #include "engine/changes.h"
 #include "platform/files.h"
+#include "platform/spi_actions.h"
 #include "platform/system_state.h"
 #include "tweaks/latency.h"
 
@@ -29,7 +30,6 @@ constexpr const char* kDesktop = "HKCU\\Control Panel\\Desktop";
 constexpr const char* kFsutil = "C:\\Windows\\System32\\fsutil.exe";
 constexpr std::uint32_t kMinimumSplitThresholdKib = 0x400000; // 4 GiB
 
-constexpr std::uint32_t kSpiSetAnimation = 0x49;
 constexpr std::uint32_t kAnimationInfoOff[] = {8, 0}; // ANIMATIONINFO {size, minimise/restore}
 
 // clang-format off
@@ -120,11 +120,11 @@ constexpr Change kVisualFx[] = {
     sz(kDesktop, "MenuShowDelay", "0"),
     dword("HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Themes\\Personalize", "EnableTransparency", 0),
     spi_record(kSpiSetAnimation, 8, kAnimationInfoOff),
-    spi(0x103F, 0), // SPI_SETUIEFFECTS
-    spi(0x1003, 0), // SPI_SETMENUANIMATION
-    spi(0x1005, 0), // SPI_SETCOMBOBOXANIMATION
-    spi(0x1043, 0), // SPI_SETCLIENTAREAANIMATION
-    spi(0x1025, 0), // SPI_SETDROPSHADOW
+    spi(kSpiSetUiEffects, 0),
+    spi(kSpiSetMenuAnimation, 0),
+    spi(kSpiSetComboBoxAnimation, 0),
+    spi(kSpiSetClientAreaAnimation, 0),
+    spi(kSpiSetDropShadow, 0),
 };
 
 constexpr Change kSysMainOff[] = {

@@ -12,6 +12,7 @@
 #include "gpu/display_adapters.h"
 #include "gpu/vendor_record.h"
 #include "platform/ascii.h"
+#include "platform/run_keys.h"
 #include "tweaks/frames.h"
 
 #include <cstdint>
@@ -161,7 +162,7 @@ constexpr Change kNvidiaProfile[] = {
     dword("HKLM\\SOFTWARE\\NVIDIA Corporation\\NvControlPanel2\\Client", "OptInOrOutPreference", 0),
     dword("HKCU\\Software\\NVIDIA Corporation\\Global\\NVTweak", "Gestalt", 0x201),
     dword("HKCU\\SOFTWARE\\NVIDIA Corporation\\NVIDIA Overlay", "ShowFastPollRate", 0),
-    del("HKLM\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run", "NvBackend"),
+    del(kMachineRunKey, "NvBackend"),
     service_stop("NvTelemetryContainer", 3),
     service_auto_start("NVDisplay.ContainerLocalSystem"),
     run("taskkill /F /IM \"NVIDIA Share.exe\" >nul 2>&1"),

@@ -2,6 +2,7 @@
 
 #include "engine/changes.h"
 #include "platform/ascii.h"
+#include "platform/spi_actions.h"
 #include "tweaks/game_executables.h"
 
 #include <cstdio>
@@ -35,14 +36,6 @@ constexpr const char* kUsbSelectiveSuspend = "48e6b7a6-50f5-4782-a5d4-53bb8f07e2
 constexpr const char* kProcessorSubGroup = "54533251-82be-4824-96c1-47b60b740d00";
 constexpr const char* kHighPerformanceScheme = "e9a42b02-d5df-448d-aa00-03f14749eb61";
 constexpr const char* kFallbackScheme = "8c5e7fda-e8bf-4a96-9a85-a6e23a8c635c";
-
-constexpr std::uint32_t kSpiSetMouse = 4;
-constexpr std::uint32_t kSpiSetKeyboardSpeed = 0x0B;
-constexpr std::uint32_t kSpiSetKeyboardDelay = 0x17;
-constexpr std::uint32_t kSpiSetFilterKeys = 51;
-constexpr std::uint32_t kSpiSetToggleKeys = 53;
-constexpr std::uint32_t kSpiSetStickyKeys = 59;
-constexpr std::uint32_t kSpiSetMouseSpeed = 0x71;
 
 // Both mouse thresholds and the acceleration off.
 constexpr std::uint32_t kMouseParams[] = {0, 0, 0};

@@ -7,11 +7,14 @@
 #include "overlays/crosshair.h"
 #include "overlays/hud.h"
 
+#include <iterator>
+
 namespace tavrine {
 
 namespace {
 
 constexpr const char* kCorners[] = {"Top left", "Top right", "Bottom left", "Bottom right"};
+static_assert(std::size(kCorners) == kHudCornerRange.slider_max + 1, "one name for each corner");
 
 // A change that shows on the panel: redraw it, then save.
 void shown_change(bool changed) {
@@ -50,15 +53,18 @@ void hud_card() {
     }
     gap_after_item(4);
     ImGui::SetNextItemWidth(280);
-    shown_change(ImGui::Combo("HUD corner", &hud.corner, kCorners, 4));
+    shown_change(ImGui::Combo("HUD corner", &hud.corner, kCorners, static_cast<int>(std::size(kCorners))));
     ImGui::SetNextItemWidth(280);
-    shown_change(ImGui::SliderInt("HUD opacity", &hud.opacity, 30, 100, "%d%%"));
+    shown_change(ImGui::SliderInt("HUD opacity", &hud.opacity, kHudOpacityRange.slider_min,
+                                  kHudOpacityRange.slider_max, "%d%%"));
     ImGui::SetNextItemWidth(280);
-    if (ImGui::SliderInt("HUD poll (ms)", &hud.poll_ms, 400, 2000, "%d")) {
+    if (ImGui::SliderInt("HUD poll (ms)", &hud.poll_ms, kHudPollRange.slider_min, kHudPollRange.slider_max,
+                         "%d")) {
         save_hud_settings();
     }
     ImGui::SetNextItemWidth(280);
-    shown_change(ImGui::SliderFloat("HUD scale", &hud.scale, 0.75f, 1.5f, "%.2f"));
+    shown_change(ImGui::SliderFloat("HUD scale", &hud.scale, kHudScaleRange.slider_min,
+                                    kHudScaleRange.slider_max, "%.2f"));
 }
 
 void app_card(ShellState& state) {

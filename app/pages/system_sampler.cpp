@@ -1,6 +1,5 @@
 #include "app/pages/system_sampler.h"
 
-#include "app/shell_state.h"
 #include "platform/machine.h"
 
 namespace tavrine {
@@ -26,10 +25,6 @@ void advance_system_sampler(SystemSampler& sampler, float dt) {
     }
     sampler.last = *now;
     sampler.has_times = true;
-}
-
-void advance_overview_sampler(float dt) {
-    advance_system_sampler(shell_state().sampler, dt);
 }
 
 } // namespace tavrine

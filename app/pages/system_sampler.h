@@ -19,7 +19,4 @@ inline constexpr float kSamplerPeriodSeconds = 0.45f;
 // machine. A failed system-times read leaves every figure as it was for that sample.
 void advance_system_sampler(SystemSampler& sampler, float dt);
 
-// The frame loop's entry: the shell's own sampler.
-void advance_overview_sampler(float dt);
-
 } // namespace tavrine

@@ -8,12 +8,13 @@
 #include "engine/path_table.h"
 #include "engine/start_with_windows.h"
 #include "engine/worker_gate.h"
-#include "runs/gpu_setup.h"
 #include "platform/change_text.h"
 #include "platform/forwarding.h"
 #include "platform/journal_record.h"
 #include "platform/read_back.h"
+#include "platform/run_keys.h"
 #include "runs/deploy.h"
+#include "runs/gpu_setup.h"
 #include "runs/pipeline.h"
 #include "runs/undo_census.h"
 #include "tests/native/test_support.h"
@@ -395,7 +396,7 @@ TEST_F(History, undoing_start_with_windows_removes_the_task_and_copy_and_its_und
     fake.processes().add(FakeProcess{
         .pid = 4242, .exe_name = "TavrineOptimiser.exe", .image_path = "C:\\Tavrine\\TavrineOptimiser.exe"});
     fake.processes().set_current_process_id(4242);
-    fake.registry().put_string(kRunKeyPath, "DunmarrowOptimiser", "C:\\Old\\Dunmarrow.exe");
+    fake.registry().put_string(kUserRunKey, "DunmarrowOptimiser", "C:\\Old\\Dunmarrow.exe");
     ASSERT_TRUE(set_start_with_windows(true));
 
     const UndoRun undo = apply_undo(std::nullopt);
@@ -403,7 +404,7 @@ TEST_F(History, undoing_start_with_windows_removes_the_task_and_copy_and_its_und
     EXPECT_EQ(undo.outcome.failed, 0);
     EXPECT_FALSE(fake.tasks().task_exists(kStartupTaskName));
     EXPECT_FALSE(fake.files().exists(copy));
-    EXPECT_EQ(fake.registry().text(kRunKeyPath, "DunmarrowOptimiser"), "C:\\Old\\Dunmarrow.exe");
+    EXPECT_EQ(fake.registry().text(kUserRunKey, "DunmarrowOptimiser"), "C:\\Old\\Dunmarrow.exe");
 
     ASSERT_TRUE(apply_undo(undo.history_id).error.empty());
     EXPECT_TRUE(fake.tasks().task_exists(kStartupTaskName));

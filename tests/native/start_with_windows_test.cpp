@@ -3,6 +3,7 @@
 // handed to the scheduler, the Run values that go either way, and what the toggle reads back.
 
 #include "engine/start_with_windows.h"
+#include "platform/run_keys.h"
 #include "tests/native/test_support.h"
 
 #include <gtest/gtest.h>
@@ -19,8 +20,8 @@ protected:
     StartWithWindows() {
         run_from(kExe);
         fake.files().add_folder("C:\\Windows\\Temp");
-        fake.registry().put_string(kRunKeyPath, "DunmarrowOptimiser", "C:\\Old\\Dunmarrow.exe");
-        fake.registry().put_string(kRunKeyPath, "TavrineOptimiser", "C:\\Old\\TavrineOptimiser.exe");
+        fake.registry().put_string(kUserRunKey, "DunmarrowOptimiser", "C:\\Old\\Dunmarrow.exe");
+        fake.registry().put_string(kUserRunKey, "TavrineOptimiser", "C:\\Old\\TavrineOptimiser.exe");
     }
     void run_from(const char* path) {
         fake.files().add_text_file(path, kProgramBytes);
@@ -46,8 +47,8 @@ TEST_F(StartWithWindows, on_registers_the_task_for_a_protected_copy_never_for_th
     const std::string xml = fake.tasks().definition(kStartupTaskName).value_or("");
     EXPECT_NE(xml.find("<RunLevel>HighestAvailable</RunLevel>"), std::string::npos);
     EXPECT_NE(xml.find("<LogonTrigger>"), std::string::npos);
-    EXPECT_FALSE(fake.registry().has_value(kRunKeyPath, "DunmarrowOptimiser"));
-    EXPECT_FALSE(fake.registry().has_value(kRunKeyPath, "TavrineOptimiser"));
+    EXPECT_FALSE(fake.registry().has_value(kUserRunKey, "DunmarrowOptimiser"));
+    EXPECT_FALSE(fake.registry().has_value(kUserRunKey, "TavrineOptimiser"));
     EXPECT_EQ(startup_executable(), kCopy);
     // The definition travels in memory: nothing is written in a temporary folder, even for a
     // moment, and no command runs.
@@ -90,8 +91,8 @@ TEST_F(StartWithWindows, off_removes_the_task_the_copy_and_both_run_values) {
     EXPECT_FALSE(set_start_with_windows(false));
     EXPECT_FALSE(fake.tasks().task_exists(kStartupTaskName));
     EXPECT_FALSE(fake.files().exists(kCopy));
-    EXPECT_FALSE(fake.registry().has_value(kRunKeyPath, "DunmarrowOptimiser"));
-    EXPECT_FALSE(fake.registry().has_value(kRunKeyPath, "TavrineOptimiser"));
+    EXPECT_FALSE(fake.registry().has_value(kUserRunKey, "DunmarrowOptimiser"));
+    EXPECT_FALSE(fake.registry().has_value(kUserRunKey, "TavrineOptimiser"));
     EXPECT_TRUE(fake.files().exists(kExe));
 }
 
@@ -123,7 +124,7 @@ TEST_F(StartWithWindows, the_entry_exists_for_the_task_or_either_run_value) {
     EXPECT_TRUE(startup_entry_exists()); // both Run values
     set_start_with_windows(false);
     EXPECT_FALSE(startup_entry_exists());
-    fake.registry().put_string(kRunKeyPath, "DunmarrowOptimiser", "C:\\Old\\Dunmarrow.exe");
+    fake.registry().put_string(kUserRunKey, "DunmarrowOptimiser", "C:\\Old\\Dunmarrow.exe");
     EXPECT_TRUE(startup_entry_exists());
     set_start_with_windows(false);
     fake.tasks().add(kStartupTaskName, "<Task/>");
