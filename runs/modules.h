@@ -1,7 +1,7 @@
 #pragma once
 // Modules: one named system change each, armed by one flag. The table in modules.cpp holds,
-// per module, its step label, its page row, its path block, the value it starts with and the
-// routine its step runs.
+// per module, its step label, its page row (title, place, sub-label and tooltip), its path
+// block, the value it starts with and the routine its step runs.
 
 #include "engine/changes.h"
 #include "engine/paths.h"
@@ -79,7 +79,10 @@ struct ModuleInfo {
     const char* page_row;
     PathKind block;
     bool initial;
-    StepRoutine routine;                      // null for the CPU cull sub-flags
+    StepRoutine routine; // null for the CPU cull sub-flags
+    int page_slot;       // the row's place on its block's page, from 0
+    const char* page_sub_label;
+    const char* page_tooltip;
     bool CullOptions::*cull_option = nullptr; // the CPU cull sub-flags only
 };
 
@@ -89,6 +92,8 @@ const ModuleInfo& module_info(Module module);
 // By step label, or by page row for the CPU cull options; ASCII case is ignored.
 std::optional<Module> find_module(std::string_view label);
 bool is_cull_option(Module module);
+// The modules of `block` in the order its page shows their rows.
+std::span<const Module> page_rows(PathKind block);
 
 // The process-wide arm flags. The main thread writes them; worker threads read a few
 // (the cull options, "SysMain", the holds), so each is atomic.

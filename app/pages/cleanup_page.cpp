@@ -13,19 +13,6 @@ namespace {
 
 using enum Module;
 
-constexpr ModuleRowText kRows[] = {
-    {TempFiles, "Temp / prefetch", "Free launch clutter", "Frees temp + prefetch before launch."},
-    {BrowserCache, "Browser cache", "Optional reclaim", "Optional disk reclaim."},
-    {WindowsPass, "Windows pass", "Broader responsiveness", "Broader responsiveness pass."},
-    {BloatApps, "Bloat apps", "Remove unused UWP", "Uninstalls unused UWP clutter."},
-    {DriveTrim, "Game drive", "TRIM / defrag volume", "TRIM/defrag on selected volume."},
-    {Telemetry, "Telemetry", "DiagTrack off", "Stops diagnostic tracking services."},
-    {Hibernate, "Hibernate", "Free hiberfil.sys", "Turns off hibernation to reclaim disk."},
-    {RestorePoint, "Restore point", "Checkpoint before changes",
-     "Creates a System Restore checkpoint before cleanup."},
-    {WindowsUpdate, "Windows Update", "Scan for patches", "Starts an interactive Windows Update scan."},
-};
-
 // Letters of the removable and fixed drives, each a two-byte text ("C").
 struct DriveList {
     std::array<std::array<char, 2>, 26> letters{};
@@ -73,7 +60,7 @@ void drive_picker(ShellState& state) {
 } // namespace
 
 void draw_cleanup_page(ShellState& state) {
-    module_grid(kRows);
+    module_grid(PathKind::Cleanup);
     if (module_arms().armed(DriveTrim)) {
         drive_picker(state);
     }

@@ -11,21 +11,6 @@ namespace tavrine {
 
 namespace {
 
-using enum Module;
-
-constexpr ModuleRowText kRows[] = {
-    {CullBloatList, "Bloat list", "Known junk processes", "Terminates a curated list of background junk."},
-    {CullOemSuite, "OEM suite", "Dell / HP / Lenovo / ASUS",
-     "Kills vendor support / armoury / vantage helpers."},
-    {CullUpdaters, "Updaters", "Edge / Adobe / crashpads", "Kills updaters, crashpads, telemetry reporters."},
-    {CullDeepSweep, "Deep sweep", "Helper / widget patterns",
-     "Pattern-match helpers, widgets, overlays, webviews."},
-    {CullServices, "Services", "Stop bloat services", "Stops DiagTrack, Xbox, SysMain, WSearch, and more."},
-    {CullStartup, "Startup", "Disable Run-key junk", "Removes common startup entries + CEIP tasks."},
-    {CullOffice, "Office BG", "Click-to-Run / Office", "Ends Office background processes when armed."},
-    {CullCloudSync, "Cloud sync", "OneDrive / Dropbox", "Ends cloud sync clients for the session."},
-};
-
 void count_card(const char* caption, int value, const char* footnote, float width) {
     char text[16];
     std::snprintf(text, sizeof text, "%d", value);
@@ -51,7 +36,7 @@ void draw_cpu_page(ShellState& /*state*/) {
     ImGui::SameLine(0, 10);
     count_card("KILLED", counts.killed, "terminations", width);
     gap_after_item(10);
-    module_grid(kRows);
+    module_grid(PathKind::CpuCull);
 }
 
 } // namespace tavrine

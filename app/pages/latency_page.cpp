@@ -9,24 +9,6 @@ namespace {
 
 using enum Module;
 
-constexpr ModuleRowText kRows[] = {
-    {InputDelay, "Raw mouse", "Queue tune for aim", "Mouse/keyboard queue tweaks for aim."},
-    {MouseAccel, "Mouse accel", "1:1 cursor feel", "Disables Windows mouse acceleration."},
-    {Usb, "USB interrupt", "Selective suspend off", "Cuts USB selective suspend hitching."},
-    {PowerPlan, "Power plan", "High performance", "Performance power plan."},
-    {GameMode, "Game Mode", "Windows responsiveness", "Windows Game Mode + responsiveness."},
-    {Notifications, "Toasts off", "Mute Windows notifications",
-     "Disables toast notifications that steal focus."},
-    {StickyKeys, "Sticky keys", "No accessibility popups", "Stops sticky/filter key prompts mid-game."},
-    {Timer, "Timer 1ms", "NtSetTimerResolution",
-     "Locks 0.5\xE2\x80\x93"
-     "1ms timer resolution while this app is open."},
-    {PowerLock, "Power lock", "No sleep / throttle",
-     "Holds display+CPU awake and disables execution-speed throttling."},
-    {GameClamp, "Game clamp", "Priority + IO + main thread",
-     "HIGH_PRIORITY, IO high, main-thread boost, power throttle off on the game."},
-};
-
 void game_picker(ShellState& state) {
     gap(4);
     load_process_list(state, false);
@@ -53,7 +35,7 @@ void game_picker(ShellState& state) {
 } // namespace
 
 void draw_latency_page(ShellState& state) {
-    module_grid(kRows);
+    module_grid(PathKind::Latency);
     if (module_arms().armed(GameClamp)) {
         game_picker(state);
     }

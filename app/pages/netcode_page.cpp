@@ -10,14 +10,6 @@ namespace {
 
 using enum Module;
 
-constexpr ModuleRowText kRows[] = {
-    {NetworkStack, "Network stack", "TCP / adapter tune", "TCP/adapter gaming tweaks."},
-    {WiFi, "Wi-Fi latency", "Wireless pass", "Wireless latency adjustments."},
-    {FlushDns, "Flush DNS", "Before matchmaking", "Clears stale DNS before matchmaking."},
-    {PrioritizeExe, "Prioritize exe", "Raise game priority", "Raises priority for your game exe."},
-    {Nagle, "Nagle off", "TCP no-delay / ACK", "TcpAckFrequency + TCPNoDelay for tick-sensitive titles."},
-};
-
 void exe_picker(ShellState& state) {
     gap(4);
     load_process_list(state, false);
@@ -48,7 +40,7 @@ void exe_picker(ShellState& state) {
 } // namespace
 
 void draw_netcode_page(ShellState& state) {
-    module_grid(kRows);
+    module_grid(PathKind::Netcode);
     if (module_arms().armed(PrioritizeExe)) {
         exe_picker(state);
     }

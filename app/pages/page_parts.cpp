@@ -7,29 +7,30 @@
 #include "runs/module_state_board.h"
 
 #include <memory>
+#include <span>
 #include <string>
 
 namespace tavrine {
 
-void module_grid(std::span<const ModuleRowText> rows) {
+void module_grid(PathKind block) {
     ModuleArms& arms = module_arms();
     const std::shared_ptr<const ModuleStateSnapshot> states = module_states();
     const float width = (ImGui::GetContentRegionAvail().x - 10) / 2;
+    const std::span<const Module> rows = page_rows(block);
     std::string tooltip;
     for (std::size_t i = 0; i < rows.size(); ++i) {
-        const ModuleRowText& row = rows[i];
+        const ModuleInfo& row = module_info(rows[i]);
         if (i % 2 == 1) {
             ImGui::SameLine(0, 10);
         }
         const std::optional<ModuleState>& state = (*states)[static_cast<std::size_t>(row.module)];
-        const char* description = row.description;
+        const char* description = row.page_tooltip;
         if (state) {
-            tooltip =
-                std::string(row.description != nullptr ? row.description : "") + "\n" + state_tooltip(*state);
+            tooltip = std::string(row.page_tooltip) + "\n" + state_tooltip(*state);
             description = tooltip.c_str();
         }
         bool flag = arms.armed(row.module);
-        if (module_row(row.label, row.sub_label, flag, description, width)) {
+        if (module_row(row.page_row, row.page_sub_label, flag, description, width)) {
             arms.set(row.module, flag);
         }
     }

@@ -8,20 +8,13 @@
 #include <imgui.h>
 
 #include <optional>
-#include <span>
 
 namespace tavrine {
 
-struct ModuleRowText {
-    Module module;
-    const char* label;
-    const char* sub_label;
-    const char* description;
-};
-
-// Rows two to a line, each (content width - 10) / 2 wide, 10 apart; a click flips the arm flag.
-// A row's tooltip ends with the module's state on this machine once it has been read.
-void module_grid(std::span<const ModuleRowText> rows);
+// The rows of `block`'s modules as the module table words and orders them: two to a line, each
+// (content width - 10) / 2 wide, 10 apart; a click flips the arm flag. A row's tooltip ends
+// with the module's state on this machine once it has been read.
+void module_grid(PathKind block);
 
 // Asks for the module states of the path page shown (none for other pages) when it opens and
 // when a run ends; never waits for them.
