@@ -1,6 +1,7 @@
 #pragma once
 // Animation floats kept per ImGui item between frames. They live for the whole process and are
-// never cleared: an item that disappears resumes from its last values when it comes back.
+// never cleared (but by the tests' reset): an item that disappears resumes from its last values
+// when it comes back. They are kept in AppState (app/app_state.h).
 
 #include <imgui.h>
 

@@ -1,5 +1,6 @@
 #include "engine/history.h"
 
+#include "engine/engine_state.h"
 #include "engine/run_status.h"
 #include "engine/undo_scope.h"
 #include "platform/files.h"
@@ -20,7 +21,6 @@ namespace tavrine {
 
 namespace {
 
-std::atomic<bool> g_history_enabled{false};
 // Per thread: a census runs routines that would otherwise start a history of their own.
 thread_local bool t_history_paused = false;
 
@@ -101,11 +101,11 @@ std::string check_record(const JournalRecord& record) {
 } // namespace
 
 void set_history_enabled(bool enabled) {
-    g_history_enabled.store(enabled);
+    engine_state().history_enabled.store(enabled);
 }
 
 bool history_enabled() {
-    return g_history_enabled.load();
+    return engine_state().history_enabled.load();
 }
 
 HistoryPaused::HistoryPaused() : previous_(std::exchange(t_history_paused, true)) {}

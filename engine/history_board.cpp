@@ -1,5 +1,6 @@
 #include "engine/history_board.h"
 
+#include "engine/engine_state.h"
 #include "engine/history.h"
 #include "engine/history_undo.h"
 #include "engine/snapshot_reader.h"
@@ -10,8 +11,7 @@ namespace tavrine {
 namespace {
 
 PublishedSnapshot<HistoryBoard>& published() {
-    static PublishedSnapshot<HistoryBoard> board;
-    return board;
+    return engine_state().history_board;
 }
 
 std::vector<HistoryRow> read_rows(std::string& problem) {

@@ -12,11 +12,6 @@ std::string StatusMessage::get() const {
     return text_;
 }
 
-RunStatus& run_status() {
-    static RunStatus status;
-    return status;
-}
-
 void show_run_result() {
     RunStatus& status = run_status();
     status.result_veil_shown.store(true);

@@ -17,11 +17,6 @@ bool TargetExe::empty() const {
     return name_.empty();
 }
 
-TargetExe& target_exe() {
-    static TargetExe target;
-    return target;
-}
-
 bool is_bare_executable_name(std::string_view name) {
     if (name.empty() || name.size() > TargetExe::kCapacity || name == "." || name == "..") {
         return false;
@@ -33,11 +28,6 @@ bool is_bare_executable_name(std::string_view name) {
         }
     }
     return true;
-}
-
-std::atomic<std::int32_t>& selected_title() {
-    static std::atomic<std::int32_t> index{kNoTitle};
-    return index;
 }
 
 } // namespace tavrine

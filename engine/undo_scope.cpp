@@ -1,5 +1,6 @@
 #include "engine/undo_scope.h"
 
+#include "engine/engine_state.h"
 #include "platform/ascii.h"
 
 #include <atomic>
@@ -191,32 +192,25 @@ std::vector<std::string> lines_outside(const UndoScope& scope, const std::vector
 
 // [SECTION] Learnt once --------------------------------------------------------------------------
 
-namespace {
-
-std::atomic<UndoScopeSource> g_source{nullptr};
-// One small named lock: the first use learns the scope, later ones read it.
-std::mutex g_scope_mutex;
-std::shared_ptr<const UndoScope> g_scope;
-
-} // namespace
-
 void set_undo_scope_source(UndoScopeSource source) {
-    g_source.store(source);
+    engine_state().undo_scope_source.store(source);
     forget_undo_scope();
 }
 
 std::shared_ptr<const UndoScope> undo_scope() {
-    const std::lock_guard<std::mutex> lock(g_scope_mutex);
-    if (!g_scope) {
-        const UndoScopeSource source = g_source.load();
-        g_scope = std::make_shared<const UndoScope>(source ? source() : UndoScope{});
+    EngineState& state = engine_state();
+    const std::lock_guard<std::mutex> lock(state.undo_scope_lock);
+    if (!state.undo_scope) {
+        const UndoScopeSource source = state.undo_scope_source.load();
+        state.undo_scope = std::make_shared<const UndoScope>(source ? source() : UndoScope{});
     }
-    return g_scope;
+    return state.undo_scope;
 }
 
 void forget_undo_scope() {
-    const std::lock_guard<std::mutex> lock(g_scope_mutex);
-    g_scope.reset();
+    EngineState& state = engine_state();
+    const std::lock_guard<std::mutex> lock(state.undo_scope_lock);
+    state.undo_scope.reset();
 }
 
 } // namespace tavrine

@@ -2,6 +2,7 @@
 
 #include "engine/app_data_folder.h"
 #include "gpu/display_adapters.h"
+#include "gpu/gpu_state.h"
 #include "platform/files.h"
 #include "platform/machine.h"
 
@@ -13,11 +14,6 @@ namespace tavrine {
 
 namespace {
 
-std::atomic<std::int32_t> g_remembered{0};
-std::atomic<unsigned> g_generation{0};
-// Held around every write and delete of the record, so a save and a forget never interleave.
-std::mutex g_record_file_lock;
-
 bool save_locked(GpuVendor vendor, std::string_view adapter_name) {
     return AppDataFolder::write(SettingsFile::GpuFirst, vendor_record_text(vendor, adapter_name));
 }
@@ -25,11 +21,12 @@ bool save_locked(GpuVendor vendor, std::string_view adapter_name) {
 } // namespace
 
 GpuVendor remembered_vendor() {
-    return vendor_from_code(g_remembered.load());
+    return vendor_from_code(gpu_state().remembered_vendor.load());
 }
 
 void set_remembered_vendor(GpuVendor vendor) {
-    g_remembered.store(static_cast<std::int32_t>(vendor_from_code(static_cast<std::int32_t>(vendor))));
+    gpu_state().remembered_vendor.store(
+        static_cast<std::int32_t>(vendor_from_code(static_cast<std::int32_t>(vendor))));
 }
 
 std::string vendor_record_text(GpuVendor vendor, std::string_view adapter_name) {
@@ -72,21 +69,21 @@ void load_remembered_vendor() {
 }
 
 bool save_vendor_record(GpuVendor vendor, std::string_view adapter_name) {
-    std::lock_guard<std::mutex> lock(g_record_file_lock);
+    std::lock_guard<std::mutex> lock(gpu_state().record_file_lock);
     return save_locked(vendor, adapter_name);
 }
 
 bool save_vendor_record_if_current(unsigned generation, GpuVendor vendor, std::string_view adapter_name) {
-    std::lock_guard<std::mutex> lock(g_record_file_lock);
-    if (g_generation.load() != generation) {
+    std::lock_guard<std::mutex> lock(gpu_state().record_file_lock);
+    if (gpu_state().vendor_generation.load() != generation) {
         return false;
     }
     return save_locked(vendor, adapter_name);
 }
 
 void forget_vendor_record() {
-    std::lock_guard<std::mutex> lock(g_record_file_lock);
-    g_generation.fetch_add(1);
+    std::lock_guard<std::mutex> lock(gpu_state().record_file_lock);
+    gpu_state().vendor_generation.fetch_add(1);
     Files& files = current_machine().files();
     const std::string ours = AppDataFolder::write_path(SettingsFile::GpuFirst);
     if (!ours.empty()) {
@@ -98,7 +95,7 @@ void forget_vendor_record() {
 }
 
 unsigned vendor_record_generation() {
-    return g_generation.load();
+    return gpu_state().vendor_generation.load();
 }
 
 } // namespace tavrine

@@ -35,11 +35,6 @@ void decay(CrosshairMotion& motion, const CrosshairSettings& settings, float dt)
 
 } // namespace
 
-CrosshairMotion& crosshair_motion() {
-    static CrosshairMotion motion;
-    return motion;
-}
-
 int saturating_round(double value) {
     if (std::isnan(value)) {
         return 0;

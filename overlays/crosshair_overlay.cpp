@@ -7,6 +7,7 @@
 #include "overlays/crosshair_motion.h"
 #include "overlays/crosshair_screen.h"
 #include "overlays/overlay_clock.h"
+#include "overlays/overlays_state.h"
 
 #include <chrono>
 #include <mutex>
@@ -16,16 +17,8 @@ namespace tavrine {
 
 namespace {
 
-struct LiveCrosshair {
-    std::mutex lock;            // settings and motion while the clock runs
-    CrosshairSettings settings; // the clock's copy
-    CrosshairMotion motion;
-    OverlayClock clock;
-};
-
 LiveCrosshair& live() {
-    static LiveCrosshair instance;
-    return instance;
+    return overlays_state().live_crosshair;
 }
 
 bool moves_by_itself(const CrosshairSettings& settings) {

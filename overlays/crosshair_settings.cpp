@@ -66,11 +66,6 @@ constexpr int kRgbPreset = 4;
 
 } // namespace
 
-CrosshairSettings& crosshair_settings() {
-    static CrosshairSettings settings;
-    return settings;
-}
-
 std::string format_crosshair_settings(const CrosshairSettings& settings) {
     std::ostringstream out;
     out.imbue(std::locale::classic()); // "0.35", never "0,35"

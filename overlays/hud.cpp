@@ -1,6 +1,7 @@
 #include "overlays/hud.h"
 
 #include "overlays/hud_poller.h"
+#include "overlays/overlays_state.h"
 #include "overlays/sensors.h"
 
 #include <algorithm>
@@ -14,18 +15,8 @@ namespace {
 // A poll interval read from a damaged file never polls more often than this.
 constexpr int kShortestPollMs = 350;
 
-struct HudRuntime {
-    HudWindow* window = nullptr;
-    bool redraw = true;
-    // The settings the poll thread repeats its poll with; none while the HUD is off, so the
-    // first enabled frame polls at once.
-    std::optional<HudSettings> polling;
-    HudPoller poller; // polls the sensors at the interval and presents the panel, off the main thread
-};
-
 HudRuntime& runtime() {
-    static HudRuntime instance;
-    return instance;
+    return overlays_state().hud_runtime;
 }
 
 // On the poll thread, with the settings as they were when the poll was asked for.
@@ -58,13 +49,12 @@ void hide_and_close(HudRuntime& r) {
 
 } // namespace
 
-void set_hud_window(HudWindow* window) {
-    runtime().window = window;
+HudSettings& hud_settings() {
+    return overlays_state().hud_settings;
 }
 
-HudSettings& hud_settings() {
-    static HudSettings settings;
-    return settings;
+void set_hud_window(HudWindow* window) {
+    runtime().window = window;
 }
 
 void request_hud_redraw() {

@@ -12,6 +12,11 @@
 
 namespace tavrine {
 
+// The address the HUD pings (1.1.1.1), in network order as the echo takes it.
+inline constexpr std::uint32_t kPingAddress = 0x01010101;
+// The echo's time-out.
+inline constexpr std::uint32_t kPingTimeoutMs = 180;
+
 class PingWorker {
 public:
     PingWorker() = default;

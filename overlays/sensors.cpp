@@ -1,5 +1,6 @@
 #include "overlays/sensors.h"
 
+#include "overlays/overlays_state.h"
 #include "overlays/ping_worker.h"
 #include "overlays/sensors_testing.h"
 #include "platform/machine.h"
@@ -17,27 +18,9 @@ namespace {
 constexpr double kGiB = 1024.0 * 1024.0 * 1024.0;
 constexpr std::size_t kGpuNameBytes = 95;
 
-// The open sources and what was tried since the last close.
-struct SensorSources {
-    bool adapter_tried = false;
-    std::unique_ptr<VideoAdapter> adapter;
-    bool nvml_tried = false;
-    std::unique_ptr<GpuLibrary> nvml;
-    bool adl_tried = false;
-    std::unique_ptr<GpuLibrary> adl;
-    std::unique_ptr<GpuEngineCounter> engines;
-    bool engines_primed = false;
-    PingWorker ping;
-    // GetSystemTimes of the previous poll: the first poll measures from zero.
-    SystemTimes previous_times;
-};
-
 SensorSources& sources() {
-    static SensorSources instance;
-    return instance;
+    return overlays_state().sensor_sources;
 }
-
-std::atomic<std::uint32_t> ping_address{kPingAddress};
 
 std::string clipped_name(std::string name) {
     if (name.size() > kGpuNameBytes) {
@@ -105,8 +88,7 @@ double engine_load(Sensors& sensors, const SensorReadings& readings) {
 } // namespace
 
 SensorReadings& sensor_readings() {
-    static SensorReadings readings;
-    return readings;
+    return overlays_state().sensor_readings;
 }
 
 double busiest_gpu_engine(std::span<const EngineUtilisation> engines) {
@@ -189,7 +171,7 @@ void poll_gpu() {
 void poll_ping() {
     SensorSources& s = sources();
     sensor_readings().ping_ms = s.ping.last_answer();
-    s.ping.request(current_machine(), ping_address.load(), kPingTimeoutMs);
+    s.ping.request(current_machine(), overlays_state().ping_address.load(), kPingTimeoutMs);
 }
 
 void close_sensors() {
@@ -211,7 +193,7 @@ bool sensors_open() {
 }
 
 void set_ping_address_for_tests(std::uint32_t address) {
-    ping_address.store(address);
+    overlays_state().ping_address.store(address);
 }
 
 bool wait_for_ping_for_tests() {

@@ -233,11 +233,6 @@ void CullResult::set(const CullCounts& counts) {
     counts_ = counts;
 }
 
-CullResult& cull_result() {
-    static CullResult result;
-    return result;
-}
-
 std::string cull_result_line() {
     const CullCounts counts = cull_result().get();
     char line[80];

@@ -105,11 +105,6 @@ void finish_deploy(std::int32_t finished) {
 
 } // namespace
 
-DeployStatus& deploy_status() {
-    static DeployStatus status;
-    return status;
-}
-
 std::span<const char* const> deploy_stage_labels() {
     return kStageLabels;
 }

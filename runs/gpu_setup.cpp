@@ -12,8 +12,6 @@ namespace tavrine {
 
 namespace {
 
-std::atomic<WorkerStarter> g_starter{start_detached_worker};
-
 void reset_timers(GpuDetection& detection) {
     detection.tune_progress = 0.0f;
     detection.applied_seconds = 0.0f;
@@ -38,18 +36,9 @@ void apply_gpu_tune(GpuVendor vendor) {
     history.finish();
 }
 
-GpuDetection& gpu_detection() {
-    static GpuDetection detection;
-    return detection;
-}
-
 bool start_detached_worker(std::function<void()> job) {
     // Through the one worker gate: never beside a run, a deploy or a restore point.
     return start_worker(WorkerKind::GpuTune, std::move(job));
-}
-
-WorkerStarter set_gpu_worker_starter(WorkerStarter starter) {
-    return g_starter.exchange(starter != nullptr ? starter : start_detached_worker);
 }
 
 void detect_once() {
@@ -81,7 +70,7 @@ void confirm_vendor(GpuVendor vendor) {
     reset_timers(detection);
     detection.tuning_done.exchange(false);
     detection.tuning_busy.exchange(true);
-    const bool started = g_starter.load()([chosen] {
+    const bool started = gpu_worker_starter()([chosen] {
         apply_gpu_tune(chosen);
         GpuDetection& shared = gpu_detection();
         shared.tuning_done.exchange(true);
@@ -115,7 +104,7 @@ bool start_tune_now(GpuVendor vendor) {
         return false;
     }
     const unsigned generation = vendor_record_generation();
-    if (!g_starter.load()([vendor, generation] { tune_now_worker(vendor, generation); })) {
+    if (!gpu_worker_starter()([vendor, generation] { tune_now_worker(vendor, generation); })) {
         detection.tuning_busy.exchange(false);
         return false;
     }

@@ -58,5 +58,6 @@ void reset_first_launch();
 using WorkerStarter = bool (*)(std::function<void()> job);
 bool start_detached_worker(std::function<void()> job);
 WorkerStarter set_gpu_worker_starter(WorkerStarter starter);
+WorkerStarter gpu_worker_starter(); // the one in use
 
 } // namespace tavrine

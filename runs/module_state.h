@@ -6,6 +6,7 @@
 #include "platform/recording/recording_machine.h"
 #include "runs/modules.h"
 
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -30,6 +31,9 @@ struct ModuleState {
     int unchecked = 0;  // commands and requests that cannot
     std::string report; // the Report's text
 };
+
+// One state per module (a cull option holds the whole cull's state); empty until computed.
+using ModuleStateSnapshot = std::array<std::optional<ModuleState>, kModuleCount>;
 
 // One step a run of a path can have.
 struct ModuleStateRow {

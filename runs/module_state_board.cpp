@@ -2,6 +2,7 @@
 
 #include "engine/snapshot_reader.h"
 #include "platform/machine.h"
+#include "runs/runs_state.h"
 
 #include <string_view>
 
@@ -10,8 +11,7 @@ namespace tavrine {
 namespace {
 
 PublishedSnapshot<ModuleStateSnapshot>& published() {
-    static PublishedSnapshot<ModuleStateSnapshot> board;
-    return board;
+    return runs_state().module_states;
 }
 
 void publish(const std::vector<ModuleStateRow>& rows) {

@@ -10,9 +10,6 @@
 
 namespace tavrine {
 
-// One state per module (a cull option holds the whole cull's state); empty until computed.
-using ModuleStateSnapshot = std::array<std::optional<ModuleState>, kModuleCount>;
-
 // Asks for the states of `path`'s modules. Returns at once: a background thread computes them
 // over the process-wide machine and publishes them. A request made while one is computing is
 // taken up when it ends (the latest request wins).

@@ -232,11 +232,6 @@ bool ModuleArms::any_cull_option() const {
     return false;
 }
 
-ModuleArms& module_arms() {
-    static ModuleArms arms;
-    return arms;
-}
-
 bool path_covers(PathKind path, PathKind block) {
     return path == PathKind::All || path == block;
 }

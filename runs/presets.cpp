@@ -16,11 +16,6 @@ void set_all(std::initializer_list<Module> modules, bool on) {
 
 } // namespace
 
-std::atomic<std::int32_t>& profile_preset() {
-    static std::atomic<std::int32_t> index{preset_number(ProfilePresetIndex::Competitive)};
-    return index;
-}
-
 const char* profile_preset_name(std::int32_t index) {
     switch (static_cast<ProfilePresetIndex>(index)) {
     case ProfilePresetIndex::Casual:

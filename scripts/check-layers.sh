@@ -101,6 +101,27 @@ else
     status=1
 fi
 
+# Process-wide state lives in each layer's record, <folder>/<folder>_state.h: a mutable static or
+# namespace-scope variable anywhere else fails, unless the "Process-wide state" section of
+# docs/architecture.md names it (a line "- `file` `name` ...: why it is no state").
+allowed=$(awk -F'`' '/^## / { on = /^## Process-wide state/ } on && /^- `/ {
+    for (i = 4; i <= NF && $(i - 1) ~ /^ *$/; i += 2) print $2 " " $i
+}' docs/architecture.md)
+strays=0
+while IFS= read -r hit; do
+    file=${hit%%:*}
+    folder=${file%%/*}
+    [[ $file == "$folder/${folder}_state."* ]] && continue
+    grep -qxF "$file ${hit##*: }" <<<"$allowed" && continue
+    echo "state: $hit is process-wide state outside $folder/${folder}_state.h" >&2
+    strays=1
+done < <(grep -rnE '' "${!layer_of[@]}" --include='*.h' --include='*.cpp' | awk -f scripts/process-state.awk)
+if ((strays == 0)); then
+    echo "== layers: process-wide state only in each layer's record"
+else
+    status=1
+fi
+
 if (($# > 0)); then
     build=$1
     declare -A defined_in # symbol -> the lowest layer defining it

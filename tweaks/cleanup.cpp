@@ -190,11 +190,6 @@ void clean_firefox_caches() {
 
 } // namespace
 
-std::atomic<char>& target_drive() {
-    static std::atomic<char> letter{'C'};
-    return letter;
-}
-
 void create_restore_point() {
     apply_changes(kRestorePoint);
 }

@@ -1,6 +1,7 @@
 // The Settings page's History card: the newest runs with time, what ran and their counts, an
 // "Undo" for each run that can still be undone, and the last undo's result. The card never
 // reads a file: the history is read on a background thread and published whole.
+#include "app/app_state.h"
 #include "app/pages/pages.h"
 #include "app/widgets.h"
 #include "engine/history_board.h"
@@ -39,15 +40,14 @@ std::string counts_text(const HistoryRow& row) {
 void draw_history_card() {
     // Main thread only. The history is read again when the card comes into view (it was not
     // drawn last frame) and when a worker ends while it is shown.
-    static int last_drawn = -2;
-    static bool was_busy = false;
+    HistoryCardMarks& marks = app_state().history_card;
     const int frame = ImGui::GetFrameCount();
     const bool busy = active_worker() != WorkerKind::None;
-    if (frame - last_drawn > 1 || (was_busy && !busy)) {
+    if (frame - marks.last_drawn > 1 || (marks.was_busy && !busy)) {
         request_history_board();
     }
-    last_drawn = frame;
-    was_busy = busy;
+    marks.last_drawn = frame;
+    marks.was_busy = busy;
 
     const std::shared_ptr<const HistoryBoard> board = history_board();
     // An empty board while a read runs is only the last one: its first look at a run's changes

@@ -140,7 +140,7 @@ TEST_F(Screens, two_gaming_cards_get_their_note_and_intel_alone_none) {
     frame();
     EXPECT_STREQ(view().note, "Two gaming GPUs showed up. Confirm the one you play on.");
 
-    test::reset_gpu_state();
+    test::reset_gpu_setup();
     FakeMachine intel_only;
     ScopedMachine scope(intel_only);
     add_adapter(intel_only, "0000", "Intel(R) Iris(R) Xe Graphics");
@@ -155,7 +155,7 @@ TEST_F(Screens, choose_mode_offers_the_way_back_only_to_a_detected_card) {
     EXPECT_STREQ(view().heading, "Which GPU do you game on?");
     EXPECT_FALSE(view().back_to_detected);
 
-    test::reset_gpu_state();
+    test::reset_gpu_setup();
     add_adapter(fake, "0000", "NVIDIA GeForce RTX 4070");
     ASSERT_TRUE(click("That's not my card"));
     EXPECT_TRUE(view().choose_mode);

@@ -394,14 +394,14 @@ TEST_F(MainScreen, deploy_page_applies_a_preset_and_opens_the_restore_tool_throu
 }
 
 TEST(CompletionTexts, a_cpu_cull_that_killed_nothing_still_reports_its_counts) {
-    test::reset_engine_state();
+    test::reset_to_fresh_start();
     run_status().last_path.store(PathKind::CpuCull);
     cull_result().set({.before = 120, .after = 120, .killed = 0});
     EXPECT_EQ(completion_texts("").title, "CPU cull finished");
     EXPECT_EQ(completion_texts("").detail, "120 -> 120 processes  \xC2\xB7  0 killed");
     cull_result().set({.before = 0, .after = 120, .killed = 0});
     EXPECT_EQ(completion_texts("").detail, "Selected modules applied.");
-    test::reset_engine_state();
+    test::reset_to_fresh_start();
 }
 
 TEST(Footer, names_the_overlay_that_is_on) {

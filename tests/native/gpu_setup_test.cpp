@@ -35,7 +35,7 @@ TEST_F(GpuSetup, a_record_naming_amd_is_remembered_and_one_naming_vendor_7_only_
     load_remembered_vendor();
     EXPECT_EQ(remembered_vendor(), GpuVendor::Amd);
 
-    test::reset_gpu_state();
+    test::reset_gpu_setup();
     fake.files().add_text_file(kRecord, "1\r\n7\r\nSome card\r\n");
     load_remembered_vendor();
     EXPECT_EQ(remembered_vendor(), GpuVendor::Unknown);

@@ -1,7 +1,9 @@
 #pragma once
 // Display adapters and PCI devices on the fake, as Windows lays them out.
 
+#include "engine/rebuild.h"
 #include "gpu/display_adapters.h"
+#include "gpu/gpu_state.h"
 #include "gpu/vendor_record.h"
 #include "platform/fake/fake_machine.h"
 #include "runs/gpu_setup.h"
@@ -47,21 +49,12 @@ inline bool msi_enabled(FakeMachine& fake, const std::string& device_parameters)
                                  "MSISupported") == 1u;
 }
 
-// The detection record, the remembered vendor and the worker starter as a fresh process has them.
-inline void reset_gpu_state() {
-    GpuDetection& detection = gpu_detection();
-    detection.shown_presence_mask = 0;
-    detection.selected_vendor = GpuVendor::Unknown;
-    detection.adapter_display_name = kGenericAdapterName;
-    detection.manual_pick = false;
-    detection.setup_phase = SetupPhase::Choosing;
-    detection.detected_once = false;
-    detection.tune_progress = 0.0f;
-    detection.applied_seconds = 0.0f;
-    detection.tuning_busy.store(false);
-    detection.tuning_done.store(false);
-    set_remembered_vendor(GpuVendor::Unknown);
+// The detection record, the remembered vendor and the worker starter as a fresh process has them;
+// the rest of the state stays as the test left it.
+inline void reset_gpu_setup() {
+    rebuild(gpu_detection());
     set_gpu_worker_starter(nullptr);
+    reset_gpu_state();
 }
 
 // Runs a worker's job on the calling thread, before the start returns.

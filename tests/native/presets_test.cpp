@@ -88,7 +88,7 @@ TEST_F(Presets, a_fresh_command_line_plans_what_competitive_arms) {
     std::ostringstream err;
     module_arms().reset_to_initial(); // as a new process finds its flags
     ASSERT_EQ(run_cli({"plan", "all"}, fresh, err), 0) << err.str();
-    test::reset_engine_state();
+    test::reset_to_fresh_start();
     ASSERT_EQ(run_cli({"plan", "all", "--preset", "competitive"}, chosen, err), 0) << err.str();
     EXPECT_EQ(fresh.str(), chosen.str());
 }

@@ -2,8 +2,8 @@
 #include "cli/cli.h"
 #include "engine/run_status.h"
 #include "engine/target_exe.h"
-#include "overlays/hud.h"
 #include "gpu/vendor_record.h"
+#include "overlays/hud.h"
 #include "runs/profile.h"
 #include "tests/native/test_support.h"
 
@@ -36,7 +36,7 @@ protected:
 TEST_F(Profiles, export_then_import_gives_back_the_selections_for_every_preset_and_path) {
     fake.files().create_folders("C:\\Users\\Player");
     for (const ProfilePresetIndex preset : kProfilePresets) {
-        test::reset_engine_state();
+        test::reset_to_fresh_start();
         selected_title().store(3);
         set_remembered_vendor(GpuVendor::Amd);
         const std::string name = profile_preset_name(preset_number(preset));
@@ -48,7 +48,7 @@ TEST_F(Profiles, export_then_import_gives_back_the_selections_for_every_preset_a
         const Profile chosen = current_profile("room"); // what the export was made from
         ASSERT_EQ(chosen.paths.size(), 5u);
 
-        test::reset_engine_state();
+        test::reset_to_fresh_start();
         set_remembered_vendor(GpuVendor::Unknown);
         ASSERT_EQ(run({"status", "cpu", "--profile", kFile}), 0) << err.str();
         EXPECT_EQ(profile_text(current_profile("room")), profile_text(chosen)) << name;
@@ -89,7 +89,8 @@ TEST_F(Profiles, a_bad_profile_exits_2_with_line_and_column_and_changes_nothing)
         {"{\"version\": 1, \"target\": \"C:\\\\Games\\\\cs2.exe\"}",
          "line 1, column 26: \"target\" is an executable file name"},
         {"{\"version\": 1, \"version\": 1}", "line 1, column 16: \"version\" is given twice"},
-        {"{\"version\": 1, \"crosshair\": {\"colour\": [1, 0, 0, 2]}}", "line 1, column 30: \"colour\" must be four"},
+        {"{\"version\": 1, \"crosshair\": {\"colour\": [1, 0, 0, 2]}}",
+         "line 1, column 30: \"colour\" must be four"},
         {"{\"version\": 1, \"paths\": {}}" + std::string(kProfileMaxBytes, ' '), "over 1 MiB"},
     };
     const Profile before = current_profile("");
@@ -145,7 +146,7 @@ TEST_F(Profiles, the_window_imports_what_it_exported_says_what_it_set_and_refuse
     EXPECT_EQ(state.profile_message, std::string("Exported to ") + kFile);
     const Profile exported = current_profile("room");
 
-    test::reset_engine_state();
+    test::reset_to_fresh_start();
     run_status().run_in_progress.store(true);
     import_profile_from(state, kFile);
     EXPECT_NE(state.profile_message.find("A run is under way"), std::string::npos) << state.profile_message;

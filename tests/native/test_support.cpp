@@ -1,18 +1,16 @@
 #include "tests/native/test_support.h"
 
+#include "app/app_state.h"
+#include "engine/engine_state.h"
 #include "engine/history_board.h"
-#include "engine/run_status.h"
-#include "engine/target_exe.h"
 #include "engine/worker_gate.h"
-#include "overlays/crosshair.h"
-#include "overlays/hud.h"
-#include "process/cull.h"
-#include "runs/deploy.h"
+#include "gpu/gpu_state.h"
+#include "overlays/overlays_state.h"
+#include "process/process_state.h"
 #include "runs/module_state_board.h"
-#include "runs/pipeline.h"
+#include "runs/runs_state.h"
 #include "runs/undo_census.h"
-#include "tests/native/gpu_test_support.h"
-#include "tweaks/cleanup.h"
+#include "tweaks/tweaks_state.h"
 
 #include <atomic>
 #include <chrono>
@@ -61,31 +59,18 @@ bool wait_for_worker(int timeout_ms) {
     return join_worker(std::chrono::milliseconds(0));
 }
 
-void reset_engine_state() {
-    module_arms().reset_to_initial();
-    apply_profile_preset(ProfilePresetIndex::Competitive);
-    RunStatus& status = run_status();
-    status.current_label.store("Done");
-    status.completed_steps.store(0);
-    status.total_steps.store(0);
-    status.run_in_progress.store(false);
-    status.deploy_in_progress.store(false);
-    status.result_veil_shown.store(false);
-    status.last_path.store(PathKind::All);
-    status.status_message.set("");
-    target_exe().set("");
-    selected_title().store(kNoTitle);
-    DeployStatus& deploy = deploy_status();
-    deploy.stage.store(0);
-    deploy.stage_count.store(kDeployStageCount);
-    deploy.status_text.set("");
-    target_drive().store('C');
-    cull_result().set({});
-    // The rest of the process-wide state a test can leave behind: one reset covers it all.
+void reset_to_fresh_start() {
+    // Top down, so a layer's threads (the HUD's poller, the overlay clock) end before the state
+    // below them is built again.
+    reset_app_state();
+    reset_runs_state();
+    reset_overlays_state();
+    reset_tweaks_state();
     reset_gpu_state();
-    crosshair_settings() = CrosshairSettings{};
-    hud_settings() = HudSettings{};
-    // Learnt again on the next undo: each test's machine is its own.
+    reset_process_state();
+    reset_engine_state();
+    // What the program sets at start-up, after its state is made.
+    apply_profile_preset(ProfilePresetIndex::Competitive);
     set_undo_scope_source(census_undo_scope);
 }
 
@@ -110,7 +95,7 @@ void plant_link(FakeFiles& files, std::string_view meant, std::string_view level
 EngineTest::~EngineTest() {
     // A worker left running would outlive the fake it writes to.
     EXPECT_TRUE(wait_for_worker()) << "a worker was still running at the end of the test";
-    reset_engine_state();
+    reset_to_fresh_start();
 }
 
 void Gate::pass() {

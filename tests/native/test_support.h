@@ -1,5 +1,5 @@
 #pragma once
-// Shared pieces for the portable tests: a fixture that puts the process-wide engine state back
+// Shared pieces for the portable tests: a fixture that puts the process-wide state back
 // the way a fresh start leaves it, and a machine that lets a test watch or hold the worker.
 
 #include "engine/run_status.h"
@@ -46,8 +46,9 @@ bool wait_for_worker(int timeout_ms = 30000);
 // what a worker that outlived its wait was doing.
 void print_every_thread_stack();
 
-// Arm flags, preset and RunStatus as at start-up ("Competitive", idle, nothing shown).
-void reset_engine_state();
+// Every layer's process-wide state as the program starts with it ("Competitive", idle, nothing
+// shown): each layer's record built anew, then what start-up sets. Only while no worker runs.
+void reset_to_fresh_start();
 
 // Every file at or below `folder` with its content: the same before and after a run when
 // nothing there was written, replaced or added.
@@ -65,7 +66,7 @@ void plant_link(FakeFiles& files, std::string_view meant, std::string_view level
 // would otherwise hit the real registry of the Wine prefix).
 class EngineTest : public ::testing::Test {
 protected:
-    EngineTest() : scope_(fake) { reset_engine_state(); }
+    EngineTest() : scope_(fake) { reset_to_fresh_start(); }
     ~EngineTest() override;
 
     FakeMachine fake;
