@@ -15,9 +15,9 @@ WidgetAnim& widget_anim(ImGuiID id) {
 }
 
 WidgetAnim& nav_anim(int slot) {
-    static std::array<WidgetAnim, 10> anims;
+    static std::array<WidgetAnim, kPageCount> anims;
     static WidgetAnim spare; // out-of-range slots animate harmlessly here
-    return slot >= 0 && slot < 10 ? anims[static_cast<std::size_t>(slot)] : spare;
+    return slot >= 0 && slot < kPageCount ? anims[static_cast<std::size_t>(slot)] : spare;
 }
 
 float animate(float& value, float target, float rate) {
