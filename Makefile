@@ -75,4 +75,5 @@ test-fuzz: bootstrap
 	@$(call timed,scripts/fuzz.sh $(FUZZ_SECONDS),fuzz)
 
 test-wine: windows
+	@scripts/check-shipped.sh build/windows
 	@$(call timed,scripts/test-wine.sh,Wine tests)

@@ -25,6 +25,14 @@ using Json = nlohmann::ordered_json;
 
 constexpr std::size_t kMaxNameBytes = 100;
 
+// Each overlay's named fields, walked alike by the reader and the writer.
+constexpr auto kCrosshairFields = [](auto& s, auto&& field) {
+    for_each_crosshair_field(s, field);
+};
+constexpr auto kHudFields = [](auto& s, auto&& field) {
+    for_each_hud_field(s, field);
+};
+
 // [SECTION] where things are
 
 // Walks the text for the parser and remembers the furthest byte it has read: when the parser
@@ -233,16 +241,14 @@ public:
             profile.vendor = *choice;
         }
         if (const auto crosshair = document.find("crosshair"); crosshair != document.end()) {
-            profile.crosshair = read_overlay<CrosshairSettings>(
-                *crosshair, "/crosshair", [](auto& s, auto&& field) { for_each_crosshair_field(s, field); });
+            profile.crosshair = read_overlay<CrosshairSettings>(*crosshair, "/crosshair", kCrosshairFields);
             if (!profile.crosshair) {
                 return std::nullopt;
             }
             clamp_crosshair_settings(*profile.crosshair);
         }
         if (const auto hud = document.find("hud"); hud != document.end()) {
-            profile.hud = read_overlay<HudSettings>(
-                *hud, "/hud", [](auto& s, auto&& field) { for_each_hud_field(s, field); });
+            profile.hud = read_overlay<HudSettings>(*hud, "/hud", kHudFields);
             if (!profile.hud) {
                 return std::nullopt;
             }
@@ -521,12 +527,10 @@ std::string profile_text(const Profile& profile) {
     }
     document["gpu_vendor"] = vendor_choice_name(profile.vendor);
     if (profile.crosshair) {
-        document["crosshair"] = overlay_json(
-            *profile.crosshair, [](auto& s, auto&& field) { for_each_crosshair_field(s, field); });
+        document["crosshair"] = overlay_json(*profile.crosshair, kCrosshairFields);
     }
     if (profile.hud) {
-        document["hud"] =
-            overlay_json(*profile.hud, [](auto& s, auto&& field) { for_each_hud_field(s, field); });
+        document["hud"] = overlay_json(*profile.hud, kHudFields);
     }
     return document.dump(2, ' ', false, Json::error_handler_t::replace) + "\n";
 }

@@ -139,6 +139,19 @@ wait_for_text() {
     return 1
 }
 
+# window_scroll_to_foot: the page under the pointer scrolled to its foot with the wheel (more
+# turns than any page is tall: the wheel stops there), then the pointer parked in the dock's
+# empty corner so that no hover highlight is photographed.
+window_scroll_to_foot() {
+    pointer_to $((wx + 720)) $((wy + 400))
+    for _ in $(seq 16); do
+        xdotool click 5
+        sleep 0.1
+    done
+    pointer_to $((wx + 1210)) $((wy + 690))
+    sleep 0.6
+}
+
 # pixel_at FILE X Y: prints "R G B" (0..255).
 pixel_at() {
     convert "$1" -format '%[fx:int(255*p{'"$2,$3"'}.r)] %[fx:int(255*p{'"$2,$3"'}.g)] %[fx:int(255*p{'"$2,$3"'}.b)]' info: 2>/dev/null

@@ -36,6 +36,20 @@ std::string imported_text(const Profile& profile, const std::vector<std::string>
     return text;
 }
 
+// An overlay takes a profile's look; whether it is shown stays as it is here.
+template <typename Settings> void take_look(Settings& live, const Settings& look) {
+    const bool shown = live.enabled;
+    live = look;
+    live.enabled = shown;
+}
+
+// An overlay's look as a profile carries it: everything but whether it is shown.
+template <typename Settings> Settings look_of(const Settings& live) {
+    Settings look = live;
+    look.enabled = false;
+    return look;
+}
+
 } // namespace
 
 void import_profile_from(ShellState& state, const std::string& file) {
@@ -50,27 +64,20 @@ void import_profile_from(ShellState& state, const std::string& file) {
         return;
     }
     state.profile_message = imported_text(*loaded.profile, apply_profile(*loaded.profile, PathKind::All));
-    // The overlays take the profile's look; whether each is shown stays as it is here.
     if (loaded.profile->crosshair) {
-        const bool shown = crosshair_settings().enabled;
-        crosshair_settings() = *loaded.profile->crosshair;
-        crosshair_settings().enabled = shown;
+        take_look(crosshair_settings(), *loaded.profile->crosshair);
         save_crosshair_settings();
     }
     if (loaded.profile->hud) {
-        const bool shown = hud_settings().enabled;
-        hud_settings() = *loaded.profile->hud;
-        hud_settings().enabled = shown;
+        take_look(hud_settings(), *loaded.profile->hud);
         save_hud_settings();
     }
 }
 
 void export_profile_to(ShellState& state, const std::string& file) {
     Profile profile = current_profile(profile_name_from_file(file));
-    profile.crosshair = crosshair_settings();
-    profile.crosshair->enabled = false; // a profile carries the look, not whether it is shown
-    profile.hud = hud_settings();
-    profile.hud->enabled = false;
+    profile.crosshair = look_of(crosshair_settings());
+    profile.hud = look_of(hud_settings());
     const std::optional<std::string> written = save_profile_file(file, profile);
     state.profile_message = written ? "Exported to " + *written
                                     : "Not exported: " + file +
@@ -81,8 +88,9 @@ void export_profile_to(ShellState& state, const std::string& file) {
 void draw_profile_card(ShellState& state) {
     section_header("Profile", "Selections", "File");
     ImGui::PushTextWrapPos(ImGui::GetCursorPosX() + ImGui::GetContentRegionAvail().x);
-    ImGui::TextUnformatted("Armed modules, target, title, GPU vendor and the overlays' look as one file: set up "
-                           "another PC the same way, or check this one with tavrine-cli status --profile.");
+    ImGui::TextUnformatted(
+        "Armed modules, target, title, GPU vendor and the overlays' look as one file: set up "
+        "another PC the same way, or check this one with tavrine-cli status --profile.");
     ImGui::PopTextWrapPos();
     gap_after_item(8);
     if (state.choose_profile_file == nullptr) {

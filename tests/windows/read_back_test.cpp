@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <initializer_list>
 
 namespace tavrine::test {
 namespace {
@@ -33,7 +34,29 @@ TEST_F(ReadBack, a_keyboard_speed_set_through_the_machine_reads_back_through_its
     EXPECT_EQ(*speed, std::vector<std::uint32_t>{31});
 }
 
+// Takes the four values away again, so the checks that run after this stage (in the same prefix)
+// start from a fresh one's registry whatever this case left.
+struct NotificationValuesRemoved {
+    ~NotificationValuesRemoved() {
+        Registry& registry = current_machine().registry();
+        const auto remove = [&](Hive hive, const char* sub_key, std::initializer_list<const char*> names) {
+            if (auto key = registry.open_key(hive, sub_key, KeyAccess::ReadWrite)) {
+                for (const char* name : names) {
+                    key->delete_value(name);
+                }
+            }
+        };
+        remove(Hive::CurrentUser, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\PushNotifications",
+               {"ToastEnabled"});
+        remove(Hive::CurrentUser, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Notifications\\Settings",
+               {"NOC_GLOBAL_SETTING_TOASTS_ENABLED", "NOC_GLOBAL_SETTING_ALLOW_NOTIFICATION_SOUND"});
+        remove(Hive::LocalMachine, "SOFTWARE\\Policies\\Microsoft\\Windows\\Explorer",
+               {"DisableNotificationCenter"});
+    }
+};
+
 TEST_F(ReadBack, a_plan_after_the_routine_marks_its_registry_writes_already) {
+    const NotificationValuesRemoved afterwards;
     apply_notifications_off();
     RecordingMachine recorder(current_machine());
     {

@@ -17,6 +17,14 @@ win_reg delete "$toast_settings" /v NOC_GLOBAL_SETTING_TOASTS_ENABLED /f >/dev/n
 win_reg delete "$toast_settings" /v NOC_GLOBAL_SETTING_ALLOW_NOTIFICATION_SOUND /f >/dev/null 2>&1 || true
 win_reg delete 'HKLM\SOFTWARE\Policies\Microsoft\Windows\Explorer' /v DisableNotificationCenter /f \
     >/dev/null 2>&1 || true
+# Each delete above may fail only because the value is already gone: one still there is named,
+# since the status checks below would otherwise fail with no word of why.
+for value in "$toasts|ToastEnabled" "$toast_settings|NOC_GLOBAL_SETTING_TOASTS_ENABLED" \
+    "$toast_settings|NOC_GLOBAL_SETTING_ALLOW_NOTIFICATION_SOUND" \
+    'HKLM\SOFTWARE\Policies\Microsoft\Windows\Explorer|DisableNotificationCenter'; do
+    left="$(win_reg_value "${value%%|*}" "${value#*|}" 2>/dev/null || true)"
+    [[ -z "$left" ]] || echo "  note  ${value#*|} is still $left after its delete"
+done
 
 # status: one line per step with its state, and nothing written.
 set +e

@@ -19,15 +19,6 @@ window_launch
 
 # Settings (nav item at y 606), scrolled to its foot: the Profile card's buttons are then 534
 # down, "Export profile..." at x 342 and "Import profile..." at x 578.
-scroll_to_foot() {
-    pointer_to $((wx + 720)) $((wy + 400))
-    for _ in $(seq 16); do # more than the page is tall: the wheel stops at the foot
-        xdotool click 5
-        sleep 0.1
-    done
-    pointer_to $((wx + 1210)) $((wy + 690))
-    sleep 0.6
-}
 dialog_shown() {
     xdotool search --onlyvisible --name "^$1\$" >/dev/null 2>&1
 }
@@ -48,7 +39,7 @@ choose_in_dialog() {
 
 click_at $((wx + 100)) $((wy + 606))
 sleep 1
-scroll_to_foot
+window_scroll_to_foot
 choose_in_dialog Open 578 'C:\tavrine\lan.tavrine.json' || true
 wait_for_text 10 Imported "$TAVRINE_ARTIFACTS/profile-window-imported.png" $((wx + 236)) $((wy + 540)) 964 60 \
     || true
@@ -61,7 +52,7 @@ expect_contains "the Latency page counts the profile's 8 armed" "8 armed" "$text
 
 click_at $((wx + 100)) $((wy + 606))
 sleep 1
-scroll_to_foot
+window_scroll_to_foot
 choose_in_dialog "Save As" 342 'C:\tavrine\saved.tavrine.json' || true
 saved="$TAVRINE_BIN/saved.tavrine.json"
 window_wait_until 10 test -s "$saved" || true
