@@ -10,6 +10,7 @@
 #include "overlays/hud.h"
 
 #include <algorithm>
+#include <array>
 
 namespace tavrine {
 
@@ -40,7 +41,7 @@ void page_header(int page) {
     if (!info.kicker) {
         return;
     }
-    char pill[32];
+    std::array<char, 32> pill{};
     section_header(info.kicker, info.title, info.pill ? info.pill(pill, info.path) : nullptr);
 }
 
