@@ -1,7 +1,7 @@
 #include "app/profile_dialog_win32.h"
 
 #include "app/window_win32.h"
-#include "platform/win32_wide_text.h"
+#include "platform/win32/win32_wide_text.h"
 
 #include <windows.h>
 

@@ -2,9 +2,9 @@
 
 #include "app/device_win32.h"
 #include "engine/worker_gate.h"
-#include "platform/win32_entry_points.h"
-#include "platform/win32_handles.h"
-#include "platform/win32_libraries.h"
+#include "platform/win32/win32_entry_points.h"
+#include "platform/win32/win32_handles.h"
+#include "platform/win32/win32_libraries.h"
 
 #include <imgui.h>
 

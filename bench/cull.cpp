@@ -8,7 +8,7 @@
 // reads each name.
 
 #include "process/cull.h"
-#include "platform/fake_machine.h"
+#include "platform/fake/fake_machine.h"
 #include "process/cull_lists.h"
 #include "process/name_match.h"
 #include "process/process_walk.h"

@@ -11,7 +11,7 @@
 
 #include "engine/history.h"
 #include "engine/path_table.h"
-#include "platform/fake_machine.h"
+#include "platform/fake/fake_machine.h"
 #include "runs/pipeline.h"
 
 #include <algorithm>

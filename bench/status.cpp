@@ -6,8 +6,8 @@
 // state of every module of every path (as `tavrine-cli status`). The ratio is printed; the
 // target is at most 1.5.
 
-#include "platform/fake_machine.h"
-#include "platform/recording_machine.h"
+#include "platform/fake/fake_machine.h"
+#include "platform/recording/recording_machine.h"
 #include "runs/module_state.h"
 #include "runs/pipeline.h"
 

@@ -10,7 +10,7 @@
 #include "engine/run_status.h"
 #include "engine/worker_gate.h"
 #include "platform/console_interrupt.h"
-#include "platform/recording_machine.h"
+#include "platform/recording/recording_machine.h"
 #include "process/cull.h"
 #include "runs/pipeline.h"
 

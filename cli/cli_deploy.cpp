@@ -6,7 +6,7 @@
 #include "games/title_catalogue.h"
 #include "platform/ascii.h"
 #include "platform/console_interrupt.h"
-#include "platform/recording_machine.h"
+#include "platform/recording/recording_machine.h"
 #include "runs/deploy.h"
 
 #include <charconv>

@@ -4,7 +4,7 @@
 #include "gpu/display_adapters.h"
 #include "gpu/vendor_record.h"
 #include "platform/ascii.h"
-#include "platform/recording_machine.h"
+#include "platform/recording/recording_machine.h"
 #include "runs/gpu_setup.h"
 #include "tweaks/frames.h"
 #include "tweaks/gpu_vendor.h"

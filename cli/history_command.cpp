@@ -6,7 +6,7 @@
 #include "engine/worker_gate.h"
 #include "platform/console_interrupt.h"
 #include "platform/machine.h"
-#include "platform/recording_machine.h"
+#include "platform/recording/recording_machine.h"
 
 #include <iomanip>
 #include <optional>

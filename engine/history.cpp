@@ -3,7 +3,7 @@
 #include "engine/run_status.h"
 #include "engine/undo_scope.h"
 #include "platform/files.h"
-#include "platform/journaling_machine.h"
+#include "platform/journal/journaling_machine.h"
 #include "platform/machine.h"
 #include "platform/read_back.h"
 

@@ -6,7 +6,7 @@
 // written. Entries left in the per-user folder history used to live in are listed, never
 // undone.
 
-#include "platform/journal_record.h"
+#include "platform/journal/journal_record.h"
 
 #include <memory>
 #include <optional>

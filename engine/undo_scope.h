@@ -7,7 +7,7 @@
 // machine to machine (adapter numbers, interface GUIDs, PCI instances, executables) become
 // wildcards.
 
-#include "platform/journal_record.h"
+#include "platform/journal/journal_record.h"
 
 #include <cstdint>
 #include <memory>

@@ -4,8 +4,8 @@
 #include "overlays/hud_window_win32.h"
 
 #include "overlays/layered_overlay.h"
-#include "platform/win32_handles.h"
-#include "platform/win32_wide_text.h"
+#include "platform/win32/win32_handles.h"
+#include "platform/win32/win32_wide_text.h"
 
 #include <windows.h>
 

@@ -2,7 +2,7 @@
 // click-through popup and a canvas, and pushes the latest published frame when it changed.
 #include "overlays/layered_overlay.h"
 
-#include "platform/win32_handles.h"
+#include "platform/win32/win32_handles.h"
 
 #include <windows.h>
 

@@ -3,7 +3,7 @@
 // recorder over the machine, for the calling thread only; the recorded lines, each read back
 // before it was written down, say how much of the module is already in place.
 
-#include "platform/recording_machine.h"
+#include "platform/recording/recording_machine.h"
 #include "runs/modules.h"
 
 #include <cstdint>

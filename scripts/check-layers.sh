@@ -56,6 +56,27 @@ if ((status == 0)); then
     echo "== layers: every include points down"
 fi
 
+# Inside platform/, each backend has a room (win32/, fake/, recording/, journal/): a room includes the
+# interface beside it, never another room, and the interface includes no room.
+rooms=0
+while IFS= read -r hit; do
+    file=${hit%%:*}
+    from=${file#platform/}
+    [[ $from == */* ]] && from=${from%%/*} || from=""
+    to=${hit#*\"platform/}
+    to=${to%%/*}
+    if [[ $from != "$to" ]]; then
+        echo "room: ${hit%%:#*} includes platform/$to/${from:+ from platform/$from/}" >&2
+        rooms=1
+    fi
+done < <(grep -rnE '^[[:space:]]*#[[:space:]]*include[[:space:]]+"platform/(win32|fake|recording|journal)/' platform \
+    --include='*.h' --include='*.cpp' || true)
+if ((rooms == 0)); then
+    echo "== layers: each platform backend keeps to its room"
+else
+    status=1
+fi
+
 # No circle between files either: a header and its source are one node, and only quoted includes
 # that name a product file count (as the compiler looks: beside the file first, then the root).
 circles=0

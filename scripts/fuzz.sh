@@ -18,7 +18,7 @@ run_target() {
     shift 3
     local binary="$out/$name" corpus="$out/$name-corpus"
     mkdir -p "$corpus"
-    if [[ ! -x "$binary" ]] || [[ -n "$(find "$@" games/*.h platform/*.h engine/*.h -newer "$binary" 2>/dev/null)" ]]; then
+    if [[ ! -x "$binary" ]] || [[ -n "$(find "$@" games/*.h platform/*.h platform/*/*.h engine/*.h -newer "$binary" 2>/dev/null)" ]]; then
         clang++ -std=c++20 -g -O1 -I. -Wall -Wextra -Werror \
             -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=undefined \
             "$@" -o "$binary"
@@ -56,5 +56,5 @@ history_seeds() {
 run_target config_text_fuzz "config text" config_seeds tests/fuzz/config_text_fuzz.cpp games/config_encoding.cpp \
     games/ini_text.cpp games/fortnite_edits.cpp platform/ascii.cpp platform/utf16_text.cpp
 run_target history_fuzz "history and undo rule" history_seeds tests/fuzz/history_fuzz.cpp engine/undo_scope.cpp \
-    platform/journal_record.cpp platform/ascii.cpp platform/change_text.cpp platform/read_back.cpp \
+    platform/journal/journal_record.cpp platform/ascii.cpp platform/change_text.cpp platform/read_back.cpp \
     platform/registry_path.cpp platform/machine.cpp

@@ -11,7 +11,7 @@
 
 #include "engine/undo_scope.h"
 #include "platform/default_machine.h"
-#include "platform/journal_record.h"
+#include "platform/journal/journal_record.h"
 
 #include <algorithm>
 #include <cctype>

@@ -1,7 +1,7 @@
 // The Cleanup path's commands and values on the fake machine: the volume it optimises, the
 // restore point, the Windows pass and telemetry.
 
-#include "platform/fake_machine.h"
+#include "platform/fake/fake_machine.h"
 #include "runs/module_state.h"
 #include "tweaks/cleanup.h"
 

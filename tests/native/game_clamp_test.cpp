@@ -1,7 +1,7 @@
 // The game clamp, the demotion, the runtime holds and the working-set trim on the fake machine.
 
 #include "engine/target_exe.h"
-#include "platform/recording_machine.h"
+#include "platform/recording/recording_machine.h"
 #include "process/game_clamp.h"
 #include "process/holds.h"
 #include "runs/modules.h"

@@ -2,9 +2,9 @@
 // Display adapters and PCI devices on the fake, as Windows lays them out.
 
 #include "gpu/display_adapters.h"
-#include "runs/gpu_setup.h"
 #include "gpu/vendor_record.h"
-#include "platform/fake_machine.h"
+#include "platform/fake/fake_machine.h"
+#include "runs/gpu_setup.h"
 
 #include <initializer_list>
 #include <string>

@@ -10,7 +10,7 @@
 #include "engine/worker_gate.h"
 #include "platform/change_text.h"
 #include "platform/forwarding.h"
-#include "platform/journal_record.h"
+#include "platform/journal/journal_record.h"
 #include "platform/read_back.h"
 #include "platform/run_keys.h"
 #include "runs/deploy.h"

@@ -2,7 +2,7 @@
 // process path it names.
 
 #include "engine/target_exe.h"
-#include "platform/fake_machine.h"
+#include "platform/fake/fake_machine.h"
 #include "process/process_image_path.h"
 #include "tweaks/netcode.h"
 

@@ -1,6 +1,6 @@
 #include "engine/primitives.h"
 #include "platform/files.h"
-#include "platform/recording_machine.h"
+#include "platform/recording/recording_machine.h"
 #include "tests/native/test_support.h"
 #include "tweaks/latency.h"
 

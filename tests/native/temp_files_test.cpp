@@ -1,7 +1,7 @@
 // The file-tree deletion behind "Temp files" and "Browser cache", on the fake file tree.
 
-#include "platform/fake_machine.h"
-#include "platform/recording_machine.h"
+#include "platform/fake/fake_machine.h"
+#include "platform/recording/recording_machine.h"
 #include "tweaks/cleanup.h"
 #include "tweaks/temp_files.h"
 

@@ -3,7 +3,7 @@
 // the way a fresh start leaves it, and a machine that lets a test watch or hold the worker.
 
 #include "engine/run_status.h"
-#include "platform/fake_machine.h"
+#include "platform/fake/fake_machine.h"
 #include "runs/modules.h"
 
 #include <gtest/gtest.h>

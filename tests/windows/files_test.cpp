@@ -4,7 +4,7 @@
 #include "engine/app_data_folder.h"
 #include "folder_acl_win32.h"
 #include "platform/files.h"
-#include "platform/win32_machine.h"
+#include "platform/win32/win32_machine.h"
 #include "tweaks/temp_files.h"
 #include "windows_test_support.h"
 

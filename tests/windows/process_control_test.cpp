@@ -2,7 +2,7 @@
 // under a name of its own is started, clamped, read back and ended.
 
 #include "platform/processes.h"
-#include "platform/win32_machine.h"
+#include "platform/win32/win32_machine.h"
 #include "process/game_clamp.h"
 #include "process/kill.h"
 #include "process/process_image_path.h"

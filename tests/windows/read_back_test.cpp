@@ -1,7 +1,7 @@
 // What the preview reads back from the real machine to tell a change already made: service
 // states, system parameters through their get twins, and registry values written before.
 #include "engine/primitives.h"
-#include "platform/recording_machine.h"
+#include "platform/recording/recording_machine.h"
 #include "tweaks/latency.h"
 #include "windows_test_support.h"
 

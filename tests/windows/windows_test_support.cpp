@@ -1,7 +1,7 @@
 #include "windows_test_support.h"
 
 #include "engine/primitives.h"
-#include "platform/win32_machine.h"
+#include "platform/win32/win32_machine.h"
 
 #include <chrono>
 #include <cstdio>
