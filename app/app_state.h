@@ -21,7 +21,7 @@ struct HistoryCardMarks {
 struct AppState {
     ShellState shell;
     std::unordered_map<ImGuiID, WidgetAnim> widget_anims;
-    std::array<WidgetAnim, 10> nav_anims;
+    std::array<WidgetAnim, kPageCount> nav_anims; // one per page
     WidgetAnim spare_nav_anim; // out-of-range slots animate harmlessly here
     HistoryCardMarks history_card;
 };

@@ -5,57 +5,18 @@
 #include "app/screens.h"
 #include "app/theme.h"
 #include "app/widgets.h"
-#include "engine/path_table.h"
 #include "engine/run_status.h"
 #include "overlays/crosshair.h"
 #include "overlays/hud.h"
-#include "runs/modules.h"
 
 #include <algorithm>
-#include <cstdio>
+#include <array>
 
 namespace tavrine {
 
 using namespace palette;
 
 namespace {
-
-struct NavEntry {
-    PageId page;
-    NavIcon icon;
-};
-
-constexpr NavEntry kTuneNav[] = {{kOverviewPage, kOverviewIcon}, {kGamesPage, kGamesIcon},
-                                 {kLatencyPage, kLatencyIcon},   {kFramesPage, kFramesIcon},
-                                 {kNetcodePage, kNetcodeIcon},   {kCpuPage, kCpuIcon}};
-constexpr NavEntry kStudioNav[] = {
-    {kCleanupPage, kCleanupIcon}, {kDeployPage, kDeployIcon}, {kCrosshairPage, kCrosshairIcon}};
-constexpr NavEntry kSettingsNav{kSettingsPage, kSettingsIcon};
-
-struct PageHeader {
-    const char* kicker; // nullptr: the page draws no header
-    const char* title;  // also its navigation label
-};
-
-// A path page's header comes from the path table; the other pages name their own.
-PageHeader page_header_text(int page) {
-    if (page_has_dock(page)) {
-        const PathFacts& facts = path_facts(page_path(page));
-        return {facts.page_kicker, facts.page_title};
-    }
-    switch (page) {
-    case kDeployPage:
-        return {"Payload", "Deploy"};
-    case kSettingsPage:
-        return {"System", "Settings"};
-    case kCrosshairPage:
-        return {"Overlay", "Crosshair"};
-    case kGamesPage:
-        return {"Titles", "Games"};
-    default:
-        return {nullptr, "Overview"};
-    }
-}
 
 void select_page(ShellState& state, int page) {
     if (page != state.page) {
@@ -65,34 +26,23 @@ void select_page(ShellState& state, int page) {
     }
 }
 
-void nav_list(ShellState& state, const NavEntry* entries, std::size_t count, float width) {
-    for (std::size_t i = 0; i < count; ++i) {
-        const NavEntry& entry = entries[i];
-        if (nav_item(entry.page, page_header_text(entry.page).title, entry.icon, state.page == entry.page,
-                     width)) {
-            select_page(state, entry.page);
+// The group's navigation items, in table order.
+void nav_list(ShellState& state, NavGroup group, float width) {
+    for (const PageInfo& page : page_table()) {
+        if (page.group == group &&
+            nav_item(page.page, page.title, page.icon, state.page == page.page, width)) {
+            select_page(state, page.page);
         }
     }
 }
 
 void page_header(int page) {
-    const PageHeader header = page_header_text(page);
-    if (!header.kicker) {
+    const PageInfo& info = page_info(page);
+    if (!info.kicker) {
         return;
     }
-    char pill[32];
-    const char* pill_text = nullptr;
-    if (page_has_dock(page)) {
-        std::snprintf(pill, sizeof pill, "%d armed", armed_count(page_path(page)));
-        pill_text = pill;
-    } else if (page == kDeployPage) {
-        pill_text = profile_preset_name(profile_preset().load());
-    } else if (page == kCrosshairPage) {
-        pill_text = crosshair_settings().enabled ? "Live" : "Off";
-    } else if (page == kGamesPage) {
-        pill_text = "Quick";
-    }
-    section_header(header.kicker, header.title, pill_text);
+    std::array<char, 32> pill{};
+    section_header(info.kicker, info.title, info.pill ? info.pill(pill, info.path) : nullptr);
 }
 
 } // namespace
@@ -118,17 +68,17 @@ void draw_main_screen(ShellState& state, ImVec2 o) {
     if (ImGui::BeginChild("##side", ImVec2(192, 524), ImGuiChildFlags_None)) {
         const float width = ImGui::GetContentRegionAvail().x;
         nav_section_label("Tune", width);
-        nav_list(state, kTuneNav, std::size(kTuneNav), width);
+        nav_list(state, NavGroup::Tune, width);
         ImGui::Dummy(ImVec2(width, 10 - ImGui::GetStyle().ItemSpacing.y));
         nav_section_label("Studio", width);
-        nav_list(state, kStudioNav, std::size(kStudioNav), width);
+        nav_list(state, NavGroup::Studio, width);
     }
     ImGui::EndChild();
 
     draw_list->AddLine(ImVec2(o.x + 18, o.y + 580), ImVec2(o.x + 194, o.y + 580),
                        color_with_alpha(kWhite, 0.07f * a));
     ImGui::SetCursorScreenPos(ImVec2(o.x + 10, o.y + 586));
-    nav_list(state, &kSettingsNav, 1, 192);
+    nav_list(state, NavGroup::Foot, 192);
 
     if (state.page != state.shown_page) {
         state.shown_page = state.page;

@@ -25,6 +25,7 @@ enum PageId : int {
     kCrosshairPage = 7,
     kCpuPage = 8,
     kGamesPage = 9,
+    kPageCount
 };
 
 // Screen coordinates as the window system reports them (kept free of <windows.h>).

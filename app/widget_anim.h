@@ -13,7 +13,7 @@ struct WidgetAnim {
 };
 
 WidgetAnim& widget_anim(ImGuiID id);
-// Nav items keep theirs per slot (0..9) instead of per item id.
+// Nav items keep theirs per slot (a page number) instead of per item id.
 WidgetAnim& nav_anim(int slot);
 
 // Moves `value` toward `target` with this frame's delta time and marks the shell as animating

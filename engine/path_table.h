@@ -12,20 +12,18 @@ namespace tavrine {
 struct PathFacts {
     PathKind path;
     const char* name;        // the command line's word and the history entry's: "latency"
-    const char* page_kicker; // the line above the path page's title; nullptr: no page of its own
-    const char* page_title;  // the path page's header and navigation label
     const char* run_caption; // the path page's run button
     const char* completion;  // the completion overlay's title after a run of this path
 };
 
 // In PathKind order, so a path indexes its own row.
 inline constexpr PathFacts kPathTable[] = {
-    {PathKind::All, "all", nullptr, nullptr, "Run optimiser", "Optimiser finished"},
-    {PathKind::Latency, "latency", "Input path", "Latency", "Optimise latency", "Latency path applied"},
-    {PathKind::Frames, "frames", "Runtime", "Frames", "Optimise frames", "Frame path applied"},
-    {PathKind::Netcode, "netcode", "Packet path", "Netcode", "Optimise netcode", "Netcode path applied"},
-    {PathKind::Cleanup, "cleanup", "Hygiene", "Cleanup", "Run cleanup", "Cleanup finished"},
-    {PathKind::CpuCull, "cpu", "Scheduler", "CPU", "Cull CPU bloat", "CPU cull finished"},
+    {PathKind::All, "all", "Run optimiser", "Optimiser finished"},
+    {PathKind::Latency, "latency", "Optimise latency", "Latency path applied"},
+    {PathKind::Frames, "frames", "Optimise frames", "Frame path applied"},
+    {PathKind::Netcode, "netcode", "Optimise netcode", "Netcode path applied"},
+    {PathKind::Cleanup, "cleanup", "Run cleanup", "Cleanup finished"},
+    {PathKind::CpuCull, "cpu", "Cull CPU bloat", "CPU cull finished"},
 };
 
 constexpr bool path_table_in_order() {

@@ -4,12 +4,37 @@
 
 #include "app/pages/page_parts.h"
 #include "app/shell_state.h"
+#include "app/widgets.h"
 #include "runs/modules.h"
 
+#include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 
 namespace tavrine {
+
+// The navigation column's groups, top to bottom: "Tune", "Studio", and the item at its foot.
+enum class NavGroup : std::uint8_t { Tune, Studio, Foot };
+
+// One page: its header, its navigation item, its dock and what draws it. A new page is a row in
+// the table in pages.cpp, a PageId and its draw function.
+struct PageInfo {
+    PageId page;
+    const char* kicker; // the line above the title; nullptr: the page draws no header
+    const char* title;  // the header's title and the navigation label
+    NavIcon icon;
+    NavGroup group;
+    PathKind path;                   // the path its dock runs; All: no dock
+    void (*draw)(ShellState& state); // the content below the header
+    // The header's pill text, written into `scratch` when it is built; null: no pill.
+    const char* (*pill)(std::span<char> scratch, PathKind path);
+};
+
+// Every page in navigation order.
+std::span<const PageInfo> page_table();
+// By page number; an unknown number gets a page with no header that draws nothing.
+const PageInfo& page_info(int page);
 
 // The path a page stands for; All for pages without a dock.
 PathKind page_path(int page);
