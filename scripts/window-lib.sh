@@ -198,8 +198,11 @@ window_seed_gpu_record() {
 
 # window_launch [SETTLE]: the start every window check shares. Seeds the gpu record (a
 # first-launch screen would otherwise stand in for the main screen), starts the program, waits
-# for its window and sets wx wy ww wh to its geometry, then waits SETTLE seconds (3: the splash
-# and the main screen's fade-in). Ends the check when no window comes.
+# for its window and sets wx wy ww wh to its geometry. Unless SETTLE is 0 (a check that watches
+# the splash itself), it then waits for the main screen: the splash lasts 1.42 s of frame time,
+# not of wall time, so under a full CPU it can outlast any fixed sleep and swallow the first
+# click. Then SETTLE seconds more (3: the main screen's fade-in). Ends the check when no window
+# comes, or no main screen within 60 s.
 window_launch() {
     window_seed_gpu_record || exit 1
     window_start
@@ -210,6 +213,12 @@ window_launch() {
         exit 1
     }
     read -r wx wy ww wh <<<"$geometry"
+    if [[ "${1:-3}" != 0 ]] && ! wait_for_text 120 Overview "$work/launch.png" $((wx + 236)) $((wy + 24)) 400 46 sleep 0.5; then
+        echo "  FAIL  no main screen within 60 s of the window; last read: [$text]"
+        cp "$work/launch.png" "$TAVRINE_ARTIFACTS/launch-no-main-screen.png" 2>/dev/null || true
+        window_stop
+        exit 1
+    fi
     sleep "${1:-3}"
 }
 
