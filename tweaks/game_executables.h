@@ -6,8 +6,8 @@ namespace tavrine {
 
 // The game executables whose priority overrides "Audio stability" clears, in this order. Not the
 // title catalogue's executables (games/title_catalogue.cpp): that list is what each title's
-// deploy targets, this one what the routine clears, and they are kept apart as stated because
-// they differ: ModernWarfare.exe is only here, Minecraft's javaw.exe only there. The spellings
+// deploy targets, this one what the routine clears. They are kept apart because they
+// differ: ModernWarfare.exe is only here, Minecraft's javaw.exe only there. The spellings
 // differ in case too, which is harmless: registry key names ignore case.
 inline constexpr std::array<const char*, 22> kGameExecutables{
     "FortniteClient-Win64-Shipping.exe",
