@@ -55,6 +55,6 @@ history_seeds() {
 
 run_target config_text_fuzz "config text" config_seeds tests/fuzz/config_text_fuzz.cpp games/config_encoding.cpp \
     games/ini_text.cpp games/fortnite_edits.cpp platform/ascii.cpp platform/utf16_text.cpp
-run_target history_fuzz "history and undo rule" history_seeds tests/fuzz/history_fuzz.cpp engine/undo_scope.cpp \
+run_target history_fuzz "history and undo rule" history_seeds tests/fuzz/history_fuzz.cpp engine/undo_scope.cpp engine/engine_state.cpp \
     platform/journal/journal_record.cpp platform/ascii.cpp platform/change_text.cpp platform/read_back.cpp \
     platform/registry_path.cpp platform/machine.cpp
