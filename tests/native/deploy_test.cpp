@@ -1,5 +1,7 @@
 // Title presets, the seven-stage deploy and the compatibility layers on the fake machine.
 
+#include "cli/cli.h"
+#include "cli/cli_exit_codes.h"
 #include "engine/history.h"
 #include "engine/target_exe.h"
 #include "engine/worker_gate.h"
@@ -15,6 +17,7 @@
 #include <algorithm>
 #include <array>
 #include <chrono>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -221,15 +224,17 @@ TEST_F(Deploy, cleanup_modules_armed_by_hand_are_never_applied) {
     EXPECT_EQ(stage_of("Remove-AppxPackage"), 0);
 }
 
-// A quit during a deploy lets the stage under way finish, starts no other, shows no result, and
-// the deploy's history says where it stopped.
+// A quit during a deploy (Ctrl+C at the command line) lets the stage under way finish, starts no
+// other, shows no result, and the deploy's history and exit code say where it stopped.
 TEST_F(Deploy, a_quit_mid_deploy_stops_after_the_stage_under_way_and_the_history_says_so) {
     set_history_enabled(true);
     test::ObservedMachine observed(fake, [](const char*) { request_worker_stop(); });
     {
         const ScopedMachine scope(observed);
-        ASSERT_TRUE(start_deploy(kCounterStrike));
-        ASSERT_TRUE(join_worker(std::chrono::seconds(30)));
+        std::ostringstream out;
+        std::ostringstream err;
+        EXPECT_EQ(run_cli({"apply", "deploy", std::to_string(kCounterStrike)}, out, err), kCliInterrupted);
+        EXPECT_NE(out.str().find("Stopped after stage 1 of 7"), std::string::npos) << out.str();
     }
     set_history_enabled(false);
     EXPECT_EQ(run_status().completed_steps.load(), 1);

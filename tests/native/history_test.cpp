@@ -2,6 +2,7 @@
 // of the change, and an undo puts exactly the user's own state back.
 
 #include "cli/cli.h"
+#include "cli/cli_exit_codes.h"
 #include "engine/history.h"
 #include "engine/history_board.h"
 #include "engine/history_undo.h"
@@ -777,6 +778,15 @@ TEST_F(History, the_console_lists_runs_previews_an_undo_and_makes_it) {
     EXPECT_NE(plan.str().find("cannot be undone: RUN powercfg"), std::string::npos);
     EXPECT_EQ(fake.registry().text("HKCU\\Control Panel\\Mouse", "MouseSpeed"), "0");
 
+    {
+        // Ctrl+C during the undo: it stops after the record under way and says so.
+        test::ObservedMachine observed(fake, [](const char*) { request_worker_stop(); });
+        const ScopedMachine scope(observed);
+        std::ostringstream stopped;
+        EXPECT_EQ(run_cli({"apply", "undo"}, stopped, err), kCliInterrupted);
+        EXPECT_NE(stopped.str().find("(undo again for the rest): 1 change restored"), std::string::npos)
+            << stopped.str();
+    }
     std::ostringstream applied;
     ASSERT_EQ(run_cli({"apply", "undo"}, applied, err), 0) << err.str();
     EXPECT_NE(applied.str().find("changes restored · 0 changed since, left alone · "), std::string::npos)
