@@ -3,7 +3,7 @@
 #include "cli/cli.h"
 #include "cli/cli_deploy.h"
 #include "runs/deploy.h"
-#include "tests/native/test_support.h"
+#include "tests/native/cli_test_support.h"
 
 #include <gtest/gtest.h>
 
@@ -17,18 +17,7 @@ namespace {
 constexpr const char* kClient =
     "C:\\Users\\Player\\AppData\\Local\\FortniteGame\\Saved\\Config\\WindowsClient";
 
-class TitleCli : public test::EngineTest {
-protected:
-    int run(const std::vector<std::string>& args) {
-        out.str("");
-        err.str("");
-        return run_cli(args, out, err);
-    }
-    bool printed(std::string_view text) const { return out.str().find(text) != std::string::npos; }
-
-    std::ostringstream out;
-    std::ostringstream err;
-};
+using TitleCli = test::CliTest;
 
 TEST_F(TitleCli, a_title_is_its_name_in_any_case_or_its_index) {
     EXPECT_EQ(parse_title("fortnite"), 2);

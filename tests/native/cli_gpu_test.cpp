@@ -1,8 +1,8 @@
 // `tavrine-cli plan gpu` and `apply gpu` on the fake machine.
 
 #include "cli/cli.h"
+#include "tests/native/cli_test_support.h"
 #include "tests/native/gpu_test_support.h"
-#include "tests/native/test_support.h"
 
 #include <gtest/gtest.h>
 
@@ -15,24 +15,15 @@ namespace {
 
 using test::add_adapter;
 
-class CliGpu : public test::EngineTest {
+class CliGpu : public test::CliTest {
 protected:
     CliGpu() {
         nvidia = add_adapter(fake, "0000", "NVIDIA GeForce RTX 4070");
         intel = add_adapter(fake, "0001", "Intel(R) UHD Graphics 770");
     }
 
-    int run(const std::vector<std::string>& args) {
-        out.str("");
-        err.str("");
-        return run_cli(args, out, err);
-    }
-    bool printed(const std::string& text) const { return out.str().find(text) != std::string::npos; }
-
     std::string nvidia;
     std::string intel;
-    std::ostringstream out;
-    std::ostringstream err;
 };
 
 TEST_F(CliGpu, plan_with_nothing_remembered_shows_every_vendor_present_and_changes_nothing) {

@@ -2,7 +2,7 @@
 #include "engine/run_status.h"
 #include "engine/target_exe.h"
 #include "runs/pipeline.h"
-#include "tests/native/test_support.h"
+#include "tests/native/cli_test_support.h"
 
 #include <gtest/gtest.h>
 
@@ -13,13 +13,8 @@
 namespace tavrine {
 namespace {
 
-class Cli : public test::EngineTest {
+class Cli : public test::CliTest {
 protected:
-    int run(const std::vector<std::string>& args) {
-        out.str("");
-        err.str("");
-        return run_cli(args, out, err);
-    }
     std::vector<std::string> out_lines() const {
         std::vector<std::string> lines;
         std::istringstream stream(out.str());
@@ -65,9 +60,6 @@ protected:
         }
         return false;
     }
-
-    std::ostringstream out;
-    std::ostringstream err;
 };
 
 // [SECTION] plan

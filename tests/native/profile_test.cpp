@@ -5,7 +5,7 @@
 #include "gpu/vendor_record.h"
 #include "overlays/hud.h"
 #include "runs/profile.h"
-#include "tests/native/test_support.h"
+#include "tests/native/cli_test_support.h"
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
@@ -20,16 +20,7 @@ namespace {
 constexpr const char* kFile = "C:\\Users\\Player\\room.tavrine.json";
 constexpr const char* kToasts = "HKCU\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\PushNotifications";
 
-class Profiles : public test::EngineTest {
-protected:
-    int run(const std::vector<std::string>& args) {
-        out.str("");
-        err.str("");
-        return run_cli(args, out, err);
-    }
-    std::ostringstream out;
-    std::ostringstream err;
-};
+using Profiles = test::CliTest;
 
 // [SECTION] round trip
 
