@@ -111,8 +111,10 @@ window_stop() {
     _window_pid=""
 }
 
-# shot FILE: a screenshot of the whole display.
+# shot FILE: a screenshot of the whole display. The old file goes first: a failed capture must
+# leave nothing to read, never an earlier run's picture.
 shot() {
+    rm -f "$1"
     import -display "$DISPLAY" -window root "$1" 2>/dev/null
 }
 
@@ -120,6 +122,7 @@ shot() {
 # the window draws light text on dark, tesseract reads dark on light best). PSM 7 reads the
 # crop as one line. Uses $work for its scratch image.
 ocr() {
+    rm -f "$work/ocr.png"
     convert "$1" -crop "$4x$5+$2+$3" +repage -resize 300% -colorspace Gray -negate "$work/ocr.png"
     tesseract "$work/ocr.png" stdout --psm "${6:-3}" 2>/dev/null | tr -s '\n' ' '
 }

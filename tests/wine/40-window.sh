@@ -45,7 +45,7 @@ for i in $(seq -w 1 30); do
     sleep 0.05
 done
 sleep 3
-import -display "$DISPLAY" -window root "$TAVRINE_ARTIFACTS/window-main.png"
+shot "$TAVRINE_ARTIFACTS/window-main.png"
 
 # Splash: the progress bar holds the accent (176, 154, 236) and the side panel is not drawn yet.
 splash_found=""

@@ -57,13 +57,9 @@ win_reg add "$device" /v HardwareID /t REG_MULTI_SZ /d 'PCI\VEN_10DE&DEV_2786&SU
 win_reg add "$device" /v CompatibleIDs /t REG_MULTI_SZ /d 'PCI\VEN_10DE&DEV_2786&REV_A1\0PCI\VEN_10DE&CC_030000\0PCI\CC_0300' /f >/dev/null
 win_reg add "$device\\Device Parameters" /f >/dev/null
 
-# ocr FILE X Y W H: the text in that part of the screenshot (enlarged, inverted: light on dark).
-ocr() {
-    convert "$1" -crop "$4x$5+$2+$3" +repage -resize 300% -colorspace Gray -negate "$work/ocr.png"
-    tesseract "$work/ocr.png" stdout --psm 3 2>/dev/null | tr -s '\n' ' '
-}
 # word_at FILE X Y W H WORD: prints the screen centre "x y" of the first WORD read there.
 word_at() {
+    rm -f "$work/ocr.png"
     convert "$1" -crop "$4x$5+$2+$3" +repage -resize 300% -colorspace Gray -negate "$work/ocr.png"
     tesseract "$work/ocr.png" stdout --psm 3 tsv 2>/dev/null |
         awk -F'\t' -v word="$6" -v x0="$2" -v y0="$3" \

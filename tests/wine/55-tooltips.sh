@@ -18,13 +18,6 @@ win_reg add "$toast_settings" /v NOC_GLOBAL_SETTING_ALLOW_NOTIFICATION_SOUND /t 
 win_reg add 'HKLM\SOFTWARE\Policies\Microsoft\Windows\Explorer' /v DisableNotificationCenter /t REG_DWORD \
     /d 1 /f >/dev/null
 
-# ocr FILE X Y W H: the text inside that part of the screenshot, enlarged and inverted (light
-# text on dark reads best the other way round), read as one block.
-ocr() {
-    convert "$1" -crop "$4x$5+$2+$3" +repage -resize 300% -colorspace Gray -negate "$work/ocr.png"
-    tesseract "$work/ocr.png" stdout --psm 6 2>/dev/null | tr -s '\n' ' '
-}
-
 window_launch
 
 # Latency (nav item at y 200); "Toasts off" is the sixth row: third line, right column (rows 62
@@ -35,9 +28,9 @@ for _ in 1 2 3 4 5 6 7 8; do
     pointer_to $((wx + 1210)) $((wy + 690)) # off the row, so the tooltip is drawn anew
     pointer_to $((wx + 962)) $((wy + 233))
     sleep 1.2 # the tooltip's delay, and the states read in the background
-    import -display "$DISPLAY" -window root "$work/tooltip.png" 2>/dev/null
+    shot "$work/tooltip.png"
     # The tooltip opens below and right of the pointer, kept inside the window.
-    text="$(ocr "$work/tooltip.png" $((wx + 975)) $((wy + 236)) 245 56)"
+    text="$(ocr "$work/tooltip.png" $((wx + 975)) $((wy + 236)) 245 56 6)"
     [[ "$text" == *"of 4 values still to change"* ]] && break
 done
 cp "$work/tooltip.png" "$TAVRINE_ARTIFACTS/tooltip-toasts.png"
