@@ -104,8 +104,14 @@ window_wait_gone() {
     return 1
 }
 
+# window_stop: ends the program by force. The program itself first: killing only the subshell
+# would leave Wine's process (and its window) running into the next checks.
 window_stop() {
     [[ -n "$_window_pid" ]] || return 0
+    local program
+    if program="$(window_process_pid)"; then
+        kill "$program" 2>/dev/null || true
+    fi
     kill "$_window_pid" 2>/dev/null || true
     wait "$_window_pid" 2>/dev/null || true
     _window_pid=""
@@ -284,15 +290,24 @@ window_key_until() {
     window_wait_until "$seconds" "$@"
 }
 
-# window_quit: Delete with the window in front; the window must go within 20 s (a loaded
-# machine renders slowly under Wine's software Direct3D). Counts a failure otherwise and ends
-# the process by force.
+# window_quit: Delete with the window in front; the program must end within 20 s (a loaded
+# machine renders slowly under Wine's software Direct3D) with exit code 0. Counts a failure
+# otherwise (also when it had ended before the key) and ends the process by force.
 window_quit() {
+    if [[ -s "$_window_code_file" ]]; then
+        echo "  FAIL  the program had already ended before Delete (exit code $(cat "$_window_code_file"))"
+        _tw_failures=$((_tw_failures + 1))
+        return 0
+    fi
     window_key Delete || true
-    if ! window_wait_exit 20 >/dev/null; then
+    local code
+    if ! code="$(window_wait_exit 20)"; then
         echo "  FAIL  the program was still running 20 s after Delete"
         _tw_failures=$((_tw_failures + 1))
         window_stop
+    elif [[ "$code" != 0 ]]; then
+        echo "  FAIL  the program ended with exit code $code after Delete"
+        _tw_failures=$((_tw_failures + 1))
     fi
 }
 

@@ -371,8 +371,8 @@ expect_eq() { # NAME EXPECTED ACTUAL
         _tw_failures=$((_tw_failures + 1))
     fi
 }
-expect_contains() { # NAME NEEDLE HAYSTACK
-    if [[ "$3" == *"$2"* ]]; then
+expect_contains() { # NAME NEEDLE HAYSTACK (an empty needle is a failure: it would match anything)
+    if [[ -n "$2" && "$3" == *"$2"* ]]; then
         echo "  ok    $1"
     else
         echo "  FAIL  $1: [$2] not found in:"

@@ -32,6 +32,7 @@ if [[ "${TAVRINE_SEALED:-}" == 1 ]]; then
     unix() { printf '%s%s' '\\?\unix' "${1//\//\\}"; }
     host_probe="$TAVRINE_ROOT/build/.unix-probe"
     inside_probe="$TAVRINE_WINE_ROOT/tmp/unix-probe"
+    rm -f "$inside_probe" # an interrupted run may have left it: the probe must write it now
     if win_run tavrine-test-sleeper.exe 0 "$(unix "$inside_probe")" && [[ -f "$inside_probe" ]]; then
         inside=written
     else
@@ -47,7 +48,7 @@ if [[ "${TAVRINE_SEALED:-}" == 1 ]]; then
     expect_eq "a unix path into the host's tree is refused" refused "$host"
     rm -f "$inside_probe"
 else
-    echo "  note  not in a private mount namespace (not root?): the host is guarded by permissions only"
+    echo "  SKIP  not in a private mount namespace (not root?): the host is guarded by permissions only"
 fi
 
 wine_test_done

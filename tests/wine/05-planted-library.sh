@@ -29,7 +29,10 @@ expect_contains "the plan is printed" "latency" "$out"
 set +e
 (cd "$planted" && WINEDLLOVERRIDES="$overrides" WINE_D3D_CONFIG="renderer=no3d" timeout -k 5 60 \
     wine 'C:\tavrine\planted-beside\TavrineOptimiser.exe' >/dev/null 2>&1)
+window_code=$?
 set -e
+# 1 is its answer to no graphics device: it ran that far, so an empty marker means something.
+expect_eq "the window without a graphics device exits 1" 1 "$window_code"
 loaded=""
 [[ -f "$marker" ]] && loaded="$(tr -d '\r' <"$marker")"
 expect_eq "no planted library was loaded" "" "$loaded"

@@ -18,9 +18,14 @@ start_idle() {
         >/dev/null 2>&1) &
     started+=($!)
 }
-# Host-side check: is a process of that Windows image name alive? (read only)
+# Host-side check: is a process of that Windows image name alive in this prefix? (read only;
+# other prefixes' checks may run copies of the same programs at the same time)
 alive() {
-    pgrep -f "cull-scratch\\\\$1" >/dev/null
+    local pid
+    for pid in $(pgrep -f "cull-scratch\\\\$1"); do
+        grep -qzxF "WINEPREFIX=$WINEPREFIX" "/proc/$pid/environ" 2>/dev/null && return 0
+    done
+    return 1
 }
 finish() {
     local pid

@@ -135,6 +135,9 @@ steered="$(win_run tavrine-cli.exe apply cleanup)"
 steered_code=$?
 set -e
 rm -f "$TAVRINE_BIN/cmd.exe"
+# The control: a new process does see the hostile TEMP, so the checks below test something.
+temp_seen="$(win_cmd echo %TEMP%)"
+expect_eq "a new process sees TEMP=C:\ProgramData" 'C:\ProgramData' "${temp_seen%%[[:space:]]}"
 expect_eq "apply cleanup with TEMP=C:\ProgramData exits 0" 0 "$steered_code"
 expect_eq "ProgramData is not emptied" keep "$(cat "$program_data/licence.dat" 2>/dev/null)"
 expect_eq "the cmd.exe planted in the current folder never ran" gone "$(gone "$planted_marker")"

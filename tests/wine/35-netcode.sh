@@ -27,22 +27,24 @@ trap finish EXIT
 
 cp "$TAVRINE_BIN/tavrine-test-sleeper.exe" "$scratch/$game"
 (cd "$TAVRINE_BIN" && exec wine "C:\\tavrine\\netcode-scratch\\$game" 120000 "C:\\tavrine\\netcode-scratch\\$game.marker" \
+    "C:\\tavrine\\netcode-scratch\\$game.started" \
     >/dev/null 2>&1) &
 game_pid=$!
 win_reg add "$made_interface" /f >/dev/null
 win_reg delete "$made_interface" /v TcpAckFrequency /f >/dev/null 2>&1 || true
 
-# The plan is run until it sees the game with its path: the host process shows up before
-# Windows can read its image, and a loaded machine can take a while.
-full_path="-AppPathNameMatchCondition 'C:\\tavrine\\netcode-scratch\\$game'"
-for _ in $(seq 20); do
-    set +e
-    plan="$(win_run tavrine-cli.exe plan netcode --arm "Prioritize exe" --target TAVRINE-GAME.EXE)"
-    plan_code=$?
-    set -e
-    [[ "$plan" == *"$full_path"* ]] && break
+# The game is up once the sleeper has written its started file: a readiness wait (a loaded machine
+# can take a while to start it), then one plan.
+for _ in $(seq 120); do
+    [[ -e "$scratch/$game.started" ]] && break
     sleep 0.5
 done
+[[ -e "$scratch/$game.started" ]] || { echo "  FAIL  the game did not start within 60 s"; exit 1; }
+full_path="-AppPathNameMatchCondition 'C:\\tavrine\\netcode-scratch\\$game'"
+set +e
+plan="$(win_run tavrine-cli.exe plan netcode --arm "Prioritize exe" --target TAVRINE-GAME.EXE)"
+plan_code=$?
+set -e
 expect_eq "plan netcode exits 0" 0 "$plan_code"
 expect_contains "the QoS policy names the game's full path" "$full_path" "$plan"
 expect_contains "the game is clamped" "$game above normal" "$plan"

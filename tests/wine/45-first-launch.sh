@@ -154,7 +154,11 @@ expect_eq "gpu_first.cfg" "1|1|NVIDIA GeForce RTX 4070" "$(tr -d '\r' <"$record"
 
 (cd "$TAVRINE_BIN" && wine taskkill /im TavrineOptimiser.exe >/dev/null 2>&1) || true
 window_wait_exit 15 >/dev/null || window_stop
-window_wait_gone 10 || true
+# The second start must not find the first window still up.
+window_wait_gone 10 || {
+    echo "  FAIL  the first window was still there 10 s after the program was ended"
+    exit 1
+}
 
 # The second start: the record is there, so the splash hands over to the main screen.
 window_start

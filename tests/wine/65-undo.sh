@@ -14,6 +14,11 @@ win_reg add "$mouse" /v MouseSpeed /t REG_SZ /d 1 /f >/dev/null
 win_reg add "$priority" /v Win32PrioritySeparation /t REG_DWORD /d 0x26 /f >/dev/null
 win_reg export 'HKCU\Control Panel' "$before" /y >/dev/null
 
+# History lives in ProgramData, where only administrators can write, not in the user's profile.
+# Earlier checks leave runs of their own there: this run's entry is the one that is new.
+history_dir="$WINEPREFIX/drive_c/ProgramData/Tavrine/history"
+entries_before="$(ls "$history_dir" 2>/dev/null || true)"
+
 set +e
 applied="$(win_run tavrine-cli.exe apply latency)"
 apply_code=$?
@@ -23,9 +28,7 @@ expect_eq "the run set MouseSpeed" "REG_SZ 0" "$(win_reg_value "$mouse" MouseSpe
 expect_eq "the run set Win32PrioritySeparation" "REG_DWORD 0x2" \
     "$(win_reg_value "$priority" Win32PrioritySeparation)"
 
-# History lives in ProgramData, where only administrators can write, not in the user's profile.
-history_dir="$WINEPREFIX/drive_c/ProgramData/Tavrine/history"
-entry="$(find "$history_dir" -maxdepth 1 -name '*-latency.txt' -printf '%f\n' 2>/dev/null | sort | tail -n1)"
+entry="$(comm -13 <(echo "$entries_before") <(ls "$history_dir" 2>/dev/null) | grep -- '-latency\.txt$' || true)"
 expect_contains "the run's history is in C:\\ProgramData\\Tavrine\\history" "-latency.txt" "$entry"
 
 # A forged entry (a service's ImagePath and a start of that service) dropped beside the genuine
@@ -61,15 +64,16 @@ history="$(win_run tavrine-cli.exe history)"
 undone="$(win_run tavrine-cli.exe apply undo)"
 undo_code=$?
 set -e
-expect_contains "history lists the Latency run" "latency" "$history"
+expect_contains "history lists the Latency run" "${entry%.txt}" "$history"
 expect_eq "apply undo exits 0" 0 "$undo_code"
+expect_contains "apply undo takes back this run" "Undid ${entry%.txt}:" "$undone"
 expect_contains "undo reports what it restored" "changes restored" "$undone"
 expect_eq "MouseSpeed is back" "REG_SZ 1" "$(win_reg_value "$mouse" MouseSpeed)"
 expect_eq "Win32PrioritySeparation is back" "REG_DWORD 0x26" \
     "$(win_reg_value "$priority" Win32PrioritySeparation)"
 # Wine keeps the mouse speed its own way (see 10-cli-latency.sh), so that one record may be left
 # as "changed since": the run then reads "partly undone (67 of 68)".
-latency_line="$(win_run tavrine-cli.exe history | grep -- '-latency ' || true)"
+latency_line="$(win_run tavrine-cli.exe history | grep -F -- "${entry%.txt} " || true)"
 counted="$latency_line"
 if [[ "$latency_line" =~ (undone|partly\ undone\ \([0-9]+\ of\ [0-9]+\))\ by\ [0-9-]+-undo ]]; then
     counted=yes

@@ -73,7 +73,7 @@ fi
 # [2] F8 while minimised --------------------------------------------------------------------
 xdotool key F8
 if ! window_wait_until 3 cfg_enabled_is 1; then
-    echo "  note  F8 from X did not reach the minimised program (nothing of it has the X focus): pressing it with SendInput"
+    echo "  RETRY  F8 from X did not reach the minimised program (nothing of it has the X focus): pressing it with SendInput"
     win_run tavrine-test-window.exe key 0x77 >/dev/null 2>&1 || true
 fi
 if window_wait_until 10 overlay_shown; then
