@@ -16,7 +16,6 @@
 
 #include <algorithm>
 #include <array>
-#include <chrono>
 #include <sstream>
 #include <string>
 #include <vector>
