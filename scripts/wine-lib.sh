@@ -323,10 +323,38 @@ win_cmd() {
     return "${PIPESTATUS[0]}"
 }
 
-# win_reg ARGS...: the prefix's reg.exe (add, delete, query, ...).
+# Where a helper reports a retry: the script's own output (its log under test-wine.sh), whatever
+# the caller has redirected.
+exec {_tw_report_fd}>&2
+
+# win_reg ARGS...: the prefix's reg.exe (add, delete, query, ...). reg.exe always answers, with
+# exit code 0 or 1: the key, or "reg: ...". Neither means Wine never ran it (a
+# start that failed on a loaded machine, an external cause): it is run once more, and that is
+# counted as a retry. What reg.exe itself answered is never retried.
 win_reg() {
-    (cd "$TAVRINE_BIN" && exec wine reg "$@" 2>/dev/null) | tr -d '\r'
+    local said out code=0
+    said="$(mktemp -p "$TAVRINE_WINE_ROOT" reg-said.XXXXXX)"
+    out="$(_tw_reg_once "$said" "$@")" || code=$?
+    if ! _tw_reg_answered "$code" "$out" "$said"; then
+        echo "  RETRY  reg $1: Wine did not run reg.exe (exit code $code: $(tr -d '\r' <"$said" | head -c 200 | tr '\n' ' '))" >&"$_tw_report_fd"
+        code=0
+        out="$(_tw_reg_once "$said" "$@")" || code=$?
+    fi
+    rm -f "$said"
+    [[ -z "$out" ]] || printf '%s\n' "$out"
+    return "$code"
+}
+
+_tw_reg_once() { # SAID_FILE ARGS...
+    local said=$1
+    shift
+    (cd "$TAVRINE_BIN" && exec wine reg "$@" 2>"$said") | tr -d '\r'
     return "${PIPESTATUS[0]}"
+}
+
+_tw_reg_answered() { # CODE OUTPUT SAID_FILE
+    (($1 == 0 || $1 == 1)) || return 1
+    [[ "$2" == *HKEY_* || "$2" == *"reg: "* ]] || grep -q 'reg: ' "$3"
 }
 
 # win_reg_query KEY [VALUE]: reg query KEY [/v VALUE].
@@ -342,9 +370,15 @@ win_reg_query() {
 win_reg_value() {
     local out
     out="$(win_reg_query "$1" "$2")" || return 1
+    reg_value_in "$out" "$2"
+}
+
+# reg_value_in QUERY_OUTPUT VALUE: "TYPE DATA" of the value of that exact name in what reg query
+# printed ("    NAME    TYPE    DATA"; one query of a key reads all its values); fails when absent.
+reg_value_in() {
     awk -v name="$2" '
         { line = $0; sub(/^[ \t]+/, "", line) }
-        index(line, name) == 1 {
+        index(line, name "    REG_") == 1 {
             rest = substr(line, length(name) + 1)
             n = split(rest, f, /[ \t]+/)
             type = ""; data = ""
@@ -357,7 +391,7 @@ win_reg_value() {
             found = 1
             exit
         }
-        END { exit found ? 0 : 1 }' <<<"$out"
+        END { exit found ? 0 : 1 }' <<<"$1"
 }
 
 # Small assertions for tests/wine/*.sh: each prints one line; wine_test_done exits non-zero
