@@ -124,12 +124,18 @@ shot() {
     import -display "$DISPLAY" -window root "$1" 2>/dev/null
 }
 
-# ocr FILE X Y W H [PSM]: the text inside that part of the screenshot (enlarged and inverted:
-# the window draws light text on dark, tesseract reads dark on light best). PSM 7 reads the
-# crop as one line. Uses $work for its scratch image.
-ocr() {
+# crop_for_ocr FILE X Y W H SCALE: that part of the screenshot in $work/ocr.png, enlarged SCALE
+# times and inverted (the window draws light text on dark, tesseract reads dark on light best).
+# The old crop goes first: a failed crop leaves nothing to read.
+crop_for_ocr() {
     rm -f "$work/ocr.png"
-    convert "$1" -crop "$4x$5+$2+$3" +repage -resize 300% -colorspace Gray -negate "$work/ocr.png"
+    convert "$1" -crop "$4x$5+$2+$3" +repage -resize "$(($6 * 100))%" -colorspace Gray -negate "$work/ocr.png"
+}
+
+# ocr FILE X Y W H [PSM]: the text inside that part of the screenshot, enlarged three times. PSM 7
+# reads the crop as one line.
+ocr() {
+    crop_for_ocr "$1" "$2" "$3" "$4" "$5" 3
     tesseract "$work/ocr.png" stdout --psm "${6:-3}" 2>/dev/null | tr -s '\n' ' '
 }
 
@@ -271,23 +277,13 @@ window_type() {
     _window_send_keys focus text "$1"
 }
 
-# window_wait_until SECONDS COMMAND...: retries COMMAND every 0.2 s until it succeeds.
-window_wait_until() {
-    local deadline=$((SECONDS + $1))
-    shift
-    until "$@"; do
-        ((SECONDS < deadline)) || return 1
-        sleep 0.2
-    done
-}
-
 # window_key_until KEY SECONDS COMMAND...: presses KEY once and waits for COMMAND, the key's
 # visible effect. A key that does not act is a failure of the program, never pressed again.
 window_key_until() {
     local key=$1 seconds=$2
     shift 2
     window_key "$key" || return 1
-    window_wait_until "$seconds" "$@"
+    wait_until "$seconds" "$@"
 }
 
 # window_quit: Delete with the window in front; the program must end within 20 s (a loaded

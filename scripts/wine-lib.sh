@@ -394,6 +394,18 @@ reg_value_in() {
         END { exit found ? 0 : 1 }' <<<"$1"
 }
 
+# wait_until SECONDS COMMAND...: runs COMMAND every 0.2 s until it succeeds, and fails once
+# SECONDS have passed without. A wait for readiness (a process started, a window drawn, a file
+# written), never a second try at a check.
+wait_until() {
+    local deadline=$(($(date +%s%N) + $1 * 1000000000))
+    shift
+    until "$@"; do
+        (($(date +%s%N) < deadline)) || return 1
+        sleep 0.2
+    done
+}
+
 # Small assertions for tests/wine/*.sh: each prints one line; wine_test_done exits non-zero
 # when any failed.
 _tw_failures=0

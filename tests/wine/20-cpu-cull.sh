@@ -41,11 +41,9 @@ trap finish EXIT
 start_idle widgets.exe
 start_idle spotify.exe
 start_idle discord.exe
-for _ in $(seq 100); do
-    alive widgets.exe && alive spotify.exe && alive discord.exe && break
-    sleep 0.1
-done
-expect_eq "the three idle processes run" "yes" "$(alive widgets.exe && alive spotify.exe && alive discord.exe && echo yes || echo no)"
+three_alive() { alive widgets.exe && alive spotify.exe && alive discord.exe; }
+wait_until 10 three_alive || true
+expect_eq "the three idle processes run" "yes" "$(three_alive && echo yes || echo no)"
 
 set +e
 plan="$(win_run tavrine-cli.exe plan cpu)"
@@ -63,10 +61,8 @@ apply_code=$?
 set -e
 expect_eq "apply cpu exits 0" 0 "$apply_code"
 expect_contains "apply prints the completion text" "CPU cull finished" "$applied"
-for _ in $(seq 50); do
-    alive widgets.exe || alive spotify.exe || break
-    sleep 0.1
-done
+culled_gone() { ! alive widgets.exe && ! alive spotify.exe; }
+wait_until 5 culled_gone || true
 expect_eq "widgets.exe is gone" "gone" "$(alive widgets.exe && echo running || echo gone)"
 expect_eq "spotify.exe is gone" "gone" "$(alive spotify.exe && echo running || echo gone)"
 expect_eq "discord.exe still runs" "running" "$(alive discord.exe && echo running || echo gone)"

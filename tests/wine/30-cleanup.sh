@@ -36,14 +36,12 @@ env_key='HKCU\Environment'
 saved_temp=""
 saved_tmp=""
 
+holder_gone() { ! kill -0 "$hold_pid" 2>/dev/null; }
 finish() {
     touch "$check/held.dat.release" 2>/dev/null || true
     if [[ -n "$hold_pid" ]]; then
         # The holder lets go within 50 ms of the release file; never wait on it for long.
-        for _ in $(seq 100); do
-            kill -0 "$hold_pid" 2>/dev/null || break
-            sleep 0.1
-        done
+        wait_until 10 holder_gone || true
         kill "$hold_pid" 2>/dev/null || true
         wait "$hold_pid" 2>/dev/null || true
     fi
@@ -73,10 +71,7 @@ expect_contains "readonly.txt is read-only" "R" "$(win_cmd attrib "$check_win\\r
 (cd "$TAVRINE_BIN" && exec wine "C:\\tavrine\\tavrine-test-hold-file.exe" "$check_win\\held.dat" 300 \
     >/dev/null 2>&1) &
 hold_pid=$!
-for _ in $(seq 100); do
-    [[ -s "$check/held.dat" ]] && break
-    sleep 0.1
-done
+wait_until 10 test -s "$check/held.dat" || true
 expect_eq "held.dat is held open" "held" "$(cat "$check/held.dat" 2>/dev/null)"
 
 # Wine has to show the link as a reparse point, or the check below would prove nothing; and no

@@ -35,11 +35,7 @@ win_reg delete "$made_interface" /v TcpAckFrequency /f >/dev/null 2>&1 || true
 
 # The game is up once the sleeper has written its started file: a readiness wait (a loaded machine
 # can take a while to start it), then one plan.
-for _ in $(seq 120); do
-    [[ -e "$scratch/$game.started" ]] && break
-    sleep 0.5
-done
-[[ -e "$scratch/$game.started" ]] || { echo "  FAIL  the game did not start within 60 s"; exit 1; }
+wait_until 60 test -e "$scratch/$game.started" || { echo "  FAIL  the game did not start within 60 s"; exit 1; }
 full_path="-AppPathNameMatchCondition 'C:\\tavrine\\netcode-scratch\\$game'"
 set +e
 plan="$(win_run tavrine-cli.exe plan netcode --arm "Prioritize exe" --target TAVRINE-GAME.EXE)"

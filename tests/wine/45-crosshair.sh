@@ -38,7 +38,6 @@ overlay_position() {
     done
     return 1
 }
-wait_until() { window_wait_until "$@"; }
 overlay_gone() { ! overlay_position >/dev/null; }
 line_is() { [[ "$(cfg_line "$1")" == "$2" ]]; }
 
@@ -78,9 +77,8 @@ click_at $((wx + 100)) $((wy + 514))
 pointer_to $((wx + 1210)) $((wy + 690))
 sleep 0.8
 shot "$TAVRINE_ARTIFACTS/crosshair-page.png"
-convert "$TAVRINE_ARTIFACTS/crosshair-page.png" -crop "60x22+$((wx + 582))+$((wy + 128))" +repage -resize 400% \
-    -colorspace Gray -negate "$work/dot.png"
-label="$(tesseract "$work/dot.png" stdout --psm 7 2>/dev/null | tr -d '\n')"
+crop_for_ocr "$TAVRINE_ARTIFACTS/crosshair-page.png" $((wx + 582)) $((wy + 128)) 60 22 4
+label="$(tesseract "$work/ocr.png" stdout --psm 7 2>/dev/null | tr -d '\n')"
 expect_eq "the second preset button reads Dot" "Dot" "$label"
 click_at $((wx + 612)) $((wy + 138))
 pointer_to $((wx + 1210)) $((wy + 690))

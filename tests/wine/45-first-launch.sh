@@ -59,8 +59,7 @@ win_reg add "$device\\Device Parameters" /f >/dev/null
 
 # word_at FILE X Y W H WORD: prints the screen centre "x y" of the first WORD read there.
 word_at() {
-    rm -f "$work/ocr.png"
-    convert "$1" -crop "$4x$5+$2+$3" +repage -resize 300% -colorspace Gray -negate "$work/ocr.png"
+    crop_for_ocr "$1" "$2" "$3" "$4" "$5" 3
     tesseract "$work/ocr.png" stdout --psm 3 tsv 2>/dev/null |
         awk -F'\t' -v word="$6" -v x0="$2" -v y0="$3" \
             '!found && $12 == word { printf "%d %d\n", x0 + ($7 + $9 / 2) / 3, y0 + ($8 + $10 / 2) / 3; found = 1 }'
@@ -93,12 +92,7 @@ geometry="$(window_wait 60)" || {
 read -r wx wy _ _ <<<"$geometry"
 # The splash, then the setup screen's fade-in: slow on a loaded machine.
 confirm="$TAVRINE_ARTIFACTS/first-launch-confirm.png"
-for _ in $(seq 1 60); do
-    sleep 1
-    shot "$confirm"
-    text="$(ocr "$confirm" $((wx + 340)) $((wy + 148)) 540 400)"
-    [[ "$text" == *"First launch"* ]] && break
-done
+wait_for_text 60 "First launch" "$confirm" $((wx + 340)) $((wy + 148)) 540 400 || true
 sleep 0.5 # the fade-in's last steps
 shot "$confirm"
 text="$(ocr "$confirm" $((wx + 340)) $((wy + 148)) 540 400)"
@@ -124,21 +118,13 @@ shot "$work/back.png"
 click_word "$work/back.png" "That's" -51 || true
 
 # The profile runs its commands through cmd.exe under Wine: give it time.
-arrived=""
-for _ in $(seq 1 90); do
-    shot "$work/wait.png"
-    if main_screen_in "$work/wait.png"; then
-        arrived=yes
-        break
-    fi
-    sleep 1
-done
-if [[ -n "$arrived" ]]; then
+main_screen_now() { shot "$1" && main_screen_in "$1"; }
+if wait_until 120 main_screen_now "$work/wait.png"; then
     sleep 1
     shot "$TAVRINE_ARTIFACTS/first-launch-main.png"
     echo "  ok    the main screen follows the tuning"
 else
-    echo "  FAIL  no main screen within 90 s of \"Tune my NVIDIA GPU\""
+    echo "  FAIL  no main screen within 120 s of \"Tune my NVIDIA GPU\""
     cp "$work/wait.png" "$TAVRINE_ARTIFACTS/first-launch-stuck.png"
     _tw_failures=$((_tw_failures + 1))
 fi
@@ -168,12 +154,7 @@ geometry="$(window_wait 60)" || {
 }
 read -r wx wy _ _ <<<"$geometry"
 second="$TAVRINE_ARTIFACTS/first-launch-second-start.png"
-for _ in $(seq 1 40); do
-    sleep 1
-    shot "$second"
-    main_screen_in "$second" && break
-done
-if main_screen_in "$second"; then
+if wait_until 60 main_screen_now "$second"; then
     echo "  ok    a second start goes straight to the main screen"
 else
     echo "  FAIL  a second start did not show the main screen"

@@ -27,23 +27,22 @@ declare -A nav_y=([overview]=104 [games]=152 [latency]=200 [frames]=248 [netcode
     [cleanup]=418 [deploy]=466 [crosshair]=514 [settings]=606)
 declare -A heading=([overview]=Overview [games]=Games [latency]=Latency [frames]=Frames [netcode]=Netcode
     [cpu]=CPU [cleanup]=Cleanup [deploy]=Deploy [crosshair]=Crosshair [settings]=Settings)
+# title_reads PAGE: photographs the page and reads its title line into $text (the letter-spaced
+# kicker above it reads poorly; the Overview has no kicker and a larger title).
+title_reads() {
+    shot "$TAVRINE_ARTIFACTS/pages-$1.png"
+    if [[ $1 == overview ]]; then
+        text="$(ocr "$TAVRINE_ARTIFACTS/pages-$1.png" $((wx + 236)) $((wy + 24)) 400 46 7)"
+    else
+        text="$(ocr "$TAVRINE_ARTIFACTS/pages-$1.png" $((wx + 236)) $((wy + 36)) 400 34 7)"
+    fi
+    [[ "$text" == *"${heading[$1]}"* ]]
+}
 for page in games frames netcode cpu cleanup deploy crosshair settings overview latency; do
     click_at $((wx + 100)) $((wy + ${nav_y[$page]}))
     pointer_to $((wx + 1210)) $((wy + 690)) # off every item, so no tooltip covers the page
-    # Looked at until the title shows, at most ten times: under a full CPU, Wine's software
-    # Direct3D can take more than a second to draw the page clicked.
-    for _ in $(seq 10); do
-        sleep 0.6
-        shot "$TAVRINE_ARTIFACTS/pages-$page.png"
-        # The title line only (the letter-spaced kicker above it reads poorly); the Overview has
-        # no kicker and a larger title.
-        if [[ $page == overview ]]; then
-            text="$(ocr "$TAVRINE_ARTIFACTS/pages-$page.png" $((wx + 236)) $((wy + 24)) 400 46 7)"
-        else
-            text="$(ocr "$TAVRINE_ARTIFACTS/pages-$page.png" $((wx + 236)) $((wy + 36)) 400 34 7)"
-        fi
-        [[ "$text" == *"${heading[$page]}"* ]] && break
-    done
+    # Under a full CPU, Wine's software Direct3D can take more than a second to draw the page.
+    wait_until 15 title_reads "$page" || true
     expect_contains "$page page shows its title" "${heading[$page]}" "$text"
 done
 

@@ -88,9 +88,8 @@ nav_settings_y=606
 # panel, from tesseract's word boxes (the page scrolls, so its rows have no fixed place).
 row_y() {
     local x0=$((wx + 230)) y0=$((wy + 90)) w=900 h=500
-    rm -f "$work/rows.png"
-    convert "$1" -crop "${w}x${h}+${x0}+${y0}" +repage -resize 200% -colorspace Gray -negate "$work/rows.png"
-    tesseract "$work/rows.png" stdout --psm 11 tsv 2>/dev/null |
+    crop_for_ocr "$1" "$x0" "$y0" "$w" "$h" 2
+    tesseract "$work/ocr.png" stdout --psm 11 tsv 2>/dev/null |
         awk -F'\t' -v word="$2" -v y0="$y0" '!found && $12 == word { print int(y0 + ($8 + $10 / 2) / 2); found = 1 }'
 }
 # Scrolls the Settings page to its end, where the App card is.

@@ -34,7 +34,7 @@ expect_eq "Delete in another program leaves Tavrine running" yes "$still_there"
 # "Run optimiser": the Overview's action button (220 x 42), 132 below the page's top.
 click_at $((wx + 350)) $((wy + 177))
 new_run() { comm -13 <(echo "$runs_before") <(all_runs) | grep -q .; }
-if ! window_wait_until 30 new_run; then
+if ! wait_until 30 new_run; then
     echo "  FAIL  no \"all\" run started within 30 s of the click"
     window_stop
     exit 1

@@ -55,13 +55,13 @@ pid="$(window_process_pid)" || {
 # [1] Minimised ------------------------------------------------------------------------------
 id="$(xdotool search --onlyvisible --name '^Tavrine Optimiser$' | head -n1)"
 xdotool windowminimize "$id" 2>/dev/null || true
-if window_wait_until 3 minimised; then
+if wait_until 3 minimised; then
     echo "  ok    minimised with xdotool windowminimize"
 else
     echo "  note  xdotool windowminimize did nothing (no window manager): minimising with ShowWindow"
     win_run tavrine-test-window.exe minimise >/dev/null 2>&1 || true
 fi
-if window_wait_until 5 minimised; then
+if wait_until 5 minimised; then
     sleep 2 # the last frames and the splash's leftovers settle
     share="$(cpu_share_over "$pid" 10)"
     check "minimised: CPU over 10 s under 2 % of a core ($share %)" below "$share" 2
@@ -72,11 +72,11 @@ fi
 
 # [2] F8 while minimised --------------------------------------------------------------------
 xdotool key F8
-if ! window_wait_until 3 cfg_enabled_is 1; then
+if ! wait_until 3 cfg_enabled_is 1; then
     echo "  RETRY  F8 from X did not reach the minimised program (nothing of it has the X focus): pressing it with SendInput"
     win_run tavrine-test-window.exe key 0x77 >/dev/null 2>&1 || true
 fi
-if window_wait_until 10 overlay_shown; then
+if wait_until 10 overlay_shown; then
     sleep 1
     shot "$TAVRINE_ARTIFACTS/idle-crosshair-minimised.png"
     read -r screen_w screen_h < <(xdotool getdisplaygeometry)
@@ -93,7 +93,7 @@ fi
 
 # [3] Restored: frames again -----------------------------------------------------------------
 win_run tavrine-test-window.exe restore >/dev/null 2>&1 || true
-if window_wait_until 10 restored; then
+if wait_until 10 restored; then
     sleep 1
     click_at $((wx + 100)) $((wy + 152)) # Games
     pointer_to $((wx + 1210)) $((wy + 690))

@@ -26,7 +26,7 @@ dialog_shown() {
 # into its file name box (which holds the focus) and presses Enter.
 choose_in_dialog() {
     click_at $((wx + $2)) $((wy + 534))
-    if ! window_wait_until 20 dialog_shown "$1"; then
+    if ! wait_until 20 dialog_shown "$1"; then
         echo "  FAIL  no \"$1\" dialog within 20 s"
         _tw_failures=$((_tw_failures + 1))
         return 1
@@ -34,7 +34,7 @@ choose_in_dialog() {
     sleep 0.5
     shot "$TAVRINE_ARTIFACTS/profile-window-dialog-${1// /-}.png"
     TAVRINE_WIN_TIMEOUT=60 win_run tavrine-test-send-keys.exe text "$3" key Enter
-    window_wait_until 20 bash -c "! xdotool search --onlyvisible --name '^$1\$' >/dev/null 2>&1"
+    wait_until 20 bash -c "! xdotool search --onlyvisible --name '^$1\$' >/dev/null 2>&1"
 }
 
 click_at $((wx + 100)) $((wy + 606))
@@ -55,7 +55,7 @@ sleep 1
 window_scroll_to_foot
 choose_in_dialog "Save As" 342 'C:\tavrine\saved.tavrine.json' || true
 saved="$TAVRINE_BIN/saved.tavrine.json"
-window_wait_until 10 test -s "$saved" || true
+wait_until 10 test -s "$saved" || true
 # Up to the GPU vendor's line, the last before the overlays (less its comma).
 selections() { sed -n '1,/"gpu_vendor"/p' "$1" 2>/dev/null | sed 's/,$//'; }
 expect_eq "the export equals the command line's profile but for its name and the overlays" \
