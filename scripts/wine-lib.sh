@@ -327,10 +327,10 @@ win_cmd() {
 # the caller has redirected.
 exec {_tw_report_fd}>&2
 
-# win_reg ARGS...: the prefix's reg.exe (add, delete, query, ...). reg.exe always answers, with
-# exit code 0 or 1: the key, or "reg: ...". Neither means Wine never ran it (a
-# start that failed on a loaded machine, an external cause): it is run once more, and that is
-# counted as a retry. What reg.exe itself answered is never retried.
+# win_reg ARGS...: the prefix's reg.exe (add, delete, query, ...). reg.exe ends with exit code 0,
+# or 1 with its reason ("reg: ..."). Any other end means Wine never ran it (a client that lost
+# its server, a loader that failed: an external cause): it is run once more, and that is counted
+# as a retry. What reg.exe itself answered is never retried.
 win_reg() {
     local said out code=0
     said="$(mktemp -p "$TAVRINE_WINE_ROOT" reg-said.XXXXXX)"
@@ -353,8 +353,9 @@ _tw_reg_once() { # SAID_FILE ARGS...
 }
 
 _tw_reg_answered() { # CODE OUTPUT SAID_FILE
-    (($1 == 0 || $1 == 1)) || return 1
-    [[ "$2" == *HKEY_* || "$2" == *"reg: "* ]] || grep -q 'reg: ' "$3"
+    (($1 == 0)) && return 0
+    (($1 == 1)) || return 1
+    [[ "$2" == *"reg: "* ]] || grep -q 'reg: ' "$3"
 }
 
 # win_reg_query KEY [VALUE]: reg query KEY [/v VALUE].

@@ -119,12 +119,12 @@ click_word "$work/back.png" "That's" -51 || true
 
 # The profile runs its commands through cmd.exe under Wine: give it time.
 main_screen_now() { shot "$1" && main_screen_in "$1"; }
-if wait_until 120 main_screen_now "$work/wait.png"; then
+if wait_until 150 main_screen_now "$work/wait.png"; then
     sleep 1
     shot "$TAVRINE_ARTIFACTS/first-launch-main.png"
     echo "  ok    the main screen follows the tuning"
 else
-    echo "  FAIL  no main screen within 120 s of \"Tune my NVIDIA GPU\""
+    echo "  FAIL  no main screen within 150 s of \"Tune my NVIDIA GPU\""
     cp "$work/wait.png" "$TAVRINE_ARTIFACTS/first-launch-stuck.png"
     _tw_failures=$((_tw_failures + 1))
 fi
@@ -154,7 +154,7 @@ geometry="$(window_wait 60)" || {
 }
 read -r wx wy _ _ <<<"$geometry"
 second="$TAVRINE_ARTIFACTS/first-launch-second-start.png"
-if wait_until 60 main_screen_now "$second"; then
+if wait_until 90 main_screen_now "$second"; then
     echo "  ok    a second start goes straight to the main screen"
 else
     echo "  FAIL  a second start did not show the main screen"
